@@ -1,0 +1,21 @@
+#include "platform/Form.h"
+#include "shell/frmMain.h"
+#include <QApplication>
+#include <QFont>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Norvik"));
+    QApplication::setWindowIcon(mainWindowIcon());
+    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+
+    frmMain *main = FormInstance<frmMain>::get();
+    main->Load();
+    if (!main->isLoaded())
+        return 1; // the database could not be opened; the message has been shown
+    // Unloading the main window ends the program.
+    QObject::connect(main, &QObject::destroyed, &app, &QCoreApplication::quit);
+    main->Show(false);
+    return app.exec();
+}

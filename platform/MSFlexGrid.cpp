@@ -1,0 +1,955 @@
+#include "platform/MSFlexGrid.h"
+#include "platform/Form.h"
+#include "platform/PlatformError.h"
+#include <QFontMetrics>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPointer>
+#include <QScrollBar>
+#include <QStyle>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace {
+
+constexpr int DefaultColWidthTwips = 960;
+
+[[noreturn]] void invalidRow() { throw PlatformError(ErrNo::InvalidRowValue, QStringLiteral("Invalid Row value")); }
+[[noreturn]] void invalidCol() { throw PlatformError(MSFlexGrid::InvalidColValue, QStringLiteral("Invalid Col value")); }
+[[noreturn]] void invalidIndex() { throw PlatformError(MSFlexGrid::InvalidIndex, QStringLiteral("Subscript out of range")); }
+
+const QString &nullString()
+{
+    static const QString s;
+    return s;
+}
+
+// The classic key codes the window handlers test.
+int virtualKey(const QKeyEvent *e)
+{
+    const int k = e->key();
+    if (k >= Qt::Key_A && k <= Qt::Key_Z)
+        return k;
+    if (k >= Qt::Key_0 && k <= Qt::Key_9)
+        return (e->modifiers() & Qt::KeypadModifier) ? 96 + (k - Qt::Key_0) : k;
+    if (k >= Qt::Key_F1 && k <= Qt::Key_F24)
+        return 112 + (k - Qt::Key_F1);
+    const bool keypad = e->modifiers() & Qt::KeypadModifier;
+    switch (k) {
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab: return 9;
+    case Qt::Key_Clear: return 12;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Shift: return 16;
+    case Qt::Key_Control: return 17;
+    case Qt::Key_Alt: return 18;
+    case Qt::Key_Pause: return 19;
+    case Qt::Key_CapsLock: return 20;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_PageUp: return 33;
+    case Qt::Key_PageDown: return 34;
+    case Qt::Key_End: return 35;
+    case Qt::Key_Home: return 36;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_Print: return 44;
+    case Qt::Key_Insert: return 45;
+    case Qt::Key_Delete: return 46;
+    case Qt::Key_Meta: return 91;
+    case Qt::Key_Menu: return 93;
+    case Qt::Key_Asterisk: return keypad ? 106 : 0;
+    case Qt::Key_Plus: return keypad ? 107 : 187;
+    case Qt::Key_Minus: return keypad ? 109 : 189;
+    case Qt::Key_Period: return keypad ? 110 : 190;
+    case Qt::Key_Slash: return keypad ? 111 : 191;
+    case Qt::Key_Comma: return 188;
+    case Qt::Key_NumLock: return 144;
+    case Qt::Key_ScrollLock: return 145;
+    default: return 0;
+    }
+}
+
+int shiftState(Qt::KeyboardModifiers m)
+{
+    return ((m & Qt::ShiftModifier) ? 1 : 0) | ((m & Qt::ControlModifier) ? 2 : 0) | ((m & Qt::AltModifier) ? 4 : 0);
+}
+
+int buttonCode(Qt::MouseButton b)
+{
+    switch (b) {
+    case Qt::LeftButton: return 1;
+    case Qt::RightButton: return 2;
+    case Qt::MiddleButton: return 4;
+    default: return 0;
+    }
+}
+
+bool allDigits(QStringView s)
+{
+    for (QChar c : s)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
+            return false;
+    return true;
+}
+
+// Thousands groups: 1 to 3 digits, then groups of exactly 3.
+bool validGroups(QStringView s)
+{
+    const auto parts = s.split(QLatin1Char('.'));
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const QStringView p = parts.at(i);
+        if (!allDigits(p) || (i == 0 ? (p.isEmpty() || p.size() > 3) : p.size() != 3))
+            return false;
+    }
+    return true;
+}
+
+double digitsValue(QStringView s)
+{
+    double v = 0;
+    for (QChar c : s)
+        if (c != QLatin1Char('.'))
+            v = v * 10 + (c.unicode() - '0');
+    return v;
+}
+
+double fractionValue(QStringView s)
+{
+    if (s.isEmpty())
+        return 0;
+    if (s.size() <= 15)
+        return digitsValue(s) / std::pow(10.0, double(s.size()));
+    return digitsValue(s.left(15)) / 1e15;
+}
+
+} // namespace
+
+MSFlexGrid::MSFlexGrid(Form *form, const QString &name, QWidget *parent)
+    : QAbstractScrollArea(parent ? parent : static_cast<QWidget *>(form)),
+      Control(form, name, ControlKind::Grid),
+      m_rows(2),
+      m_colWidths(2, -1),
+      m_fontName(QStringLiteral("DejaVu Sans"))
+{
+    setObjectName(name);
+    setFocusPolicy(Qt::StrongFocus);
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    applyFont();
+}
+
+MSFlexGrid::~MSFlexGrid() = default;
+
+// ---- content ----
+
+void MSFlexGrid::setRows(int rows)
+{
+    if (rows < 1)
+        invalidRow();
+    const int old = Rows();
+    if (rows == old)
+        return;
+    m_rows.resize(size_t(rows));
+    if (rows < old) {
+        m_row = std::min(m_row, rows - 1);
+        m_rowSel = std::min(m_rowSel, rows - 1);
+        clampScroll();
+    }
+    contentChanged();
+}
+
+void MSFlexGrid::setCols(int cols)
+{
+    if (cols < 1)
+        invalidCol();
+    if (cols == m_cols)
+        return;
+    if (cols < m_cols) {
+        // Dropped cells must not come back when the grid widens again.
+        for (GridRow &r : m_rows) {
+            for (int c = cols; c < r.capacity; ++c)
+                r.cells[c] = QString();
+        }
+        m_col = std::min(m_col, cols - 1);
+        m_colSel = std::min(m_colSel, cols - 1);
+    }
+    m_cols = cols;
+    m_colWidths.resize(size_t(cols), -1);
+    clampScroll();
+    contentChanged();
+}
+
+void MSFlexGrid::setRow(int row)
+{
+    if (row < 0 || row >= Rows())
+        invalidRow();
+    m_row = m_rowSel = row;
+    m_colSel = m_col;
+    scheduleRepaint();
+}
+
+void MSFlexGrid::setCol(int col)
+{
+    if (col < 0 || col >= m_cols)
+        invalidCol();
+    m_col = m_colSel = col;
+    m_rowSel = m_row;
+    scheduleRepaint();
+}
+
+void MSFlexGrid::setRowSel(int row)
+{
+    if (row < 0 || row >= Rows())
+        invalidRow();
+    m_rowSel = row;
+    scheduleRepaint();
+}
+
+void MSFlexGrid::setColSel(int col)
+{
+    if (col < 0 || col >= m_cols)
+        invalidCol();
+    m_colSel = col;
+    scheduleRepaint();
+}
+
+void MSFlexGrid::checkCell(int row, int col) const
+{
+    if (row < 0 || row >= Rows() || col < 0 || col >= m_cols)
+        invalidIndex();
+}
+
+QString &MSFlexGrid::cellRef(int row, int col)
+{
+    GridRow &r = m_rows[size_t(row)];
+    if (col >= r.capacity) {
+        const int cap = std::max(m_cols, col + 1);
+        std::unique_ptr<QString[]> cells(new QString[size_t(cap)]);
+        for (int c = 0; c < r.capacity; ++c)
+            cells[c] = std::move(r.cells[c]);
+        r.cells = std::move(cells);
+        r.capacity = cap;
+    }
+    return r.cells[col];
+}
+
+QString MSFlexGrid::TextMatrix(int row, int col) const
+{
+    checkCell(row, col);
+    const GridRow &r = m_rows[size_t(row)];
+    return col < r.capacity ? r.cells[col] : QString();
+}
+
+void MSFlexGrid::setTextMatrix(int row, int col, const QString &text)
+{
+    setTextMatrix(row, col, QString(text));
+}
+
+void MSFlexGrid::setTextMatrix(int row, int col, QString &&text)
+{
+    checkCell(row, col);
+    const GridRow &r = m_rows[size_t(row)];
+    if (text.isEmpty() && col >= r.capacity)
+        return; // an empty cell stays unallocated
+    cellRef(row, col) = std::move(text);
+    cellChanged(row);
+}
+
+QString MSFlexGrid::Text() const { return TextMatrix(m_row, m_col); }
+void MSFlexGrid::setText(const QString &text) { setTextMatrix(m_row, m_col, text); }
+
+double MSFlexGrid::ColWidth(int col) const
+{
+    if (col < 0 || col >= m_cols)
+        invalidIndex();
+    const int w = m_colWidths[size_t(col)];
+    return w < 0 ? DefaultColWidthTwips : w;
+}
+
+void MSFlexGrid::setColWidth(int col, double twips)
+{
+    if (col < 0 || col >= m_cols)
+        invalidIndex();
+    m_colWidths[size_t(col)] = twips < 0 ? -1 : int(std::lround(twips));
+    clampScroll();
+    contentChanged();
+}
+
+double MSFlexGrid::RowHeight(int row) const
+{
+    if (row < 0 || row >= Rows())
+        invalidIndex();
+    return toTwips(m_rowHeightPx);
+}
+
+int MSFlexGrid::colWidthPx(int col) const
+{
+    const int w = m_colWidths[size_t(col)];
+    return w < 0 ? toPixels(DefaultColWidthTwips) : toPixels(w);
+}
+
+void MSFlexGrid::RemoveItem(int row)
+{
+    // The header row is not a list row: removing it would promote data to the header.
+    if (row < 1 || row >= Rows())
+        invalidRow();
+    m_rows.erase(m_rows.begin() + row);
+    m_row = std::min(m_row, Rows() - 1);
+    m_rowSel = std::min(m_rowSel, Rows() - 1);
+    clampScroll();
+    contentChanged();
+}
+
+bool MSFlexGrid::parseNumber(const QString &text, double *value)
+{
+    QStringView s = QStringView(text).trimmed();
+    if (s.endsWith(QChar(0x20AC)))
+        s = s.chopped(1).trimmed();
+    bool negative = false;
+    if (!s.isEmpty() && (s.front() == QLatin1Char('-') || s.front() == QLatin1Char('+'))) {
+        negative = s.front() == QLatin1Char('-');
+        s = s.mid(1);
+    }
+    if (s.isEmpty())
+        return false;
+
+    QStringView intPart = s, fracPart;
+    const qsizetype comma = s.indexOf(QLatin1Char(','));
+    if (comma >= 0) {
+        intPart = s.left(comma);
+        fracPart = s.mid(comma + 1);
+        if (fracPart.isEmpty() || !allDigits(fracPart))
+            return false;
+        if (intPart.contains(QLatin1Char('.')) ? !validGroups(intPart) : !allDigits(intPart))
+            return false;
+    } else if (s.contains(QLatin1Char('.'))) {
+        if (!validGroups(s)) {
+            // Not thousands groups: a single point is a decimal point (as SQL writes numbers).
+            const qsizetype dot = s.indexOf(QLatin1Char('.'));
+            if (s.indexOf(QLatin1Char('.'), dot + 1) >= 0)
+                return false;
+            intPart = s.left(dot);
+            fracPart = s.mid(dot + 1);
+            if (fracPart.isEmpty() || !allDigits(intPart) || !allDigits(fracPart))
+                return false;
+        }
+    } else if (!allDigits(s)) {
+        return false;
+    }
+    if (intPart.isEmpty() && fracPart.isEmpty())
+        return false;
+    if (value) {
+        const double v = digitsValue(intPart) + fractionValue(fracPart);
+        *value = negative ? -v : v;
+    }
+    return true;
+}
+
+void MSFlexGrid::setSort(int order)
+{
+    if (order < 1 || order > 4)
+        throw PlatformError(ErrNo::InvalidProcedureCall, QStringLiteral("Invalid procedure call or argument"));
+    const int n = Rows() - 1;
+    if (n < 2)
+        return;
+    const int col = m_col;
+
+    struct Key {
+        double num;
+        const QString *text;
+        bool isNum;
+    };
+    std::vector<Key> keys(static_cast<size_t>(n));
+    const bool generic = order <= 2;
+    for (int i = 0; i < n; ++i) {
+        const GridRow &r = m_rows[size_t(i + 1)];
+        const QString &t = col < r.capacity ? r.cells[col] : nullString();
+        Key &k = keys[size_t(i)];
+        k.text = &t;
+        k.isNum = parseNumber(t, &k.num);
+        if (!k.isNum)
+            k.num = 0;
+        if (!generic)
+            k.isNum = true; // numeric orders read every non-number as 0
+    }
+    auto less = [](const Key &a, const Key &b) {
+        if (a.isNum != b.isNum)
+            return a.isNum; // numbers before texts
+        if (a.isNum)
+            return a.num < b.num;
+        return QString::compare(*a.text, *b.text, Qt::CaseInsensitive) < 0;
+    };
+    std::vector<int> idx(static_cast<size_t>(n));
+    std::iota(idx.begin(), idx.end(), 0);
+    const bool descending = order == 2 || order == 4;
+    if (descending)
+        std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) { return less(keys[size_t(b)], keys[size_t(a)]); });
+    else
+        std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) { return less(keys[size_t(a)], keys[size_t(b)]); });
+
+    std::vector<GridRow> sorted;
+    sorted.reserve(size_t(n));
+    for (int i : idx)
+        sorted.push_back(std::move(m_rows[size_t(i + 1)]));
+    std::move(sorted.begin(), sorted.end(), m_rows.begin() + 1);
+    scheduleRepaint();
+}
+
+// ---- fonts ----
+
+void MSFlexGrid::applyFont()
+{
+    // Pixel size at the classic 96 dpi, as the text measuring of the windows does, so the
+    // measured column widths fit the drawn texts on any screen.
+    QFont f(m_fontName);
+    f.setPixelSize(std::max(1, int(std::lround(m_fontSize * 96.0 / 72.0))));
+    f.setBold(m_fontBold);
+    m_drawFont = f;
+    setFont(f);
+    m_rowHeightPx = std::max(16, QFontMetrics(f).height() + 3);
+    clampScroll();
+    contentChanged();
+}
+
+void MSFlexGrid::setFontName(const QString &name)
+{
+    m_fontName = name;
+    applyFont();
+}
+
+void MSFlexGrid::setFontSize(double points)
+{
+    if (points <= 0)
+        throw PlatformError(ErrNo::InvalidProcedureCall, QStringLiteral("Invalid procedure call or argument"));
+    m_fontSize = points;
+    applyFont();
+}
+
+void MSFlexGrid::setFontBold(bool bold)
+{
+    m_fontBold = bold;
+    applyFont();
+}
+
+// ---- geometry and scrolling ----
+
+MSFlexGrid::Layout MSFlexGrid::layout() const
+{
+    // The viewport the scroll area will lay out, computed from the widget size so that the
+    // answers hold before the grid is first shown as well.
+    const QRect cr = contentsRect();
+    const int w = cr.width(), h = cr.height();
+    const int sbw = verticalScrollBar()->sizeHint().width();
+    const int sbh = horizontalScrollBar()->sizeHint().height();
+    const long long totalH = (long long)m_rowHeightPx * Rows();
+    long long totalW = 0;
+    for (int c = 0; c < m_cols; ++c)
+        totalW += colWidthPx(c);
+    Layout l;
+    l.vbar = totalH > h;
+    l.hbar = totalW > w - (l.vbar ? sbw : 0);
+    if (l.hbar && !l.vbar)
+        l.vbar = totalH > h - sbh;
+    l.viewWidth = std::max(0, w - (l.vbar ? sbw : 0));
+    l.viewHeight = std::max(0, h - (l.hbar ? sbh : 0));
+    return l;
+}
+
+int MSFlexGrid::fullyVisibleDataRows(const Layout &l) const
+{
+    return std::max(1, (l.viewHeight - m_rowHeightPx) / m_rowHeightPx);
+}
+
+int MSFlexGrid::maxTopRow(const Layout &l) const
+{
+    return std::max(1, Rows() - fullyVisibleDataRows(l));
+}
+
+int MSFlexGrid::maxLeftCol(const Layout &l) const
+{
+    long long sum = 0;
+    for (int c = m_cols - 1; c >= 0; --c) {
+        sum += colWidthPx(c);
+        if (sum > l.viewWidth)
+            return std::min(c + 1, m_cols - 1);
+    }
+    return 0;
+}
+
+void MSFlexGrid::clampScroll()
+{
+    const Layout l = layout();
+    m_topRow = std::clamp(m_topRow, 1, maxTopRow(l));
+    m_leftCol = std::clamp(m_leftCol, 0, maxLeftCol(l));
+}
+
+void MSFlexGrid::setTopRow(int row)
+{
+    // Past the last scroll position (or past the last row) shows the last rows; before the
+    // first data row shows the first one.
+    m_topRow = std::clamp(row, 1, maxTopRow(layout()));
+    syncScrollBars();
+    scheduleRepaint();
+}
+
+void MSFlexGrid::setLeftCol(int col)
+{
+    m_leftCol = std::clamp(col, 0, maxLeftCol(layout()));
+    syncScrollBars();
+    scheduleRepaint();
+}
+
+int MSFlexGrid::TopRow() const
+{
+    // Clamped on reading too: a hidden grid gets no resize events to re-clamp it.
+    return std::clamp(m_topRow, 1, maxTopRow(layout()));
+}
+
+int MSFlexGrid::LeftCol() const
+{
+    return std::clamp(m_leftCol, 0, maxLeftCol(layout()));
+}
+
+bool MSFlexGrid::RowIsVisible(int row) const
+{
+    if (row < 0 || row >= Rows())
+        return false;
+    const Layout l = layout();
+    if (row == 0)
+        return l.viewHeight > 0;
+    if (row < TopRow())
+        return false;
+    const long long top = (long long)m_rowHeightPx * (1 + row - TopRow());
+    return top < l.viewHeight;
+}
+
+void MSFlexGrid::contentChanged()
+{
+    if (!m_syncQueued) {
+        m_syncQueued = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                m_syncQueued = false;
+                syncScrollBars();
+            },
+            Qt::QueuedConnection);
+    }
+    scheduleRepaint();
+}
+
+void MSFlexGrid::cellChanged(int row)
+{
+    if (!isVisible())
+        return;
+    const int top = TopRow();
+    if (row == 0 || (row >= top && row <= top + viewport()->height() / m_rowHeightPx))
+        viewport()->update();
+}
+
+void MSFlexGrid::scheduleRepaint()
+{
+    if (isVisible())
+        viewport()->update();
+}
+
+void MSFlexGrid::syncScrollBars()
+{
+    if (m_syncing)
+        return;
+    m_syncing = true;
+    const Layout l = layout();
+    m_topRow = std::clamp(m_topRow, 1, maxTopRow(l));
+    m_leftCol = std::clamp(m_leftCol, 0, maxLeftCol(l));
+    const Qt::ScrollBarPolicy vp = l.vbar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+    const Qt::ScrollBarPolicy hp = l.hbar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff;
+    if (verticalScrollBarPolicy() != vp)
+        setVerticalScrollBarPolicy(vp);
+    if (horizontalScrollBarPolicy() != hp)
+        setHorizontalScrollBarPolicy(hp);
+    QScrollBar *vb = verticalScrollBar();
+    vb->setRange(1, maxTopRow(l));
+    vb->setPageStep(fullyVisibleDataRows(l));
+    vb->setSingleStep(1);
+    vb->setValue(m_topRow);
+    QScrollBar *hb = horizontalScrollBar();
+    hb->setRange(0, maxLeftCol(l));
+    hb->setPageStep(1);
+    hb->setSingleStep(1);
+    hb->setValue(m_leftCol);
+    m_syncing = false;
+}
+
+void MSFlexGrid::scrollContentsBy(int, int)
+{
+    if (m_syncing)
+        return;
+    m_topRow = verticalScrollBar()->value();
+    m_leftCol = horizontalScrollBar()->value();
+    viewport()->update();
+}
+
+void MSFlexGrid::resizeEvent(QResizeEvent *event)
+{
+    QAbstractScrollArea::resizeEvent(event);
+    syncScrollBars();
+}
+
+void MSFlexGrid::showEvent(QShowEvent *event)
+{
+    QAbstractScrollArea::showEvent(event);
+    syncScrollBars();
+}
+
+void MSFlexGrid::changeEvent(QEvent *event)
+{
+    QAbstractScrollArea::changeEvent(event);
+    if (event->type() == QEvent::StyleChange)
+        contentChanged();
+}
+
+int MSFlexGrid::rowAt(int y) const
+{
+    if (y < 0)
+        return -1;
+    if (y < m_rowHeightPx)
+        return 0;
+    const long long r = TopRow() + (y - m_rowHeightPx) / m_rowHeightPx;
+    return r < Rows() ? int(r) : -1;
+}
+
+int MSFlexGrid::colAt(int x) const
+{
+    if (x < 0)
+        return -1;
+    int left = 0;
+    for (int c = LeftCol(); c < m_cols; ++c) {
+        const int w = colWidthPx(c);
+        if (w > 0 && x < left + w)
+            return c;
+        left += w;
+    }
+    return -1;
+}
+
+QPoint MSFlexGrid::cellCenter(int row, int col) const
+{
+    const int left = LeftCol();
+    int x = 0;
+    if (col >= left) {
+        for (int c = left; c < col; ++c)
+            x += colWidthPx(c);
+    } else {
+        for (int c = col; c < left; ++c)
+            x -= colWidthPx(c);
+    }
+    x += colWidthPx(col) / 2;
+    const int y = row == 0 ? m_rowHeightPx / 2 : m_rowHeightPx * (1 + row - TopRow()) + m_rowHeightPx / 2;
+    return {x, y};
+}
+
+void MSFlexGrid::ensureRowVisible(int row)
+{
+    if (row < 1)
+        return;
+    const int fit = fullyVisibleDataRows(layout());
+    if (row < TopRow())
+        setTopRow(row);
+    else if (row >= TopRow() + fit)
+        setTopRow(row - fit + 1);
+}
+
+// ---- painting ----
+
+void MSFlexGrid::paintEvent(QPaintEvent *)
+{
+    QPainter p(viewport());
+    p.setFont(m_drawFont);
+    const QPalette &pal = palette();
+    const int vw = viewport()->width();
+    const int vh = viewport()->height();
+    const int rh = m_rowHeightPx;
+    const int top = TopRow();
+    const int leftCol = LeftCol();
+
+    struct VisCol {
+        int col, x, w;
+    };
+    std::vector<VisCol> cols;
+    int x = 0;
+    for (int c = leftCol; c < m_cols && x < vw; ++c) {
+        const int w = colWidthPx(c);
+        if (w <= 0)
+            continue;
+        cols.push_back({c, x, w});
+        x += w;
+    }
+    const int right = x;
+
+    const QColor background = pal.color(QPalette::Mid);
+    const QColor headerBg = pal.color(QPalette::Button);
+    const QColor headerText = pal.color(QPalette::ButtonText);
+    const QColor light = pal.color(QPalette::Light);
+    const QColor dark = pal.color(QPalette::Dark);
+    const QColor cellBg = pal.color(QPalette::Base);
+    const QColor cellText = pal.color(QPalette::Text);
+    const QColor selBg = pal.color(QPalette::Highlight);
+    const QColor selText = pal.color(QPalette::HighlightedText);
+    const QColor gridLine(0xC0, 0xC0, 0xC0);
+
+    const int lastRow = std::min(Rows() - 1, top + (vh - rh) / rh + 1);
+    const int bottom = rh + std::max(0, lastRow - top + 1) * rh;
+    if (right < vw)
+        p.fillRect(right, 0, vw - right, vh, background);
+    if (bottom < vh)
+        p.fillRect(0, bottom, right, vh - bottom, background);
+
+    const QFontMetrics fm(m_drawFont);
+    auto drawCellText = [&](const QRect &r, const QString &text, bool header) {
+        if (text.isEmpty())
+            return;
+        const QRect tr = r.adjusted(3, 0, -3, 0);
+        if (!header && parseNumber(text, nullptr)) {
+            p.drawText(tr, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, text);
+        } else {
+            QString t = text;
+            t.replace(QLatin1Char('\n'), QLatin1Char(' ')).remove(QLatin1Char('\r'));
+            p.drawText(tr, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, fm.elidedText(t, Qt::ElideRight, tr.width()));
+        }
+    };
+
+    // Header band: raised cells that do not scroll vertically.
+    const GridRow &head = m_rows[0];
+    for (const VisCol &vc : cols) {
+        const QRect r(vc.x, 0, vc.w, rh);
+        p.fillRect(r, headerBg);
+        p.setPen(light);
+        p.drawLine(r.topLeft(), r.topRight());
+        p.drawLine(r.topLeft(), r.bottomLeft());
+        p.setPen(dark);
+        p.drawLine(r.bottomLeft(), r.bottomRight());
+        p.drawLine(r.topRight(), r.bottomRight());
+        p.setPen(headerText);
+        drawCellText(r, vc.col < head.capacity ? head.cells[vc.col] : nullString(), true);
+    }
+
+    const int r0 = std::min(m_row, m_rowSel), r1 = std::max(m_row, m_rowSel);
+    const int c0 = std::min(m_col, m_colSel), c1 = std::max(m_col, m_colSel);
+    const bool multiCell = r0 != r1 || c0 != c1;
+    int y = rh;
+    for (int row = top; row < Rows() && y < vh; ++row, y += rh) {
+        const GridRow &gr = m_rows[size_t(row)];
+        const bool rowSelected = multiCell && row >= r0 && row <= r1;
+        for (const VisCol &vc : cols) {
+            const QRect r(vc.x, y, vc.w, rh);
+            const bool selected = rowSelected && vc.col >= c0 && vc.col <= c1;
+            p.fillRect(r, selected ? selBg : cellBg);
+            p.setPen(gridLine);
+            p.drawLine(r.bottomLeft(), r.bottomRight());
+            p.drawLine(r.topRight(), r.bottomRight());
+            p.setPen(selected ? selText : cellText);
+            drawCellText(r, vc.col < gr.capacity ? gr.cells[vc.col] : nullString(), false);
+        }
+    }
+
+    // The current cell carries the focus frame while the grid has the focus.
+    if (hasFocus() && m_row >= top && m_row >= 1) {
+        for (const VisCol &vc : cols) {
+            if (vc.col != m_col)
+                continue;
+            const int cy = rh * (1 + m_row - top);
+            if (cy < vh) {
+                QPen pen(multiCell ? selText : cellText);
+                pen.setStyle(Qt::DotLine);
+                p.setPen(pen);
+                p.setBrush(Qt::NoBrush);
+                p.drawRect(QRect(vc.x + 1, cy + 1, vc.w - 3, rh - 3));
+            }
+        }
+    }
+}
+
+// ---- mouse and keyboard ----
+
+bool MSFlexGrid::selectCellAsClick(int row, int col)
+{
+    const Selection before = selection();
+    if (row == 0) {
+        // A header click selects the column's data rows.
+        const bool data = Rows() > 1;
+        m_row = data ? 1 : 0;
+        m_rowSel = data ? Rows() - 1 : 0;
+    } else {
+        m_row = m_rowSel = row;
+        ensureRowVisible(row);
+    }
+    m_col = m_colSel = col;
+    scheduleRepaint();
+    return !(selection() == before);
+}
+
+void MSFlexGrid::pressCell(int row, int col, const QPoint &pos, int button, int shift)
+{
+    QPointer<MSFlexGrid> self(this);
+    const bool changed = row >= 0 && col >= 0 && selectCellAsClick(row, col);
+    emit MouseDown(button, shift, toTwips(pos.x()), toTwips(pos.y()));
+    // After MouseDown: a header-click handler must still see the clicked column as Col.
+    if (self && changed)
+        emit SelChange();
+}
+
+void MSFlexGrid::releaseAt(const QPoint &pos, int button, int shift)
+{
+    emit MouseUp(button, shift, toTwips(pos.x()), toTwips(pos.y()));
+}
+
+void MSFlexGrid::doubleClickCell(int row, int col)
+{
+    QPointer<MSFlexGrid> self(this);
+    if (row >= 0 && col >= 0 && selectCellAsClick(row, col)) {
+        emit SelChange();
+        if (!self)
+            return;
+    }
+    emit DblClick();
+}
+
+void MSFlexGrid::simulateMouseDown(int row, int col, int button, int shift)
+{
+    checkCell(row, col);
+    pressCell(row, col, cellCenter(row, col), button, shift);
+}
+
+void MSFlexGrid::simulateMouseUp(int row, int col, int button, int shift)
+{
+    checkCell(row, col);
+    releaseAt(cellCenter(row, col), button, shift);
+}
+
+void MSFlexGrid::simulateDblClick(int row, int col)
+{
+    checkCell(row, col);
+    doubleClickCell(row, col);
+}
+
+void MSFlexGrid::mousePressEvent(QMouseEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    const int row = rowAt(pos.y());
+    const int col = row >= 0 ? colAt(pos.x()) : -1;
+    m_dragging = event->button() == Qt::LeftButton && row >= 1 && col >= 0;
+    pressCell(col >= 0 ? row : -1, col, pos, buttonCode(event->button()), shiftState(event->modifiers()));
+    event->accept();
+}
+
+void MSFlexGrid::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!m_dragging || !(event->buttons() & Qt::LeftButton))
+        return;
+    const QPoint pos = event->position().toPoint();
+    const int row = rowAt(pos.y());
+    const int col = colAt(pos.x());
+    if (row < 1 || col < 0 || (row == m_rowSel && col == m_colSel))
+        return;
+    m_rowSel = row;
+    m_colSel = col;
+    scheduleRepaint();
+    emit SelChange();
+}
+
+void MSFlexGrid::mouseReleaseEvent(QMouseEvent *event)
+{
+    m_dragging = false;
+    releaseAt(event->position().toPoint(), buttonCode(event->button()), shiftState(event->modifiers()));
+    event->accept();
+}
+
+void MSFlexGrid::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    const QPoint pos = event->position().toPoint();
+    const int row = rowAt(pos.y());
+    const int col = row >= 0 ? colAt(pos.x()) : -1;
+    doubleClickCell(col >= 0 ? row : -1, col);
+    event->accept();
+}
+
+void MSFlexGrid::wheelEvent(QWheelEvent *event)
+{
+    // The grid does not scroll with the wheel by itself: its window's wheel hook does that.
+    event->ignore();
+}
+
+void MSFlexGrid::moveCurrentRow(int row, int col)
+{
+    if (row == m_row && col == m_col && m_rowSel == row && m_colSel == col)
+        return;
+    m_row = m_rowSel = row;
+    m_col = m_colSel = col;
+    ensureRowVisible(row);
+    if (col < LeftCol())
+        setLeftCol(col);
+    scheduleRepaint();
+    emit SelChange();
+}
+
+void MSFlexGrid::keyPressEvent(QKeyEvent *event)
+{
+    QPointer<MSFlexGrid> self(this);
+    emit KeyDown(virtualKey(event), shiftState(event->modifiers()));
+    if (!self)
+        return;
+    const int last = Rows() - 1;
+    const bool ctrl = event->modifiers() & Qt::ControlModifier;
+    const int page = fullyVisibleDataRows(layout());
+    int row = m_row, col = m_col;
+    auto nextVisibleCol = [this](int from, int step) {
+        for (int c = from + step; c >= 0 && c < m_cols; c += step)
+            if (colWidthPx(c) > 0)
+                return c;
+        return from;
+    };
+    switch (event->key()) {
+    case Qt::Key_Up: row = std::max(1, row - 1); break;
+    case Qt::Key_Down: row = std::min(last, std::max(1, row + 1)); break;
+    case Qt::Key_PageUp: row = std::max(1, row - page); break;
+    case Qt::Key_PageDown: row = std::min(last, std::max(1, row + page)); break;
+    case Qt::Key_Home:
+        if (ctrl)
+            row = 1;
+        else
+            col = nextVisibleCol(-1, 1);
+        break;
+    case Qt::Key_End:
+        if (ctrl)
+            row = last;
+        else
+            col = nextVisibleCol(m_cols, -1);
+        break;
+    case Qt::Key_Left: col = nextVisibleCol(col, -1); break;
+    case Qt::Key_Right: col = nextVisibleCol(col, 1); break;
+    default:
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (last < 1)
+        return;
+    moveCurrentRow(std::clamp(row, 1, last), std::clamp(col, 0, m_cols - 1));
+}
+
+void MSFlexGrid::keyReleaseEvent(QKeyEvent *event)
+{
+    emit KeyUp(virtualKey(event), shiftState(event->modifiers()));
+    event->ignore();
+}

@@ -1,0 +1,171 @@
+#pragma once
+#include "platform/Control.h"
+#include <QAbstractScrollArea>
+#include <QFont>
+#include <QString>
+#include <memory>
+#include <vector>
+
+class Form;
+
+// The list grid of every register window. Row 0 is the fixed header row; every column scrolls.
+// Cells live in one record per row (an array of QStrings, allocated on first write), so growing
+// the grid by one row or writing a cell costs no more than a plain vector of string rows, and
+// sorting moves whole rows without copying their texts.
+//
+// Setting Row or Col collapses the selection to the new current cell; RowSel/ColSel set the
+// other corner afterwards. Programmatic changes raise no SelChange: only the user does.
+class MSFlexGrid : public QAbstractScrollArea, public Control {
+    Q_OBJECT
+public:
+    static constexpr long InvalidColValue = 30010;
+    static constexpr long InvalidIndex = 381; // a cell or column index outside the grid
+
+    MSFlexGrid(Form *form, const QString &name, QWidget *parent = nullptr);
+    ~MSFlexGrid() override;
+
+    QWidget *widget() override { return this; }
+
+    int Rows() const { return int(m_rows.size()); }
+    void setRows(int rows);
+    int Cols() const { return m_cols; }
+    void setCols(int cols);
+
+    int Row() const { return m_row; }
+    void setRow(int row);
+    int Col() const { return m_col; }
+    void setCol(int col);
+    int RowSel() const { return m_rowSel; }
+    void setRowSel(int row);
+    int ColSel() const { return m_colSel; }
+    void setColSel(int col);
+
+    QString Text() const;
+    void setText(const QString &text);
+    QString TextMatrix(int row, int col) const;
+    void setTextMatrix(int row, int col, const QString &text);
+    void setTextMatrix(int row, int col, QString &&text);
+
+    // Widths in twips; 0 hides the column, -1 restores the default width.
+    double ColWidth(int col) const;
+    void setColWidth(int col, double twips);
+    double RowHeight(int row) const;
+
+    int TopRow() const;
+    void setTopRow(int row);
+    int LeftCol() const;
+    void setLeftCol(int col);
+    bool RowIsVisible(int row) const;
+
+    // 1 generic ascending, 2 generic descending, 3 numeric ascending, 4 numeric descending.
+    // Orders the data rows 1..Rows-1 by column Col; rows that compare equal keep their order.
+    void setSort(int order);
+    void RemoveItem(int row);
+
+    QString FontName() const { return m_fontName; }
+    void setFontName(const QString &name);
+    double FontSize() const { return m_fontSize; }
+    void setFontSize(double points);
+    bool FontBold() const { return m_fontBold; }
+    void setFontBold(bool bold);
+
+    int DisplayOption() const { return m_displayOption; }
+    void setDisplayOption(int value) { m_displayOption = value; }
+
+    // Drive the grid without pixel arithmetic: each does what the mouse does on that cell
+    // (current cell, header-click selection, scrolling) and raises the same events.
+    void simulateMouseDown(int row, int col, int button = 1, int shift = 0);
+    void simulateMouseUp(int row, int col, int button = 1, int shift = 0);
+    void simulateDblClick(int row, int col);
+
+    // Reads a cell the way the sort and the alignment do: plain or Italian-formatted numbers,
+    // optionally followed by a euro sign. Exposed for the callers that sum amount columns.
+    static bool parseNumber(const QString &text, double *value);
+
+signals:
+    void DblClick();
+    void KeyDown(int keyCode, int shift);
+    void KeyUp(int keyCode, int shift);
+    void MouseDown(int button, int shift, double x, double y);
+    void MouseUp(int button, int shift, double x, double y);
+    void SelChange();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    struct GridRow {
+        std::unique_ptr<QString[]> cells; // null until the first write; cells past Cols stay null
+        int capacity = 0;
+    };
+    struct Layout {
+        int viewWidth = 0;
+        int viewHeight = 0;
+        bool vbar = false;
+        bool hbar = false;
+    };
+    struct Selection {
+        int row, col, rowSel, colSel;
+        bool operator==(const Selection &o) const
+        {
+            return row == o.row && col == o.col && rowSel == o.rowSel && colSel == o.colSel;
+        }
+    };
+
+    QString &cellRef(int row, int col);
+    void checkCell(int row, int col) const;
+    Selection selection() const { return {m_row, m_col, m_rowSel, m_colSel}; }
+
+    int rowHeightPx() const { return m_rowHeightPx; }
+    int colWidthPx(int col) const;
+    Layout layout() const;
+    int fullyVisibleDataRows(const Layout &l) const;
+    int maxTopRow(const Layout &l) const;
+    int maxLeftCol(const Layout &l) const;
+    void clampScroll();
+    void contentChanged();    // geometry of the content changed: scroll bars must follow
+    void cellChanged(int row); // one row changed: repaint if it is on screen
+    void scheduleRepaint();
+    void syncScrollBars();
+    void applyFont();
+
+    // Viewport pixel position <-> cell; -1 when outside the cells.
+    int rowAt(int y) const;
+    int colAt(int x) const;
+    QPoint cellCenter(int row, int col) const;
+    void ensureRowVisible(int row);
+
+    void pressCell(int row, int col, const QPoint &pos, int button, int shift);
+    void releaseAt(const QPoint &pos, int button, int shift);
+    void doubleClickCell(int row, int col);
+    bool selectCellAsClick(int row, int col);
+    void moveCurrentRow(int row, int col);
+
+    std::vector<GridRow> m_rows;
+    int m_cols = 2;
+    std::vector<int> m_colWidths; // twips, -1 = default
+    int m_row = 1, m_col = 0, m_rowSel = 1, m_colSel = 0;
+    int m_topRow = 1;
+    int m_leftCol = 0;
+    int m_rowHeightPx = 16;
+    QString m_fontName;
+    double m_fontSize = 8.25;
+    bool m_fontBold = false;
+    QFont m_drawFont;
+    int m_displayOption = 0;
+    bool m_repaintQueued = false;
+    bool m_syncQueued = false;
+    bool m_syncing = false;
+    bool m_dragging = false;
+};

@@ -1,0 +1,224 @@
+#include "platform/SqliteDb.h"
+#include <sqlite3.h>
+#include <QFileInfo>
+
+namespace {
+PlatformError sqliteError(sqlite3 *db, int rc)
+{
+    const char *msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    return PlatformError(rc & 0xff, QString::fromUtf8(msg));
+}
+}
+
+// ---- Field / Fields ----
+
+QVariant Field::Value() const { return m_rs->value(m_index); }
+
+QString Field::Name() const
+{
+    m_rs->requireOpen();
+    return m_rs->m_names.value(m_index);
+}
+
+int Fields::Count() const
+{
+    m_rs->requireOpen();
+    return m_rs->m_names.size();
+}
+
+Field Fields::operator()(int index) const
+{
+    m_rs->requireOpen();
+    if (index < 0 || index >= m_rs->m_names.size())
+        throw PlatformError(3265, QStringLiteral("Item cannot be found in the collection corresponding to the requested name or ordinal."));
+    return Field(m_rs, index);
+}
+
+Field Fields::operator()(const QString &name) const
+{
+    return operator()(m_rs->columnIndex(name));
+}
+
+// ---- Recordset ----
+
+Recordset::~Recordset()
+{
+    if (m_stmt)
+        sqlite3_finalize(m_stmt);
+}
+
+void Recordset::requireOpen() const
+{
+    if (!m_stmt)
+        throw PlatformError(3704, QStringLiteral("Operation is not allowed when the object is closed."));
+}
+
+void Recordset::step()
+{
+    int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW) {
+        m_eof = false;
+    } else if (rc == SQLITE_DONE) {
+        m_eof = true;
+    } else {
+        m_eof = true;
+        throw sqliteError(m_db, rc);
+    }
+}
+
+void Recordset::MoveFirst()
+{
+    requireOpen();
+    sqlite3_reset(m_stmt);
+    step();
+}
+
+void Recordset::MoveNext()
+{
+    requireOpen();
+    if (m_eof)
+        throw PlatformError(3021, QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+    step();
+}
+
+void Recordset::Close()
+{
+    requireOpen();
+    sqlite3_finalize(m_stmt);
+    m_stmt = nullptr;
+    m_eof = true;
+    m_names.clear();
+}
+
+QVariant Recordset::value(int index) const
+{
+    requireOpen();
+    if (m_eof)
+        throw PlatformError(3021, QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+    switch (sqlite3_column_type(m_stmt, index)) {
+    case SQLITE_INTEGER:
+        return QVariant(qint64(sqlite3_column_int64(m_stmt, index)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(m_stmt, index));
+    case SQLITE_TEXT: {
+        const char *t = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, index));
+        return QVariant(QString::fromUtf8(t, sqlite3_column_bytes(m_stmt, index)));
+    }
+    case SQLITE_BLOB:
+        return QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(m_stmt, index)),
+                                   sqlite3_column_bytes(m_stmt, index)));
+    default:
+        return QVariant();
+    }
+}
+
+int Recordset::columnIndex(const QString &name) const
+{
+    requireOpen();
+    for (int i = 0; i < m_names.size(); ++i)
+        if (m_names.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    throw PlatformError(3265, QStringLiteral("Item cannot be found in the collection corresponding to the requested name or ordinal."));
+}
+
+// ---- SqliteDbComponent ----
+
+SqliteDbComponent::~SqliteDbComponent()
+{
+    if (m_db)
+        sqlite3_close_v2(m_db);
+}
+
+void SqliteDbComponent::requireOpen() const
+{
+    if (!m_db)
+        throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is either closed or invalid in this context."));
+}
+
+void SqliteDbComponent::open(const QString &path, const QString &)
+{
+    if (m_db) {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+    }
+    // A missing file must not be replaced by a new empty database.
+    QFileInfo fi(path);
+    if (!fi.exists() || fi.isDir())
+        throw PlatformError(SQLITE_CANTOPEN, QStringLiteral("unable to open database file"));
+    sqlite3 *db = nullptr;
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        PlatformError e = sqliteError(db, rc);
+        sqlite3_close_v2(db);
+        throw e;
+    }
+    sqlite3_busy_timeout(db, 2000);
+    // Reading the schema and a quick check tells a damaged or foreign file at once.
+    sqlite3_stmt *st = nullptr;
+    rc = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &st, nullptr);
+    QString verdict;
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW)
+            verdict = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+        rc = (rc == SQLITE_ROW || rc == SQLITE_DONE) ? SQLITE_OK : rc;
+    }
+    if (rc != SQLITE_OK) {
+        PlatformError e = sqliteError(db, rc);
+        sqlite3_finalize(st);
+        sqlite3_close_v2(db);
+        throw e;
+    }
+    sqlite3_finalize(st);
+    if (verdict != QLatin1String("ok")) {
+        sqlite3_close_v2(db);
+        throw PlatformError(SQLITE_CORRUPT, QStringLiteral("database disk image is malformed"));
+    }
+    m_db = db;
+}
+
+void SqliteDbComponent::execute(const QString &sql)
+{
+    requireOpen();
+    const QByteArray utf8 = sql.toUtf8();
+    const char *tail = utf8.constData();
+    const char *end = tail + utf8.size();
+    while (tail < end) {
+        sqlite3_stmt *st = nullptr;
+        int rc = sqlite3_prepare_v2(m_db, tail, int(end - tail), &st, &tail);
+        if (rc != SQLITE_OK)
+            throw sqliteError(m_db, rc);
+        if (!st) // blank or comment only
+            continue;
+        do {
+            rc = sqlite3_step(st);
+        } while (rc == SQLITE_ROW);
+        if (rc != SQLITE_DONE) {
+            PlatformError e = sqliteError(m_db, rc);
+            sqlite3_finalize(st);
+            throw e;
+        }
+        sqlite3_finalize(st);
+    }
+}
+
+std::unique_ptr<Recordset> SqliteDbComponent::query(const QString &sql)
+{
+    requireOpen();
+    sqlite3_stmt *st = nullptr;
+    const QByteArray utf8 = sql.toUtf8();
+    int rc = sqlite3_prepare_v2(m_db, utf8.constData(), utf8.size(), &st, nullptr);
+    if (rc != SQLITE_OK)
+        throw sqliteError(m_db, rc);
+    if (!st)
+        throw PlatformError(SQLITE_MISUSE, QStringLiteral("not a query"));
+    auto rs = std::make_unique<Recordset>();
+    rs->m_db = m_db;
+    rs->m_stmt = st;
+    const int n = sqlite3_column_count(st);
+    rs->m_names.reserve(n);
+    for (int i = 0; i < n; ++i)
+        rs->m_names << QString::fromUtf8(sqlite3_column_name(st, i));
+    rs->step();
+    return rs;
+}

@@ -1,0 +1,92 @@
+#pragma once
+#include "platform/PlatformError.h"
+#include <QString>
+#include <QVariant>
+#include <QStringList>
+#include <memory>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+class Recordset;
+
+// One column of the current row of a result set.
+class Field {
+public:
+    Field(const Recordset *rs, int index) : m_rs(rs), m_index(index) {}
+    // Integer (qint64), real (double), text (QString) or Null (an invalid QVariant).
+    QVariant Value() const;
+    QString Name() const;
+    bool IsNull() const { return !Value().isValid(); }
+
+private:
+    const Recordset *m_rs;
+    int m_index;
+};
+
+class Fields {
+public:
+    explicit Fields(const Recordset *rs) : m_rs(rs) {}
+    int Count() const;
+    Field operator()(int index) const;
+    // Names as written in the SELECT, aliases included, looked up without regard to case.
+    Field operator()(const QString &name) const;
+
+private:
+    const Recordset *m_rs;
+};
+
+// A forward-reading result set: rows are stepped from SQLite as they are read, so a large query
+// costs no more memory than one row.
+class Recordset {
+public:
+    Recordset() = default;
+    ~Recordset();
+    Recordset(const Recordset &) = delete;
+    Recordset &operator=(const Recordset &) = delete;
+
+    // Raises on a closed result set, like every other member.
+    bool EOF_() const { requireOpen(); return m_eof; }
+    bool isOpen() const { return m_stmt != nullptr; }
+    void MoveFirst();
+    void MoveNext();
+    ::Fields Fields() const { return ::Fields(this); }
+    // Closing a result set that is not open raises, as the callers that care expect.
+    void Close();
+
+private:
+    friend class SqliteDbComponent;
+    friend class Field;
+    friend class ::Fields;
+    void step();
+    void requireOpen() const;
+    QVariant value(int index) const;
+    int columnIndex(const QString &name) const;
+
+    sqlite3 *m_db = nullptr;
+    sqlite3_stmt *m_stmt = nullptr;
+    bool m_eof = true;
+    bool m_started = false;
+    QStringList m_names;
+};
+// `EOF` is a macro of the C library; the result set's end test is spelled EOF_.
+
+// The database access component: opens one SQLite file, executes statements, opens queries.
+class SqliteDbComponent {
+public:
+    SqliteDbComponent() = default;
+    ~SqliteDbComponent();
+    SqliteDbComponent(const SqliteDbComponent &) = delete;
+    SqliteDbComponent &operator=(const SqliteDbComponent &) = delete;
+
+    // Fails on a missing file or one that is not an SQLite database; never creates a file.
+    void open(const QString &path, const QString &password = QString());
+    bool isOpen() const { return m_db != nullptr; }
+    void execute(const QString &sql);
+    std::unique_ptr<Recordset> query(const QString &sql);
+    sqlite3 *handle() const { return m_db; }
+
+private:
+    void requireOpen() const;
+    sqlite3 *m_db = nullptr;
+};

@@ -1,0 +1,217 @@
+#include "platform/VbRuntime.h"
+#include "platform/PlatformError.h"
+#include <QLocale>
+#include <QRegularExpression>
+#include <cmath>
+
+namespace vb {
+
+namespace {
+const QLocale &italian()
+{
+    static const QLocale l(QLocale::Italian, QLocale::Italy);
+    return l;
+}
+
+PlatformError typeMismatch() { return PlatformError(ErrNo::TypeMismatch, QStringLiteral("Type mismatch")); }
+
+bool parseNumber(const QString &raw, double *out)
+{
+    QString t = raw.trimmed();
+    if (t.endsWith(QStringLiteral("€")))
+        t.chop(1), t = t.trimmed();
+    if (t.isEmpty())
+        return false;
+    bool ok = false;
+    double d;
+    if (t.contains(QLatin1Char(','))) {
+        // Italian form: points may only group thousands.
+        static const QRegularExpression it(QStringLiteral("^[+-]?(\\d{1,3}(\\.\\d{3})+|\\d*),\\d*$"));
+        if (!it.match(t).hasMatch())
+            return false;
+        QString c = t;
+        c.remove(QLatin1Char('.'));
+        c.replace(QLatin1Char(','), QLatin1Char('.'));
+        d = c.toDouble(&ok);
+    } else {
+        static const QRegularExpression grouped(QStringLiteral("^[+-]?\\d{1,3}(\\.\\d{3})+$"));
+        if (grouped.match(t).hasMatch()) {
+            QString c = t;
+            c.remove(QLatin1Char('.'));
+            d = c.toDouble(&ok);
+        } else {
+            static const QRegularExpression plain(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
+            if (!plain.match(t).hasMatch())
+                return false;
+            d = t.toDouble(&ok);
+        }
+    }
+    if (ok && out)
+        *out = d;
+    return ok;
+}
+
+double toDouble(const QVariant &v)
+{
+    if (!v.isValid() || v.isNull())
+        throw PlatformError(94, QStringLiteral("Invalid use of Null"));
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+    case QMetaType::UInt:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return v.toDouble();
+    case QMetaType::Bool:
+        return v.toBool() ? -1 : 0;
+    default: {
+        double d;
+        if (!parseNumber(v.toString(), &d))
+            throw typeMismatch();
+        return d;
+    }
+    }
+}
+}
+
+QString Str(const QVariant &v)
+{
+    if (!v.isValid() || v.isNull())
+        return QString();
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float: {
+        const double d = v.toDouble();
+        if (d == std::floor(d) && std::fabs(d) < 1e15)
+            return QString::number(qint64(d));
+        QString s = QString::number(d, 'g', 15);
+        s.replace(QLatin1Char('.'), QLatin1Char(','));
+        return s;
+    }
+    case QMetaType::Bool:
+        return v.toBool() ? QStringLiteral("Vero") : QStringLiteral("Falso");
+    case QMetaType::QDate:
+        return ShortDate(v.toDate());
+    case QMetaType::QDateTime: {
+        const QDateTime dt = v.toDateTime();
+        if (dt.time() == QTime(0, 0))
+            return ShortDate(dt.date());
+        return ShortDate(dt.date()) + QLatin1Char(' ') + LongTime(dt.time());
+    }
+    default:
+        return v.toString();
+    }
+}
+
+bool IsNumeric(const QString &text) { return parseNumber(text, nullptr); }
+
+double CDbl(const QVariant &v) { return toDouble(v); }
+
+double RoundHalfEven(double x)
+{
+    return std::nearbyint(x); // default rounding mode is to nearest, ties to even
+}
+
+short CInt(const QVariant &v)
+{
+    const double r = RoundHalfEven(toDouble(v));
+    if (r < -32768 || r > 32767)
+        throw PlatformError(6, QStringLiteral("Overflow"));
+    return short(r);
+}
+
+qint32 CLng(const QVariant &v)
+{
+    const double r = RoundHalfEven(toDouble(v));
+    if (r < -2147483648.0 || r > 2147483647.0)
+        throw PlatformError(6, QStringLiteral("Overflow"));
+    return qint32(r);
+}
+
+QDateTime ParseDate(const QString &raw)
+{
+    const QString t = raw.trimmed();
+    static const QRegularExpression stored(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})(?:[ T](\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
+    static const QRegularExpression italianRe(QStringLiteral("^(\\d{1,2})[/.-](\\d{1,2})[/.-](\\d{2}|\\d{4})(?: (\\d{1,2})[:.](\\d{2})(?:[:.](\\d{2}))?)?$"));
+    int y, m, d, hh = 0, mm = 0, ss = 0;
+    QRegularExpressionMatch mt = stored.match(t);
+    if (mt.hasMatch()) {
+        y = mt.captured(1).toInt();
+        m = mt.captured(2).toInt();
+        d = mt.captured(3).toInt();
+        hh = mt.captured(4).toInt();
+        mm = mt.captured(5).toInt();
+        ss = mt.captured(6).toInt();
+    } else {
+        mt = italianRe.match(t);
+        if (!mt.hasMatch())
+            return QDateTime();
+        d = mt.captured(1).toInt();
+        m = mt.captured(2).toInt();
+        y = mt.captured(3).toInt();
+        if (mt.captured(3).size() == 2)
+            y += y < 30 ? 2000 : 1900;
+        hh = mt.captured(4).toInt();
+        mm = mt.captured(5).toInt();
+        ss = mt.captured(6).toInt();
+    }
+    const QDate date(y, m, d);
+    const QTime time(hh, mm, ss);
+    if (!date.isValid() || !time.isValid())
+        return QDateTime();
+    return QDateTime(date, time);
+}
+
+bool IsDate(const QVariant &v)
+{
+    if (!v.isValid() || v.isNull())
+        return false;
+    if (v.typeId() == QMetaType::QDate || v.typeId() == QMetaType::QDateTime)
+        return true;
+    return ParseDate(v.toString()).isValid();
+}
+
+QDateTime CDate(const QVariant &v)
+{
+    if (v.typeId() == QMetaType::QDate)
+        return QDateTime(v.toDate(), QTime(0, 0));
+    if (v.typeId() == QMetaType::QDateTime)
+        return v.toDateTime();
+    if (!v.isValid() || v.isNull())
+        throw PlatformError(94, QStringLiteral("Invalid use of Null"));
+    const QDateTime dt = ParseDate(v.toString());
+    if (!dt.isValid())
+        throw typeMismatch();
+    return dt;
+}
+
+QString FormatAmount(double value)
+{
+    return italian().toString(value, 'f', 2);
+}
+
+QString ShortDate(const QDate &d) { return d.toString(QStringLiteral("dd/MM/yyyy")); }
+QString LongTime(const QTime &t) { return t.toString(QStringLiteral("HH:mm:ss")); }
+
+double DateSerial(const QDate &d) { return double(QDate(1899, 12, 30).daysTo(d)); }
+
+bool Like(const QString &text, const QString &pattern)
+{
+    QString re;
+    for (QChar c : pattern) {
+        if (c == QLatin1Char('*'))
+            re += QStringLiteral(".*");
+        else if (c == QLatin1Char('?'))
+            re += QLatin1Char('.');
+        else if (c == QLatin1Char('#'))
+            re += QStringLiteral("\\d");
+        else
+            re += QRegularExpression::escape(QString(c));
+    }
+    return QRegularExpression(QRegularExpression::anchoredPattern(re), QRegularExpression::DotMatchesEverythingOption)
+        .match(text)
+        .hasMatch();
+}
+}

@@ -1,0 +1,128 @@
+#include "platform/WebBrowser.h"
+#include "platform/Dialogs.h"
+#include "platform/Form.h"
+#include "platform/PlatformError.h"
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QRegularExpression>
+#include <QTextDocument>
+
+namespace {
+constexpr long ErrNoDocument = 91;
+const QString kNoDocument = QStringLiteral("Object variable or With block variable not set");
+}
+
+void HTMLDocument::Write(const QString &text) { m_owner->write(text); }
+void HTMLDocument::Close() { m_owner->close(); }
+
+WebBrowser::WebBrowser(Form *form, const QString &name, QWidget *parent)
+    : QWidget(parent ? parent : static_cast<QWidget *>(form)), Control(form, name, ControlKind::Browser),
+      m_document(this)
+{
+    // The control only holds the printout; on the window it is a speck nobody clicks.
+    resize(1, 1);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void WebBrowser::Navigate(const QString &url)
+{
+    if (url.compare(QLatin1String("about:blank"), Qt::CaseInsensitive) != 0)
+        throw PlatformError(ErrNo::InvalidProcedureCall,
+                            QStringLiteral("The browser control only opens about:blank, not %1").arg(url));
+    m_html.clear();
+    m_state = State::Open;
+}
+
+void WebBrowser::write(const QString &text)
+{
+    if (m_state == State::None)
+        throw PlatformError(ErrNoDocument, kNoDocument);
+    if (m_state == State::Closed)
+        throw PlatformError(ErrNo::InvalidProcedureCall,
+                            QStringLiteral("The document is closed; navigate to about:blank before writing"));
+    m_html += text;
+}
+
+void WebBrowser::close()
+{
+    if (m_state == State::None)
+        throw PlatformError(ErrNoDocument, kNoDocument);
+    m_state = State::Closed;
+}
+
+void WebBrowser::ExecWB(int command, int option)
+{
+    if (command != CmdPrintPreview)
+        throw PlatformError(ErrNo::InvalidProcedureCall,
+                            QStringLiteral("Browser command %1 is not supported").arg(command));
+    if (option < OptDoDefault || option > OptDontPromptUser)
+        throw PlatformError(ErrNo::InvalidProcedureCall,
+                            QStringLiteral("Invalid option %1 for the print preview").arg(option));
+    if (m_state == State::None || m_html.isEmpty())
+        throw PlatformError(ErrNoDocument, QStringLiteral("There is no document to preview"));
+    ++m_previewCount;
+    if (DialogScript::active())
+        return;
+    showPreview();
+}
+
+void WebBrowser::showPreview()
+{
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setPageOrientation(QPageLayout::Portrait);
+    // QTextDocument::print adds its own 2 cm frame inside these.
+    printer.setPageMargins(QMarginsF(5, 5, 5, 5), QPageLayout::Millimeter);
+
+    QPrintPreviewDialog dlg(&printer, window());
+    dlg.setWindowTitle(QStringLiteral("Anteprima di stampa"));
+    const QString page = displayHtml(m_html);
+    connect(&dlg, &QPrintPreviewDialog::paintRequested, &dlg, [&page](QPrinter *target) {
+        QTextDocument doc;
+        doc.setHtml(page);
+        doc.print(target);
+    });
+    dlg.resize(900, 1000);
+    dlg.exec();
+}
+
+QString WebBrowser::displayHtml(const QString &html)
+{
+    // A browser gives a row without cells no height; the rich-text engine leaves a gap.
+    static const QRegularExpression emptyRow(QStringLiteral("<tr\\s*>\\s*</tr\\s*>"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    // Heading lines end in a "</p>" with no paragraph open. A browser breaks the line there;
+    // the rich-text engine drops the tag and runs the headings together.
+    static const QRegularExpression tag(QStringLiteral("<\\s*(/?)\\s*([A-Za-z][A-Za-z0-9]*)[^>]*>"));
+    static const QRegularExpression closesParagraph(
+        QStringLiteral("^(p|table|div|h[1-6]|ul|ol|pre|blockquote|hr|body|html)$"),
+        QRegularExpression::CaseInsensitiveOption);
+
+    QString src = html;
+    src.replace(emptyRow, QString());
+
+    QString out;
+    out.reserve(src.size() + 64);
+    bool paragraphOpen = false;
+    qsizetype pos = 0;
+    auto it = tag.globalMatch(src);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        out += QStringView(src).mid(pos, m.capturedStart() - pos);
+        pos = m.capturedEnd();
+        const bool closing = !m.captured(1).isEmpty();
+        const QString name = m.captured(2).toLower();
+        if (name == QLatin1String("p") && closing) {
+            out += paragraphOpen ? m.captured(0) : QStringLiteral("<br>");
+            paragraphOpen = false;
+            continue;
+        }
+        if (!closing && closesParagraph.match(name).hasMatch())
+            paragraphOpen = name == QLatin1String("p");
+        out += m.captured(0);
+    }
+    out += QStringView(src).mid(pos);
+    return out;
+}

@@ -1,0 +1,141 @@
+#pragma once
+#include "platform/Control.h"
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDate>
+#include <QDateEdit>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVariant>
+#include <QWidget>
+
+class Form;
+
+// The window frame band: a gradient title strip with the main window's icon and the caption.
+class XPForm : public QWidget, public Control {
+    Q_OBJECT
+public:
+    XPForm(Form *form, const QString &name, const QString &caption);
+    QWidget *widget() override { return this; }
+    QString Caption() const { return m_caption; }
+    void setCaption(const QString &c);
+    bool DrawGradientForm = false;
+    void setIcon(const QIcon &icon);
+    QIcon Icon() const { return m_icon; }
+
+protected:
+    void paintEvent(QPaintEvent *) override;
+
+private:
+    QString m_caption;
+    QIcon m_icon;
+};
+
+class XPLabel : public QLabel, public Control {
+    Q_OBJECT
+public:
+    XPLabel(Form *form, const QString &name, const QString &caption, QWidget *parent = nullptr);
+    QWidget *widget() override { return this; }
+    QString Caption() const { return text(); }
+    void setCaption(const QString &c) { setText(c); }
+    void setBold(bool bold);
+};
+
+class XPTextBox : public QLineEdit, public Control {
+    Q_OBJECT
+public:
+    XPTextBox(Form *form, const QString &name, QWidget *parent = nullptr);
+    QWidget *widget() override { return this; }
+    QString Text() const { return text(); }
+    void setTextValue(const QString &t) { setText(t); }
+    bool Locked() const { return isReadOnly(); }
+    void setLocked(bool on) { setReadOnly(on); }
+};
+
+// A button whose caption may carry an "&" access key.
+class XPButton : public QPushButton, public Control {
+    Q_OBJECT
+public:
+    XPButton(Form *form, const QString &name, const QString &caption, QWidget *parent = nullptr);
+    QWidget *widget() override { return this; }
+    QString Caption() const { return text(); }
+    void setCaption(const QString &c) { setText(c); }
+};
+
+// A combo box whose items carry a whole-number key (64 bits, so no key is out of reach).
+class XPComboBox : public QComboBox, public Control {
+    Q_OBJECT
+public:
+    XPComboBox(Form *form, const QString &name, QWidget *parent = nullptr);
+    QWidget *widget() override { return this; }
+    void AddItem(const QString &text);
+    void Clear() { clear(); }
+    int ListCount() const { return count(); }
+    int ListIndex() const { return currentIndex(); }
+    void setListIndex(int i); // -1 selects nothing; out of range raises
+    qint64 ItemData(int i) const;
+    void setItemData(int i, qint64 data);
+    QString List(int i) const { return itemText(i); }
+    QString Text() const { return currentIndex() < 0 ? QString() : currentText(); }
+    bool DropDownList = false;
+signals:
+    void Change();
+    void KeyUp(int keyCode, int shift);
+    void KeyDown(int keyCode, int shift);
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+    void keyReleaseEvent(QKeyEvent *e) override;
+};
+
+// Date picker: dd/mm/yyyy, a today button "Oggi", and an empty state whose text is "0.00.00".
+class XPDTPicker : public QDateEdit, public Control {
+    Q_OBJECT
+public:
+    XPDTPicker(Form *form, const QString &name, QWidget *parent = nullptr);
+    QWidget *widget() override { return this; }
+    bool IsEmpty() const;
+    QDate Value() const; // null when empty
+    void setValue(const QDate &d);
+    void Clear();
+    // The picker's value as text: "0.00.00" when empty, else dd/mm/yyyy.
+    QString ValueText() const;
+    QString TodayText = QStringLiteral("Oggi");
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+};
+
+class XPCheckBox : public QCheckBox, public Control {
+    Q_OBJECT
+public:
+    XPCheckBox(Form *form, const QString &name, const QString &caption, QWidget *parent = nullptr);
+    QWidget *widget() override { return this; }
+    QString Caption() const { return text(); }
+    int Value() const; // 0 unticked, 1 ticked, 2 grey
+    void setValue(int v);
+};
+
+class XPOptionButton : public QRadioButton, public Control {
+    Q_OBJECT
+public:
+    XPOptionButton(Form *form, const QString &name, const QString &caption, QWidget *parent = nullptr);
+    QWidget *widget() override { return this; }
+    QString Caption() const { return text(); }
+    bool Value() const { return isChecked(); }
+    void setValue(bool v) { setChecked(v); }
+};
+
+class XPPicture : public QLabel, public Control {
+    Q_OBJECT
+public:
+    XPPicture(Form *form, const QString &name, const QString &resource, QWidget *parent = nullptr);
+    QWidget *widget() override { return this; }
+};
+
+// Classic virtual-key code of a Qt key (46 Delete, 35 End, 36 Home ...).
+int vbKeyCode(int qtKey);
+int vbShift(Qt::KeyboardModifiers m);

@@ -1,0 +1,69 @@
+#pragma once
+// Database connection, shared result set, SQL text helpers, form helpers, CSV export.
+#include "platform/SqliteDb.h"
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+class Form;
+class MSFlexGrid;
+class Field;
+
+// ---- shared state owned by the shell ----
+extern QString gDbType;       // "Access", "MySql" or "SqlLite", compared exactly
+extern std::unique_ptr<SqliteDbComponent> gSqliteDb;
+extern QString gDbPath;
+extern QString gDbFileName;
+extern bool gIsNewRecord;
+extern QString gWhereAnagrafica, gWhereTipologiaPersone, gWherePagamenti, gWhereAssegniEmessi,
+    gWhereMieiContiCorrenti, gWhereUnused1, gWhereUnused2;
+extern double gPagamentiClienteID;
+extern QString gPagamentiClienteNome;
+extern bool gErrorTrapOn;
+extern QVariant gGridMouseDownY;
+extern double gGridLeftCol;
+
+// The program's folder: the executable's folder; tests point it elsewhere.
+QString programFolder();
+void setProgramFolder(const QString &folder);
+// The folder with a closing separator.
+QString programFolderSlash();
+
+// The shared result set: a closed one until a query opens it.
+Recordset &gRs();
+void releaseRs(); // "set gRs = Nothing"
+
+bool isSqlLite();
+bool isAccess();
+bool isMySql();
+void OpenDb();
+void OpenSqlLiteDb();
+void CloseDb();
+// Raises the query's error after showing gRsOpen's message, so the caller's own exit ends it.
+void gRsOpen(const QString &sql);
+// Shows its own message on failure; the result tells the caller whether the statement ran.
+bool gDbExecute(const QString &sql);
+// The same, passing over silently a rejection that means the statement took effect before
+// (the table exists, the key is present): the start-up statements run at every start.
+bool gDbExecute(const QString &sql, bool passOverApplied);
+bool isAlreadyApplied(const PlatformError &e);
+// Closes the database so a test can start afresh; the program never calls it.
+void resetDatabaseForTests();
+
+// ---- SQL literal helpers ----
+QString StringReplace(const QString &text, const QString &find, const QString &repl);
+QString Pad(const QString &text);
+QString PutTicksIn(const QString &text);
+bool isBooleanField(const Field &field);
+
+// ---- form helpers ----
+void CenterForm(Form *form);
+void DisattivaTabstop(Form *form);
+QString PutSpacesInLabels(const QString &name);
+void LaunchBrowser(const QString &address, Form *window);
+void doEnglishGrid(MSFlexGrid *grid);
+
+// ---- CSV export ----
+void esportaCSV(MSFlexGrid *grid);
+// Writes the grid to the file; true only when the whole file was written.
+bool xMSFlexGrid_Save(MSFlexGrid *grid, const QString &fileName);

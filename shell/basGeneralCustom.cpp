@@ -1,0 +1,171 @@
+#include "shell/basGeneralCustom.h"
+#include "platform/MSFlexGrid.h"
+#include "platform/VbRuntime.h"
+#include "shell/ErrorExit.h"
+#include "shell/basGeneral.h"
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+QString gCurrentProcedure;
+QString gLogStatus;
+short gPrtCSize = 0;
+short gFaseUpdate = 0;
+
+namespace {
+const QString kModule = QStringLiteral("basGeneralCustom");
+bool g_reportingLogFailure = false;
+}
+
+void traceProcedure(const QString &owner, const QString &procedure)
+{
+    gCurrentProcedure = owner + QStringLiteral("::") + procedure;
+    if (gLogStatus == QLatin1String("ON") && !g_reportingLogFailure)
+        addToLog(gCurrentProcedure);
+}
+
+void addToLog(const QString &text)
+{
+    if (gLogStatus != QLatin1String("ON"))
+        return;
+    QFile f(programFolderSlash() + QStringLiteral("brumlet3.log"));
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString line = QStringLiteral("[") + vb::ShortDate(now.date()) + QStringLiteral(" - ")
+        + vb::LongTime(now.time()) + QStringLiteral("] ") + text + QStringLiteral("\r\n");
+    const QByteArray bytes = line.toLatin1();
+    if (f.open(QIODevice::WriteOnly | QIODevice::Append) && f.write(bytes) == bytes.size() && f.flush()) {
+        f.close();
+        return;
+    }
+    const long number = f.error() == QFileDevice::OpenError ? ErrNo::PermissionDenied : ErrNo::FileIO;
+    const PlatformError e(number, f.errorString());
+    // The message box traces itself; that entry must not try the log again.
+    g_reportingLogFailure = true;
+    showErrorExit(e, QStringLiteral("addToLog"), kModule, OwnerKind::Modulo);
+    g_reportingLogFailure = false;
+}
+
+QString getSetting(const QString &key)
+{
+    Procedure p(kModule, QStringLiteral("getSetting"), OwnerKind::Modulo);
+    QString result;
+    p.run([&] {
+        OpenDb();
+        releaseRs();
+        gRsOpen(QStringLiteral("select value from settings where mnemocode='") + key + QStringLiteral("'"));
+        if (!gRs().EOF_()) {
+            const QVariant v = gRs().Fields()(QStringLiteral("value")).Value();
+            if (!v.isValid())
+                throw PlatformError(94, QStringLiteral("Invalid use of Null"));
+            result = vb::Str(v);
+        }
+        CloseDb();
+    });
+    return result;
+}
+
+void aggiornaFaseUpdate(short n)
+{
+    traceProcedure(kModule, QStringLiteral("aggiornaFaseUpdate"));
+    if (gFaseUpdate != 5)
+        gFaseUpdate = n;
+}
+
+bool fileExists(const QString &path)
+{
+    const QFileInfo fi(path);
+    return fi.exists() && !fi.isDir();
+}
+
+QString Punto(const QVariant &value)
+{
+    Procedure p(kModule, QStringLiteral("Punto"), OwnerKind::Modulo);
+    QString result;
+    p.run([&] { result = vb::Str(value).replace(QLatin1Char(','), QLatin1Char('.')); });
+    return result;
+}
+
+QString wrapbooleanchk(const QVariant &value)
+{
+    traceProcedure(kModule, QStringLiteral("wrapbooleanchk"));
+    bool ok = false;
+    const double d = value.toDouble(&ok);
+    return ok && d == 1 ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+namespace {
+// Reads the count of a counting query; false (no row) when the query fails.
+bool countAboveZero(Procedure &p, const QString &sql)
+{
+    bool result = false;
+    p.run([&] {
+        OpenDb();
+        releaseRs();
+        gRsOpen(sql);
+        result = vb::CDbl(gRs().Fields()(QStringLiteral("conteggio")).Value()) > 0;
+        CloseDb();
+    });
+    return result;
+}
+}
+
+bool esisteRecord(const QString &table, const QString &field, const QVariant &value,
+                  const QString &kind, const QString &exclField, const QVariant &exclValue)
+{
+    Procedure p(kModule, QStringLiteral("esisteRecord"), OwnerKind::Modulo);
+    QString sql = QStringLiteral("select count(*) as conteggio from ") + table + QStringLiteral(" where ") + field;
+    if (kind == QLatin1String("N"))
+        sql += QStringLiteral(" = ") + vb::Str(value);
+    else
+        sql += QStringLiteral(" = '") + vb::Str(value).replace(QLatin1Char('\''), QStringLiteral("''")) + QStringLiteral("'");
+    if (!exclField.isEmpty())
+        sql += QStringLiteral("  and ") + exclField + QStringLiteral(" <>") + vb::Str(exclValue);
+    return countAboveZero(p, sql);
+}
+
+bool esisteRecordSQL(const QString &sql)
+{
+    Procedure p(kModule, QStringLiteral("esisteRecordSQL"), OwnerKind::Modulo);
+    return countAboveZero(p, sql);
+}
+
+QString checkABICAB(const QString &code, const QString &name)
+{
+    traceProcedure(kModule, QStringLiteral("checkABICAB"));
+    if (code.size() != 5)
+        return QStringLiteral("Lunghezza del codice ") + name + QStringLiteral(" non valida");
+    for (QChar c : code)
+        if (c.unicode() < 48 || c.unicode() > 57)
+            return QStringLiteral("Il codice ") + name + QStringLiteral(" contiene caratteri non validi");
+    return QString();
+}
+
+void sortGridByDate(MSFlexGrid *grid, int column, int order)
+{
+    Procedure p(kModule, QStringLiteral("sortGridByDate"), OwnerKind::Modulo);
+    const int added = grid->Cols();
+    bool columnAdded = false;
+    const bool ok = p.run([&] {
+        grid->setCols(added + 1);
+        columnAdded = true;
+        grid->setColWidth(added, 0);
+        const int rows = grid->Rows();
+        for (int r = 1; r < rows; ++r) {
+            const QString text = grid->TextMatrix(r, column);
+            qint64 key = 0;
+            if (!text.trimmed().isEmpty()) {
+                // Seconds since the day-count origin, so time stamps of one day sort too.
+                const QDateTime dt = vb::CDate(text);
+                key = qint64(vb::DateSerial(dt.date())) * 86400 + dt.time().msecsSinceStartOfDay() / 1000;
+            }
+            grid->setTextMatrix(r, added, QString::number(key));
+        }
+        grid->setCol(added);
+        grid->setSort(order);
+        grid->setCols(added);
+        columnAdded = false;
+    });
+    // The helper column is invisible, but a later print or export must not meet it.
+    if (!ok && columnAdded)
+        ignoreErrors([&] { grid->setCols(added); });
+}

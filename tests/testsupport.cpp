@@ -1,0 +1,84 @@
+#include "testsupport.h"
+#include "platform/Dialogs.h"
+#include "shell/basAggiornamentiDatabase.h"
+#include "shell/basGeneral.h"
+#include "shell/basGeneralCustom.h"
+#include <QFile>
+#include <sqlite3.h>
+#include <stdexcept>
+
+void TestProgram::exec(const QString &dbPath, const QString &sql)
+{
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(dbPath.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+        throw std::runtime_error("cannot open test database");
+    char *err = nullptr;
+    const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &err);
+    const std::string message = err ? err : "";
+    sqlite3_free(err);
+    sqlite3_close(db);
+    if (rc != SQLITE_OK)
+        throw std::runtime_error("test SQL failed: " + message);
+}
+
+QString TestProgram::scalar(const QString &sql) const
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(dbPath().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt *st = nullptr;
+    QString out;
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW) {
+        const unsigned char *t = sqlite3_column_text(st, 0);
+        if (t)
+            out = QString::fromUtf8(reinterpret_cast<const char *>(t));
+    }
+    sqlite3_finalize(st);
+    sqlite3_close(db);
+    return out;
+}
+
+void createSchemaDatabase(const QString &path)
+{
+    QFile f(QStringLiteral(NORVIK_SOURCE_DIR "/data/schema.sql"));
+    if (!f.open(QIODevice::ReadOnly))
+        throw std::runtime_error("schema.sql not found");
+    TestProgram::exec(path, QString::fromUtf8(f.readAll()));
+}
+
+void resetShellState()
+{
+    resetDatabaseForTests();
+    gDbType = QStringLiteral("SqlLite");
+    gNumAggiornamenti = 0;
+    gLogStatus.clear();
+    gPrtCSize = 7;
+    gIsNewRecord = false;
+    gWhereAnagrafica.clear();
+    gWhereTipologiaPersone.clear();
+    gWherePagamenti.clear();
+    gWhereAssegniEmessi.clear();
+    gWhereMieiContiCorrenti.clear();
+    gPagamentiClienteNome.clear();
+    gPagamentiClienteID = 0;
+    DialogScript::enable();
+    DialogScript::reset();
+}
+
+TestProgram::TestProgram(bool withSchema, bool runStartup)
+{
+    resetShellState();
+    setProgramFolder(m_dir.path());
+    if (withSchema) {
+        createSchemaDatabase(dbPath());
+        if (runStartup) {
+            OpenDb();
+            AggiornaDatabase();
+        }
+    }
+}
+
+TestProgram::~TestProgram()
+{
+    resetDatabaseForTests();
+    DialogScript::reset();
+}

@@ -1,0 +1,210 @@
+// SQL literal helpers, existence tests, form helpers and the Italian conversions they rest on.
+#include "testsupport.h"
+#include "platform/Dialogs.h"
+#include "platform/Form.h"
+#include "platform/MSFlexGrid.h"
+#include "platform/ShellLaunch.h"
+#include "platform/VbRuntime.h"
+#include "platform/XPControls.h"
+#include "shell/basGeneral.h"
+#include "shell/basGeneralCustom.h"
+#include "shell/basRegistering.h"
+#include <QDir>
+#include <QFileInfo>
+#include <QtTest>
+
+class TestHelpers : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { resetShellState(); }
+
+    void quotingAndLists()
+    {
+        QCOMPARE(Pad("O'Brien"), QStringLiteral("O''Brien"));
+        QCOMPARE(Pad("senza"), QStringLiteral("senza"));
+        QCOMPARE(Pad("''"), QStringLiteral("''''"));
+        // The search resumes after the replacement and ignores case.
+        QCOMPARE(StringReplace("aXbxc", "x", "xx"), QStringLiteral("axxbxxc"));
+        QCOMPARE(PutTicksIn("a"), QStringLiteral("'a'"));
+        QCOMPARE(PutTicksIn("a,b"), QStringLiteral("'a', 'b'"));
+        QCOMPARE(PutTicksIn("a, b"), QStringLiteral("'a', 'b'"));
+        QCOMPARE(PutTicksIn("a,  b"), QStringLiteral("'a', ' b'"));
+        QCOMPARE(Punto("1.234,50"), QStringLiteral("1.234.50"));
+        QCOMPARE(wrapbooleanchk(1), QStringLiteral("True"));
+        QCOMPARE(wrapbooleanchk(2), QStringLiteral("False"));
+        QCOMPARE(wrapbooleanchk(0), QStringLiteral("False"));
+    }
+
+    void datesAndFlags()
+    {
+        QCOMPARE(FormattaData(QDateTime(QDate(2011, 8, 23), QTime(15, 7, 9))), QStringLiteral("2011-08-23 15:07:09"));
+        QCOMPARE(FormattaData("23/08/2011"), QStringLiteral("2011-08-23 00:00:00"));
+        QCOMPARE(FormattaData("2011-08-23 10:00:00"), QStringLiteral("2011-08-23 10:00:00"));
+        QVERIFY(DialogScript::boxes().isEmpty());
+        QCOMPARE(FormattaData("31/02/2011"), QString());
+        QCOMPARE(DialogScript::boxes().size(), 1);
+        QCOMPARE(BooleanToString(1), QStringLiteral("Vero"));
+        QCOMPARE(BooleanToString(2), QStringLiteral("Vero"));
+        QCOMPARE(BooleanToString(0), QStringLiteral("Falso"));
+        QCOMPARE(BooleanToString(QVariant()), QString());
+        QCOMPARE(DialogScript::boxes().size(), 2);
+        QVERIFY(DialogScript::boxes().last().prompt.endsWith("in procedure BooleanToString of Modulo basRegistering"));
+        gDbType = "sqllite"; // other letter case matches no kind
+        QCOMPARE(FormattaData("23/08/2011"), QString());
+        QCOMPARE(concatSql("a", "b", "c"), QString());
+    }
+
+    void italianConversions()
+    {
+        QCOMPARE(vb::FormatAmount(1234.5), QStringLiteral("1.234,50"));
+        QCOMPARE(vb::FormatAmount(0), QStringLiteral("0,00"));
+        QCOMPARE(vb::Str(12.5), QStringLiteral("12,5"));
+        QCOMPARE(vb::Str(QVariant(qint64(7))), QStringLiteral("7"));
+        QCOMPARE(vb::Str(QVariant()), QString());
+        QCOMPARE(vb::CDbl("1.234,50"), 1234.5);
+        QVERIFY(vb::IsNumeric("12,5") && !vb::IsNumeric("12a") && !vb::IsNumeric(""));
+        QVERIFY_THROWS_EXCEPTION(PlatformError, vb::CInt("grande"));
+        QVERIFY_THROWS_EXCEPTION(PlatformError, vb::CInt("40000"));
+        QCOMPARE(vb::CInt("2,5"), short(2)); // halves to even
+        QVERIFY(vb::IsDate("29/02/2024") && !vb::IsDate("29/02/2023") && vb::IsDate("2024-02-29 00:00:00"));
+        QVERIFY(vb::Like("DataNascita", "Data*") && !vb::Like("dataNascita", "Data*"));
+        QVERIFY(vb::Like("TIPOLOGIAID", "*ID") && vb::Like("Expr1000", "Expr100*"));
+    }
+
+    void concatenationOnSqlite()
+    {
+        TestProgram prog;
+        gDbType = "SqlLite";
+        const QString expr = concatSql("cognome", "' '", "nome");
+        QCOMPARE(expr, QStringLiteral(" (ifnull(cognome,'') || ifnull(' ','') || ifnull(nome,'')) "));
+        releaseRs();
+        gRsOpen("select " + expr + " as n from (select 'Rossi' as cognome, null as nome)");
+        QCOMPARE(gRs().Fields()("n").Value().toString(), QStringLiteral("Rossi "));
+        CloseDb();
+    }
+
+    void existenceTests()
+    {
+        TestProgram prog;
+        prog.exec("insert into TipologiaPersone (TIPOLOGIAID, Tipologia) values (12, 'd''Amico'), (7, 'Socio')");
+        QVERIFY(esisteRecord("tipologiapersone", "tipologiaid", 12, "N"));
+        QVERIFY(!esisteRecord("tipologiapersone", "tipologiaid", 13, "N"));
+        QVERIFY(esisteRecord("tipologiapersone", "tipologia", "d'Amico", "S"));
+        // The row being edited is left out; an empty exclusion field ignores the value.
+        QVERIFY(!esisteRecord("tipologiapersone", "tipologia", "d'Amico", "S", "tipologiaid", 12));
+        QVERIFY(esisteRecord("tipologiapersone", "tipologia", "d'Amico", "S", "", 12));
+        QVERIFY(esisteRecordSQL("select count(*) as conteggio from tipologiapersone where tipologia='Socio'"));
+        QVERIFY(DialogScript::boxes().isEmpty());
+        // A failing count says so and answers "no such row".
+        QVERIFY(!esisteRecord("tabellainesistente", "x", 1, "N"));
+        QVERIFY(!DialogScript::boxes().isEmpty());
+    }
+
+    void captionsAndCodes()
+    {
+        QCOMPARE(PutSpacesInLabels(""), QString());
+        QCOMPARE(PutSpacesInLabels("IDFIELD"), QStringLiteral("IDFIELD"));
+        QCOMPARE(PutSpacesInLabels("DataUltimaModifica"), QStringLiteral("Data Ultima Modifica"));
+        QCOMPARE(PutSpacesInLabels("numeroTessera"), QStringLiteral("numero Tessera"));
+        QCOMPARE(PutSpacesInLabels("CognomeRagioneSociale"), QStringLiteral("Cognome Ragione Sociale"));
+        QCOMPARE(PutSpacesInLabels("Note_x"), QStringLiteral("Note _x"));
+        Screen::setMousePointer(11);
+        PutSpacesInLabels("CAP");
+        QCOMPARE(Screen::MousePointer(), 0);
+
+        QCOMPARE(checkABICAB("12A45", "CAB"), QStringLiteral("Il codice CAB contiene caratteri non validi"));
+        QCOMPARE(checkABICAB("123456", "CAB"), QStringLiteral("Lunghezza del codice CAB non valida"));
+        QCOMPARE(checkABICAB("", "ABI"), QStringLiteral("Lunghezza del codice ABI non valida"));
+        QCOMPARE(checkABICAB("00123", "di avviamento postale"), QString());
+    }
+
+    void preparingAWindow()
+    {
+        Form f("frmProva");
+        new XPButton(&f, "cmdPrint", "S&tampa scheda del cliente");
+        new XPButton(&f, "cmdClose", "Esci");
+        new XPButton(&f, "cmdOK", "Ok");
+        new XPButton(&f, "cmdAltro", "esci");
+        auto *label = new XPLabel(&f, "lblNome", "Nome");
+        auto *combo = new XPComboBox(&f, "cboTipo");
+        combo->setEditable(true);
+        auto *frame = new XPForm(&f, "OsenXPForm1", "Prova");
+        DisattivaTabstop(&f);
+        QCOMPARE(static_cast<XPButton *>(f.control("cmdPrint"))->Caption(), QStringLiteral("S&tampa scheda del cliente"));
+        QCOMPARE(static_cast<XPButton *>(f.control("cmdClose"))->Caption(), QStringLiteral("E&sci"));
+        QCOMPARE(static_cast<XPButton *>(f.control("cmdOK"))->Caption(), QStringLiteral("&Ok"));
+        QCOMPARE(static_cast<XPButton *>(f.control("cmdAltro"))->Caption(), QStringLiteral("esci"));
+        QVERIFY(!label->TabStop());
+        QVERIFY(combo->DropDownList && !combo->isEditable());
+        QVERIFY(frame->DrawGradientForm);
+    }
+
+    void centringALargeWindow()
+    {
+        Form f("frmGrande");
+        f.resize(toPixels(Screen::Width()) + 200, toPixels(Screen::Height()) + 100);
+        CenterForm(&f);
+        QVERIFY(f.Top() < 0);
+        QVERIFY(f.Left() < 0);
+    }
+
+    void sortingByDate()
+    {
+        MSFlexGrid grid(nullptr, "MSFlexGrid1");
+        grid.setCols(2);
+        grid.setRows(1);
+        sortGridByDate(&grid, 1, 3); // header only: nothing changes
+        QCOMPARE(grid.Cols(), 2);
+        const QStringList dates = {"2011-08-23 00:00:00", "", "05/01/2010", "2011-08-23 09:30:00", "2009-12-31 00:00:00"};
+        for (int i = 0; i < dates.size(); ++i) {
+            grid.setRows(grid.Rows() + 1);
+            grid.setTextMatrix(i + 1, 0, QString::number(i));
+            grid.setTextMatrix(i + 1, 1, dates[i]);
+        }
+        sortGridByDate(&grid, 1, 3);
+        QCOMPARE(grid.Cols(), 2);
+        QStringList order;
+        for (int r = 1; r < grid.Rows(); ++r)
+            order << grid.TextMatrix(r, 0);
+        QCOMPARE(order, (QStringList{"1", "4", "2", "0", "3"}));
+        sortGridByDate(&grid, 1, 4);
+        QCOMPARE(grid.TextMatrix(1, 0), QStringLiteral("3"));
+
+        // A cell that is no date: the error exit, the rows as they were, no helper column left.
+        grid.setTextMatrix(2, 1, "domani");
+        const QString first = grid.TextMatrix(1, 0);
+        sortGridByDate(&grid, 1, 3);
+        QCOMPARE(grid.Cols(), 2);
+        QCOMPARE(grid.TextMatrix(1, 0), first);
+        QVERIFY(DialogScript::boxes().last().prompt.endsWith("in procedure sortGridByDate of Modulo basGeneralCustom"));
+    }
+
+    void launchingTheBrowser()
+    {
+        TestProgram prog;
+        QString opened;
+        ShellLaunch::setFindHook([](const QString &) { return QString(); });
+        LaunchBrowser("https://example.invalid/", nullptr);
+        QCOMPARE(DialogScript::boxes().last().prompt, QStringLiteral("Could not find associated Browser"));
+        QCOMPARE(DialogScript::boxes().last().title, QStringLiteral("Browser Not Found"));
+        QVERIFY(!QFileInfo::exists(prog.folder() + "/test.htm"));
+
+        ShellLaunch::setFindHook([](const QString &) { return QStringLiteral("/usr/bin/browser"); });
+        ShellLaunch::setExecuteHook([&](const QString &, const QString &a) { opened = a; return false; });
+        LaunchBrowser("https://example.invalid/", nullptr);
+        QCOMPARE(DialogScript::boxes().last().prompt, QStringLiteral("Unable to open Web Page."));
+        QCOMPARE(opened, QStringLiteral("https://example.invalid/"));
+
+        const int before = DialogScript::boxes().size();
+        ShellLaunch::setExecuteHook([&](const QString &, const QString &) { return true; });
+        LaunchBrowser("", nullptr);
+        LaunchBrowser("https://example.invalid/", nullptr);
+        QCOMPARE(DialogScript::boxes().size(), before);
+        QVERIFY(!QFileInfo::exists(prog.folder() + "/test.htm"));
+        ShellLaunch::setFindHook({});
+        ShellLaunch::setExecuteHook({});
+    }
+};
+
+QTEST_MAIN(TestHelpers)
+#include "tst_helpers.moc"
