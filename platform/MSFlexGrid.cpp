@@ -365,10 +365,12 @@ void MSFlexGrid::setSort(int order)
         return;
     const int col = m_col;
 
+    // Keys are read once per row; texts are case-folded once so that each comparison is a
+    // plain code-unit comparison (the same order as a case-insensitive one).
     struct Key {
-        double num;
-        const QString *text;
-        bool isNum;
+        double num = 0;
+        QString folded;
+        bool isNum = false;
     };
     std::vector<Key> keys(static_cast<size_t>(n));
     const bool generic = order <= 2;
@@ -376,10 +378,12 @@ void MSFlexGrid::setSort(int order)
         const GridRow &r = m_rows[size_t(i + 1)];
         const QString &t = col < r.capacity ? r.cells[col] : nullString();
         Key &k = keys[size_t(i)];
-        k.text = &t;
         k.isNum = parseNumber(t, &k.num);
-        if (!k.isNum)
+        if (!k.isNum) {
             k.num = 0;
+            if (generic)
+                k.folded = t.toCaseFolded();
+        }
         if (!generic)
             k.isNum = true; // numeric orders read every non-number as 0
     }
@@ -388,7 +392,7 @@ void MSFlexGrid::setSort(int order)
             return a.isNum; // numbers before texts
         if (a.isNum)
             return a.num < b.num;
-        return QString::compare(*a.text, *b.text, Qt::CaseInsensitive) < 0;
+        return QString::compare(a.folded, b.folded, Qt::CaseSensitive) < 0;
     };
     std::vector<int> idx(static_cast<size_t>(n));
     std::iota(idx.begin(), idx.end(), 0);
@@ -551,10 +555,9 @@ void MSFlexGrid::contentChanged()
 
 void MSFlexGrid::cellChanged(int row)
 {
-    if (!isVisible())
-        return;
-    const int top = TopRow();
-    if (row == 0 || (row >= top && row <= top + viewport()->height() / m_rowHeightPx))
+    // Cheap on purpose: a list refilled while on screen writes every cell through here. The
+    // stored top row is never above the shown one, so every row on screen passes the test.
+    if (isVisible() && row <= m_topRow + viewport()->height() / m_rowHeightPx)
         viewport()->update();
 }
 
