@@ -1,18 +1,18 @@
 #pragma once
-// Interface stub: the customer list. Its author completes this header (keeping these members).
-#include "platform/Form.h"
+#include "shell/ListWindow.h"
 
-class MSFlexGrid;
+class XPButton;
 
-class frmAnagrafica : public Form {
+// The customer register's list: every customer with its type. Besides the list buttons it
+// exports the grid and opens the payments of the chosen customer.
+class frmAnagrafica : public ListWindow {
     Q_OBJECT
 public:
     frmAnagrafica();
+
+    // The customer to edit, delete or show the payments of; after AddGridRow the one added.
     double mANAGRAFICAID = 0;
-    MSFlexGrid *MSFlexGrid1 = nullptr;
-    void ClearGrid();
-    void FillGrid();
-    void UpdateGridRow();
-    void AddGridRow();
-    void MouseWheel(int MouseKeys, int Rotation, int Xpos, int Ypos);
+    XPButton *cmdApriPagamenti = nullptr;
+
+    void cmdApriPagamenti_Click();
 };

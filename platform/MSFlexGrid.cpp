@@ -234,7 +234,9 @@ QString &MSFlexGrid::cellRef(int row, int col)
 {
     GridRow &r = m_rows[size_t(row)];
     if (col >= r.capacity) {
-        const int cap = std::max(m_cols, col + 1);
+        // One spare cell: a helper column added after the last one (the date sort's key)
+        // then costs no reallocation of every row.
+        const int cap = std::max(m_cols, col + 1) + 1;
         std::unique_ptr<QString[]> cells(new QString[size_t(cap)]);
         for (int c = 0; c < r.capacity; ++c)
             cells[c] = std::move(r.cells[c]);

@@ -1,4 +1,5 @@
 #include "platform/SqliteDb.h"
+#include "platform/VbRuntime.h"
 #include <sqlite3.h>
 #include <QFileInfo>
 
@@ -13,6 +14,7 @@ PlatformError sqliteError(sqlite3 *db, int rc)
 // ---- Field / Fields ----
 
 QVariant Field::Value() const { return m_rs->value(m_index); }
+QString Field::Text() const { return m_rs->text(m_index); }
 
 QString Field::Name() const
 {
@@ -109,6 +111,25 @@ QVariant Recordset::value(int index) const
                                    sqlite3_column_bytes(m_stmt, index)));
     default:
         return QVariant();
+    }
+}
+
+QString Recordset::text(int index) const
+{
+    requireOpen();
+    if (m_eof)
+        throw PlatformError(3021, QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
+    // Texts and whole numbers, nearly every cell of a list, skip the QVariant.
+    switch (sqlite3_column_type(m_stmt, index)) {
+    case SQLITE_TEXT:
+        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, index)),
+                                 sqlite3_column_bytes(m_stmt, index));
+    case SQLITE_INTEGER:
+        return QString::number(qint64(sqlite3_column_int64(m_stmt, index)));
+    case SQLITE_NULL:
+        return QString();
+    default:
+        return vb::Str(value(index));
     }
 }
 

@@ -16,6 +16,8 @@ public:
     Field(const Recordset *rs, int index) : m_rs(rs), m_index(index) {}
     // Integer (qint64), real (double), text (QString) or Null (an invalid QVariant).
     QVariant Value() const;
+    // "" & value, read straight from the row: what a list shows in a cell.
+    QString Text() const;
     QString Name() const;
     bool IsNull() const { return !Value().isValid(); }
 
@@ -61,6 +63,7 @@ private:
     void step();
     void requireOpen() const;
     QVariant value(int index) const;
+    QString text(int index) const;
     int columnIndex(const QString &name) const;
 
     sqlite3 *m_db = nullptr;

@@ -130,38 +130,83 @@ qint32 CLng(const QVariant &v)
     return qint32(r);
 }
 
+namespace {
+// Reads a run of 1..maxDigits digits at i; false when there is none.
+bool digits(const QString &t, int &i, int maxDigits, int &value, int *count = nullptr)
+{
+    int n = 0;
+    value = 0;
+    while (i < t.size() && n < maxDigits && t.at(i).isDigit() && t.at(i).unicode() < 128) {
+        value = value * 10 + (t.at(i).unicode() - '0');
+        ++i;
+        ++n;
+    }
+    if (count)
+        *count = n;
+    return n > 0;
+}
+
+bool sep(const QString &t, int &i, const char *allowed)
+{
+    if (i >= t.size())
+        return false;
+    for (const char *a = allowed; *a; ++a)
+        if (t.at(i) == QLatin1Char(*a)) {
+            ++i;
+            return true;
+        }
+    return false;
+}
+}
+
+bool ParseDateParts(const QString &raw, QDate &date, QTime &time)
+{
+    // Hand-written: sorting a long list by date parses every cell.
+    const QString t = raw.trimmed();
+    int i = 0, a, b, c, n = 0;
+    int y, m, d, hh = 0, mm = 0, ss = 0;
+    if (!digits(t, i, 4, a, &n))
+        return false;
+    if (n == 4) { // stored form YYYY-MM-DD[ HH:MM[:SS]]
+        y = a;
+        if (!sep(t, i, "-") || !digits(t, i, 2, m) || !sep(t, i, "-") || !digits(t, i, 2, d))
+            return false;
+        if (i < t.size()) {
+            if (!sep(t, i, " T") || !digits(t, i, 2, hh) || !sep(t, i, ":") || !digits(t, i, 2, mm, &n) || n != 2)
+                return false;
+            if (i < t.size() && (!sep(t, i, ":") || !digits(t, i, 2, ss, &n) || n != 2))
+                return false;
+        }
+    } else if (n <= 2) { // Italian form d/m/yy[yy][ hh:mm[:ss]]
+        d = a;
+        if (!sep(t, i, "/.-") || !digits(t, i, 2, b) || !sep(t, i, "/.-") || !digits(t, i, 4, c, &n) || (n != 2 && n != 4))
+            return false;
+        m = b;
+        y = n == 2 ? c + (c < 30 ? 2000 : 1900) : c;
+        if (i < t.size()) {
+            if (!sep(t, i, " ") || !digits(t, i, 2, hh) || !sep(t, i, ":.") || !digits(t, i, 2, mm, &n) || n != 2)
+                return false;
+            if (i < t.size() && (!sep(t, i, ":.") || !digits(t, i, 2, ss, &n) || n != 2))
+                return false;
+        }
+    } else {
+        return false;
+    }
+    if (i != t.size())
+        return false;
+    date = QDate(y, m, d);
+    time = QTime(hh, mm, ss);
+    return date.isValid() && time.isValid();
+}
+
 QDateTime ParseDate(const QString &raw)
 {
-    const QString t = raw.trimmed();
-    static const QRegularExpression stored(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})(?:[ T](\\d{1,2}):(\\d{2})(?::(\\d{2}))?)?$"));
-    static const QRegularExpression italianRe(QStringLiteral("^(\\d{1,2})[/.-](\\d{1,2})[/.-](\\d{2}|\\d{4})(?: (\\d{1,2})[:.](\\d{2})(?:[:.](\\d{2}))?)?$"));
-    int y, m, d, hh = 0, mm = 0, ss = 0;
-    QRegularExpressionMatch mt = stored.match(t);
-    if (mt.hasMatch()) {
-        y = mt.captured(1).toInt();
-        m = mt.captured(2).toInt();
-        d = mt.captured(3).toInt();
-        hh = mt.captured(4).toInt();
-        mm = mt.captured(5).toInt();
-        ss = mt.captured(6).toInt();
-    } else {
-        mt = italianRe.match(t);
-        if (!mt.hasMatch())
-            return QDateTime();
-        d = mt.captured(1).toInt();
-        m = mt.captured(2).toInt();
-        y = mt.captured(3).toInt();
-        if (mt.captured(3).size() == 2)
-            y += y < 30 ? 2000 : 1900;
-        hh = mt.captured(4).toInt();
-        mm = mt.captured(5).toInt();
-        ss = mt.captured(6).toInt();
-    }
-    const QDate date(y, m, d);
-    const QTime time(hh, mm, ss);
-    if (!date.isValid() || !time.isValid())
+    QDate date;
+    QTime time;
+    if (!ParseDateParts(raw, date, time))
         return QDateTime();
-    return QDateTime(date, time);
+    // Dates here carry no zone; UTC spares a time-zone lookup per value.
+    return QDateTime(date, time, Qt::UTC);
 }
 
 bool IsDate(const QVariant &v)
@@ -176,7 +221,7 @@ bool IsDate(const QVariant &v)
 QDateTime CDate(const QVariant &v)
 {
     if (v.typeId() == QMetaType::QDate)
-        return QDateTime(v.toDate(), QTime(0, 0));
+        return QDateTime(v.toDate(), QTime(0, 0), Qt::UTC);
     if (v.typeId() == QMetaType::QDateTime)
         return v.toDateTime();
     if (!v.isValid() || v.isNull())

@@ -23,6 +23,7 @@ double RoundHalfEven(double x);
 // A date from dd/mm/yyyy (also d/m/yy, with an optional time) or the stored form
 // YYYY-MM-DD[ HH:MM:SS]; invalid QDateTime when the text is no date.
 QDateTime ParseDate(const QString &text);
+bool ParseDateParts(const QString &text, QDate &date, QTime &time);
 bool IsDate(const QVariant &v);
 // CDate: raises 13 when the value is no date.
 QDateTime CDate(const QVariant &v);

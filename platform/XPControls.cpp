@@ -173,7 +173,7 @@ void XPComboBox::keyReleaseEvent(QKeyEvent *e)
 namespace {
 class PickerCalendar : public QCalendarWidget {
 public:
-    PickerCalendar(XPDTPicker *picker) : QCalendarWidget(picker)
+    PickerCalendar(XPDTPicker *picker) : QCalendarWidget(picker), m_picker(picker)
     {
         setGridVisible(true);
         setFirstDayOfWeek(Qt::Monday);
@@ -189,6 +189,18 @@ public:
                 popup->hide();
         });
     }
+
+protected:
+    void showEvent(QShowEvent *e) override
+    {
+        // An empty picker opens on the current month, not on its placeholder date.
+        if (m_picker->IsEmpty())
+            setCurrentPage(QDate::currentDate().year(), QDate::currentDate().month());
+        QCalendarWidget::showEvent(e);
+    }
+
+private:
+    XPDTPicker *m_picker;
 };
 }
 

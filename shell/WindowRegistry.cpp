@@ -1,5 +1,7 @@
 #include "shell/WindowRegistry.h"
 #include "platform/Form.h"
+#include "customers/frmAnagrafica.h"
+#include "customers/frmTipologiaPersone.h"
 #include "shell/frmAbout.h"
 #include <QHash>
 #include <functional>
@@ -15,6 +17,8 @@ const QHash<QString, std::function<void()>> &windows()
 {
     static const QHash<QString, std::function<void()>> map = {
         {QStringLiteral("frmAbout"), modal<frmAbout>()},
+        {QStringLiteral("frmAnagrafica"), modal<frmAnagrafica>()},
+        {QStringLiteral("frmTipologiaPersone"), modal<frmTipologiaPersone>()},
     };
     return map;
 }

@@ -155,8 +155,11 @@ void sortGridByDate(MSFlexGrid *grid, int column, int order)
             qint64 key = 0;
             if (!text.trimmed().isEmpty()) {
                 // Seconds since the day-count origin, so time stamps of one day sort too.
-                const QDateTime dt = vb::CDate(text);
-                key = qint64(vb::DateSerial(dt.date())) * 86400 + dt.time().msecsSinceStartOfDay() / 1000;
+                QDate date;
+                QTime time;
+                if (!vb::ParseDateParts(text, date, time))
+                    throw PlatformError(ErrNo::TypeMismatch, QStringLiteral("Type mismatch"));
+                key = qint64(vb::DateSerial(date)) * 86400 + time.msecsSinceStartOfDay() / 1000;
             }
             grid->setTextMatrix(r, added, QString::number(key));
         }

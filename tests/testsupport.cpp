@@ -1,5 +1,6 @@
 #include "testsupport.h"
 #include "platform/Dialogs.h"
+#include "shell/FilterDialog.h"
 #include "shell/basAggiornamentiDatabase.h"
 #include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
@@ -60,6 +61,7 @@ void resetShellState()
     gWhereMieiContiCorrenti.clear();
     gPagamentiClienteNome.clear();
     gPagamentiClienteID = 0;
+    resetFilterStatesForTests();
     DialogScript::enable();
     DialogScript::reset();
 }

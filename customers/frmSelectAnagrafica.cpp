@@ -1,0 +1,172 @@
+#include "customers/frmSelectAnagrafica.h"
+#include "customers/frmAnagrafica.h"
+#include "platform/WebBrowser.h"
+#include "platform/XPControls.h"
+#include "shell/basGeneral.h"
+
+namespace {
+// Two columns of label + field rows under the frame band, the options and buttons below.
+constexpr int kLabelWidth = 200;
+constexpr int kFieldWidth = 220;
+constexpr int kLeftColumn = 16;
+constexpr int kRightColumn = kLeftColumn + kLabelWidth + 4 + kFieldWidth + 32;
+constexpr int kTop = 46;
+constexpr int kRowStep = 30;
+constexpr int kRowHeight = 24;
+constexpr int kRows = 10;
+constexpr int kWidth = kRightColumn + kLabelWidth + 4 + kFieldWidth + 16;
+constexpr int kButtonsTop = kTop + kRows * kRowStep + 14;
+constexpr int kButtonWidth = 100;
+constexpr int kButtonHeight = 30;
+constexpr int kHeight = kButtonsTop + kButtonHeight + 16;
+}
+
+frmSelectAnagrafica::frmSelectAnagrafica()
+    : FilterDialog(QStringLiteral("frmSelectAnagrafica"), gWhereAnagrafica, gFilterStateAnagrafica,
+                   gFilterStateSavedAnagrafica, &gFilterOrAnagrafica)
+{
+    const QString caption = QStringLiteral("Cerca in Anagrafica");
+    setCaption(caption);
+    setFixedSize(kWidth, kHeight);
+    OsenXPForm1 = new XPForm(this, QStringLiteral("OsenXPForm1"), caption);
+    OsenXPForm1->setGeometry(0, 0, kWidth, 30);
+
+    auto label = [this](const QString &name, const QString &text, int column, int row) {
+        auto *l = new XPLabel(this, name, text);
+        l->setGeometry(column, kTop + row * kRowStep, kLabelWidth, kRowHeight);
+        return l;
+    };
+    auto field = [this](const char *name, int column, int row) {
+        auto *t = new XPTextBox(this, QString::fromLatin1(name));
+        t->setGeometry(column + kLabelWidth + 4, kTop + row * kRowStep, kFieldWidth, kRowHeight);
+        return t;
+    };
+    // A date range: the caption, then "da" and its box, "a" and its box, side by side.
+    auto range = [this, &label](const char *name, const QString &text, int row, XPLabel *&lblDa,
+                                XPTextBox *&txtDa, XPLabel *&lblA, XPTextBox *&txtA) {
+        const QString base = QString::fromLatin1(name);
+        XPLabel *caption = label(QStringLiteral("lbl") + base, text, kRightColumn, row);
+        const int y = kTop + row * kRowStep;
+        const int x = kRightColumn + kLabelWidth + 4;
+        const int box = (kFieldWidth - 22 - 8 - 14) / 2;
+        lblDa = new XPLabel(this, QStringLiteral("lbl") + base + QStringLiteral("Da"), QStringLiteral("da"));
+        lblDa->setGeometry(x, y, 22, kRowHeight);
+        txtDa = new XPTextBox(this, QStringLiteral("txt") + base + QStringLiteral("Da"));
+        txtDa->setGeometry(x + 22, y, box, kRowHeight);
+        lblA = new XPLabel(this, QStringLiteral("lbl") + base + QStringLiteral("A"), QStringLiteral("a"));
+        lblA->setGeometry(x + 22 + box + 8, y, 14, kRowHeight);
+        txtA = new XPTextBox(this, QStringLiteral("txt") + base + QStringLiteral("A"));
+        txtA->setGeometry(x + 22 + box + 8 + 14, y, box, kRowHeight);
+        for (XPTextBox *t : {txtDa, txtA})
+            t->setPlaceholderText(QStringLiteral("gg/mm/aaaa"));
+        return caption;
+    };
+
+    const int L = kLeftColumn, R = kRightColumn;
+    lblTipologia = label(QStringLiteral("lblTipologia"), QStringLiteral("Tipologia"), L, 0);
+    cboTipologia = new XPComboBox(this, QStringLiteral("cboTipologia"));
+    cboTipologia->setGeometry(L + kLabelWidth + 4, kTop, kFieldWidth, kRowHeight);
+    lblCognome = label(QStringLiteral("lblCognome"), QStringLiteral("Cognome / Ragione Sociale"), L, 1);
+    txtCognome = field("txtCognome", L, 1);
+    lblNome = label(QStringLiteral("lblNome"), QStringLiteral("Nome"), L, 2);
+    txtNome = field("txtNome", L, 2);
+    lblIndirizzo = label(QStringLiteral("lblIndirizzo"), QStringLiteral("Indirizzo"), L, 3);
+    txtIndirizzo = field("txtIndirizzo", L, 3);
+    lblCAP = label(QStringLiteral("lblCAP"), QStringLiteral("CAP"), L, 4);
+    txtCAP = field("txtCAP", L, 4);
+    lblComune = label(QStringLiteral("lblComune"), QStringLiteral("Comune"), L, 5);
+    txtComune = field("txtComune", L, 5);
+    lblProvincia = label(QStringLiteral("lblProvincia"), QStringLiteral("Provincia"), L, 6);
+    txtProvincia = field("txtProvincia", L, 6);
+    lblTelefonoCasa = label(QStringLiteral("lblTelefonoCasa"), QStringLiteral("Telefono Casa"), L, 7);
+    txtTelefonoCasa = field("txtTelefonoCasa", L, 7);
+    lblTelefonoUfficio = label(QStringLiteral("lblTelefonoUfficio"), QStringLiteral("Telefono Ufficio"), L, 8);
+    txtTelefonoUfficio = field("txtTelefonoUfficio", L, 8);
+    lblFax = label(QStringLiteral("lblFax"), QStringLiteral("Fax"), L, 9);
+    txtFax = field("txtFax", L, 9);
+
+    lblCellulare = label(QStringLiteral("lblCellulare"), QStringLiteral("Cellulare"), R, 0);
+    txtCellulare = field("txtCellulare", R, 0);
+    lblCFIva = label(QStringLiteral("lblCFIva"), QStringLiteral("Codice Fiscale / Partita IVA"), R, 1);
+    txtCFIva = field("txtCFIva", R, 1);
+    lblEmail = label(QStringLiteral("lblEmail"), QStringLiteral("E-mail"), R, 2);
+    txtEmail = field("txtEmail", R, 2);
+    lblSitoWeb = label(QStringLiteral("lblSitoWeb"), QStringLiteral("Sito Web"), R, 3);
+    txtSitoWeb = field("txtSitoWeb", R, 3);
+    lblNote = label(QStringLiteral("lblNote"), QStringLiteral("Note"), R, 4);
+    txtNote = field("txtNote", R, 4);
+    lblNumeroTessera = label(QStringLiteral("lblNumeroTessera"), QStringLiteral("Numero Tessera"), R, 5);
+    txtNumeroTessera = field("txtNumeroTessera", R, 5);
+    lblDataNascita = range("DataNascita", QStringLiteral("Data di nascita"), 6, lblDataNascitaDa, txtDataNascitaDa,
+                           lblDataNascitaA, txtDataNascitaA);
+    lblDataIscrizione = range("DataIscrizione", QStringLiteral("Data di iscrizione"), 7, lblDataIscrizioneDa,
+                              txtDataIscrizioneDa, lblDataIscrizioneA, txtDataIscrizioneA);
+    lblDataScadenzaIscrizione = range("DataScadenzaIscrizione", QStringLiteral("Data scadenza iscrizione"), 8,
+                                      lblDataScadenzaIscrizioneDa, txtDataScadenzaIscrizioneDa,
+                                      lblDataScadenzaIscrizioneA, txtDataScadenzaIscrizioneA);
+
+    optAND = new XPOptionButton(this, QStringLiteral("optAND"), QStringLiteral("AND"));
+    optAND->setGeometry(L, kButtonsTop, 70, kButtonHeight);
+    optAND->setValue(true);
+    optOR = new XPOptionButton(this, QStringLiteral("optOR"), QStringLiteral("OR"));
+    optOR->setGeometry(L + 76, kButtonsTop, 70, kButtonHeight);
+
+    auto button = [this](const char *name, const QString &text, int x) {
+        auto *b = new XPButton(this, QString::fromLatin1(name), text);
+        b->setGeometry(x, kButtonsTop, kButtonWidth, kButtonHeight);
+        return b;
+    };
+    const int right = kWidth - 16;
+    cmdOK = button("cmdOK", QStringLiteral("Ok"), right - 3 * kButtonWidth - 16);
+    cmdCancel = button("cmdCancel", QStringLiteral("Annulla"), right - 2 * kButtonWidth - 8);
+    cmdPrint = button("cmdPrint", QStringLiteral("Stampa"), right - 4 * kButtonWidth - 24);
+    cmdPrint->setVisible(false);
+    cmdClear = button("cmdClear", QStringLiteral("Reimposta"), right - kButtonWidth);
+    web = new WebBrowser(this, QStringLiteral("web"));
+    web->setGeometry(kWidth - 5, kHeight - 5, 4, 4);
+    wireButtons();
+}
+
+void frmSelectAnagrafica::fillCombos()
+{
+    fillCombo(cboTipologia, QStringLiteral("SELECT TIPOLOGIAID, Tipologia FROM TipologiaPersone order by tipologia "),
+              QStringLiteral("TIPOLOGIAID"), {QStringLiteral("Tipologia")});
+}
+
+// A bound that is no date would reach the list as an empty bound and silently give a wrong list.
+bool frmSelectAnagrafica::checkFields()
+{
+    for (XPTextBox *box : {txtDataNascitaDa, txtDataNascitaA, txtDataIscrizioneDa, txtDataIscrizioneA,
+                           txtDataScadenzaIscrizioneDa, txtDataScadenzaIscrizioneA})
+        if (!checkDateBox(box, QStringLiteral("Data non valida: ") + filterText(box)))
+            return false;
+    return true;
+}
+
+void frmSelectAnagrafica::buildWhere(FilterWhere &where)
+{
+    where.addCombo(QStringLiteral("a.TIPOLOGIAID"), cboTipologia);
+    where.addText(QStringLiteral("a.Nome"), txtNome);
+    where.addText(QStringLiteral("a.Cognome"), txtCognome);
+    where.addText(QStringLiteral("a.Indirizzo"), txtIndirizzo);
+    where.addText(QStringLiteral("a.CAP"), txtCAP);
+    where.addText(QStringLiteral("a.Comune"), txtComune);
+    where.addText(QStringLiteral("a.Provincia"), txtProvincia);
+    where.addText(QStringLiteral("a.TelefonoCasa"), txtTelefonoCasa);
+    where.addText(QStringLiteral("a.TelefonoUfficio"), txtTelefonoUfficio);
+    where.addText(QStringLiteral("a.Fax"), txtFax);
+    where.addText(QStringLiteral("a.Cellulare"), txtCellulare);
+    where.addText(QStringLiteral("a.CFIva"), txtCFIva);
+    where.addText(QStringLiteral("a.Email"), txtEmail);
+    where.addText(QStringLiteral("a.SitoWeb"), txtSitoWeb);
+    where.addText(QStringLiteral("a.NoteAnagrafica"), txtNote);
+    where.addDateFrom(QStringLiteral("a.datanascita"), txtDataNascitaDa);
+    where.addDateTo(QStringLiteral("a.datanascita"), txtDataNascitaA);
+    where.addDateFrom(QStringLiteral("a.dataiscrizione"), txtDataIscrizioneDa);
+    where.addDateTo(QStringLiteral("a.dataiscrizione"), txtDataIscrizioneA);
+    where.addDateFrom(QStringLiteral("a.datascadenzaiscrizione"), txtDataScadenzaIscrizioneDa);
+    where.addDateTo(QStringLiteral("a.datascadenzaiscrizione"), txtDataScadenzaIscrizioneA);
+    where.addText(QStringLiteral("a.NumeroTessera"), txtNumeroTessera);
+}
+
+void frmSelectAnagrafica::refillList() { FormInstance<frmAnagrafica>::get()->FillGrid(); }

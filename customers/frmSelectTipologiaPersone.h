@@ -1,0 +1,23 @@
+#pragma once
+#include "shell/FilterDialog.h"
+
+class XPForm;
+class XPLabel;
+class XPTextBox;
+
+// Restricts the customer-type list by name: the text becomes gWhereTipologiaPersone.
+class frmSelectTipologiaPersone : public FilterDialog {
+    Q_OBJECT
+public:
+    frmSelectTipologiaPersone();
+
+    void Form_Activate() override;
+
+    XPForm *OsenXPForm1;
+    XPLabel *lblTipologia;
+    XPTextBox *txtTipologia;
+
+protected:
+    void buildWhere(FilterWhere &where) override;
+    void refillList() override;
+};

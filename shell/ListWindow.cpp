@@ -1,0 +1,554 @@
+#include "shell/ListWindow.h"
+#include "platform/Dialogs.h"
+#include "platform/MSFlexGrid.h"
+#include "platform/MouseWheel.h"
+#include "platform/SqliteDb.h"
+#include "platform/VbRuntime.h"
+#include "platform/WebBrowser.h"
+#include "platform/XPControls.h"
+#include "shell/ErrorExit.h"
+#include "shell/basGeneral.h"
+#include "shell/basGeneralCustom.h"
+#include "shell/basPrintPreview.h"
+#include "shell/basRegistering.h"
+#include "shell/frmMain.h"
+#include <QFontMetrics>
+#include <algorithm>
+
+namespace {
+const QString kTitle = QStringLiteral("Norvik");
+const QString kKeyHeader = QStringLiteral("IDFIELD");
+// Widths are measured on the header and this many data rows, whatever the size of the list.
+constexpr int MeasuredDataRows = 60;
+}
+
+ListWindow::ListWindow(const QString &name, ListWindowDesc desc) : Form(name), m_desc(std::move(desc))
+{
+    setCaption(m_desc.caption);
+    OsenXPForm1 = new XPForm(this, QStringLiteral("OsenXPForm1"), m_desc.caption);
+    if (m_desc.editing) {
+        cmdAdd = new XPButton(this, QStringLiteral("cmdAdd"), QStringLiteral("Aggiungi"));
+        cmdDelete = new XPButton(this, QStringLiteral("cmdDelete"), QStringLiteral("Elimina"));
+        cmdSelect = new XPButton(this, QStringLiteral("cmdSelect"), QStringLiteral("Cerca"));
+    }
+    cmdPrintGrid = new XPButton(this, QStringLiteral("cmdPrintGrid"), QStringLiteral("Stampa"));
+    if (m_desc.exportButton)
+        cmdEsportaDati = new XPButton(this, QStringLiteral("cmdEsportaDati"), QStringLiteral("Esporta CSV"));
+    cmdClose = new XPButton(this, QStringLiteral("cmdClose"), QStringLiteral("Esci"));
+    MSFlexGrid1 = new MSFlexGrid(this, QStringLiteral("MSFlexGrid1"));
+    MSFlexGrid1->setFontSize(8.25);
+    // The browser control only holds the printout: a dot behind the grid.
+    web = new WebBrowser(this, QStringLiteral("web"));
+    web->setGeometry(0, 0, 1, 1);
+    web->lower();
+    wireControls();
+}
+
+void ListWindow::wireControls()
+{
+    auto onClick = [this](XPButton *b, void (ListWindow::*handler)()) {
+        if (b)
+            connect(b, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+    };
+    onClick(cmdAdd, &ListWindow::cmdAdd_Click);
+    onClick(cmdDelete, &ListWindow::cmdDelete_Click);
+    onClick(cmdSelect, &ListWindow::cmdSelect_Click);
+    onClick(cmdPrintGrid, &ListWindow::cmdPrintGrid_Click);
+    onClick(cmdEsportaDati, &ListWindow::cmdEsportaDati_Click);
+    onClick(cmdClose, &ListWindow::cmdClose_Click);
+    MSFlexGrid *g = MSFlexGrid1;
+    connect(g, &MSFlexGrid::DblClick, this, [this] { MSFlexGrid1_DblClick(); });
+    connect(g, &MSFlexGrid::KeyDown, this, [this](int k, int s) { MSFlexGrid1_KeyDown(k, s); });
+    connect(g, &MSFlexGrid::MouseDown, this, [this](int b, int s, double x, double y) { MSFlexGrid1_MouseDown(b, s, x, y); });
+    connect(g, &MSFlexGrid::MouseUp, this, [this](int b, int s, double x, double y) { MSFlexGrid1_MouseUp(b, s, x, y); });
+    connect(g, &MSFlexGrid::SelChange, this, [this] { MSFlexGrid1_SelChange(); });
+}
+
+// The buttons stand in one row above the grid: Tab walks them left to right, then the grid.
+void ListWindow::orderTabsByPosition()
+{
+    QList<QWidget *> order;
+    for (Control *c : Controls())
+        if (c->Kind() == ControlKind::Button)
+            order << c->widget();
+    std::stable_sort(order.begin(), order.end(), [](QWidget *a, QWidget *b) { return a->x() < b->x(); });
+    order << MSFlexGrid1;
+    for (int i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+}
+
+QString ListWindow::keyText(double key) { return vb::Str(QVariant(key)); }
+
+int ListWindow::ColumnWidth(int widest)
+{
+    double w = widest;
+    if (w > 8000)
+        w = 8000;
+    if (w < 6000)
+        w = vb::RoundHalfEven(w + (1 - w / 6000) * 500);
+    if (w < 600)
+        w = 600;
+    return int(w);
+}
+
+QString ListWindow::listQueryText() const
+{
+    QString sql = m_desc.listQuery;
+    const QString filter = m_desc.filterSlot ? *m_desc.filterSlot : QString();
+    if (!filter.isEmpty()) {
+        if (sql.contains(QLatin1String(" WHERE "), Qt::CaseInsensitive))
+            sql += QStringLiteral(" AND (") + filter + QStringLiteral(")");
+        else
+            sql += QStringLiteral(" WHERE ") + filter;
+    }
+    return sql + m_desc.listQueryTail;
+}
+
+// ---- the list-window interface ----
+
+void ListWindow::ClearGrid()
+{
+    Procedure p(Name(), QStringLiteral("ClearGrid"));
+    p.run([&] {
+        MSFlexGrid *g = MSFlexGrid1;
+        const int rows = g->Rows(), cols = g->Cols();
+        for (int r = 0; r < rows; ++r)
+            for (int c = 0; c < cols; ++c)
+                g->setTextMatrix(r, c, QString());
+        // The walk over the cells leaves the last one current.
+        g->setRow(rows - 1);
+        g->setCol(cols - 1);
+    });
+}
+
+void ListWindow::FillGrid() { fillGridFrom(listQueryText()); }
+
+QString ListWindow::headerText(const QString &name, const QString &sql) const
+{
+    if (name.isEmpty()) {
+        // A nameless count column is headed by its COUNT(...) expression; a null text leaves
+        // the header as it was.
+        const int p = int(sql.toUpper().indexOf(QLatin1String("COUNT("))) + 1;
+        if (p == 0)
+            return QString();
+        QString header;
+        for (int j = p; j <= int(sql.size()) - p; ++j)
+            if (sql.at(j - 1) == QLatin1Char(')'))
+                header = sql.mid(p - 1, j + 1 - p);
+        return header.isEmpty() ? QString() : header;
+    }
+    if (vb::Like(name, QStringLiteral("Expr100*")))
+        return QStringLiteral("Count");
+    for (const auto &caption : m_desc.headerCaptions)
+        if (vb::Like(name, caption.first))
+            return caption.second;
+    if (vb::Like(name, QStringLiteral("*ID")))
+        return kKeyHeader;
+    return PutSpacesInLabels(name);
+}
+
+QString ListWindow::cellText(const Field &field, int) { return field.Text(); }
+
+void ListWindow::applyColumnWidth(int col, int width)
+{
+    MSFlexGrid1->setColWidth(col, width);
+    if (MSFlexGrid1->TextMatrix(0, col) == kKeyHeader)
+        MSFlexGrid1->setColWidth(col, 0);
+}
+
+void ListWindow::fillGridFrom(const QString &sql)
+{
+    Procedure p(Name(), QStringLiteral("FillGrid"));
+    MSFlexGrid *g = MSFlexGrid1;
+    // The grid is painted once, when it is full, not once per row.
+    const bool repaint = g->updatesEnabled();
+    g->setUpdatesEnabled(false);
+    const auto fill = [&] {
+        if (m_desc.fillHourglass)
+            Screen::setMousePointer(11);
+        g->setRows(1);
+        OpenDb();
+        beginFill();
+        // A refused query must find nothing left of an earlier one to show as this list.
+        releaseRs();
+        gRsOpen(sql);
+        Recordset &rs = gRs();
+        if (rs.EOF_()) {
+            g->setColWidth(0, 1000);
+            g->setTextMatrix(0, 0, QStringLiteral("0 Records"));
+        } else {
+            const int count = rs.Fields().Count();
+            g->setCols(count);
+            for (int i = 0; i < count; ++i) {
+                const QString header = headerText(rs.Fields()(i).Name(), sql);
+                if (!header.isNull())
+                    g->setTextMatrix(0, i, header);
+            }
+            // Spacing a header restores the pointer; the rows are the long part of a fill.
+            if (m_desc.fillHourglass)
+                Screen::setMousePointer(11);
+
+            // From the first cell on a failing cell is passed over and the fill goes on.
+            int row = 1;
+            while (!rs.EOF_()) {
+                ignoreErrors([&] { g->setRows(g->Rows() + 1); });
+                for (int j = 0; j < count; ++j)
+                    ignoreErrors([&] { g->setTextMatrix(row, j, cellText(Field(&rs, j), j)); });
+                ++row;
+                ignoreErrors([&] { rs.MoveNext(); }); // a failed move ends the result
+            }
+
+            ignoreErrors([&] {
+                frmMain *surface = FormInstance<frmMain>::get();
+                surface->setFontName(g->FontName());
+                surface->setFontSize(g->FontSize());
+                surface->setFontBold(g->FontBold());
+                const int lastRow = std::min(g->Rows() - 1, MeasuredDataRows);
+                for (int i = 0; i < count; ++i) {
+                    short w = 0;
+                    ignoreErrors([&] { g->setCol(i); });
+                    for (int r = 0; r <= lastRow; ++r) {
+                        ignoreErrors([&] {
+                            g->setRow(r);
+                            // A text wider than the 16-bit width counts as the widest there is
+                            // (and so gets the maximum), not as no text at all.
+                            const double measured = std::min(surface->TextWidth(g->Text()), 32767.0);
+                            if (measured > w)
+                                w = short(vb::RoundHalfEven(measured));
+                        });
+                    }
+                    ignoreErrors([&] { applyColumnWidth(i, ColumnWidth(w)); });
+                }
+            });
+            for (int c : m_desc.zeroWidthColumns)
+                ignoreErrors([&] { g->setColWidth(c, 0); });
+        }
+        ignoreErrors([&] {
+            g->setDisplayOption(1);
+            doEnglishGrid(g);
+        });
+    };
+    if (trapFillErrors()) {
+        p.run(fill);
+    } else {
+        try {
+            fill();
+        } catch (...) {
+            g->setUpdatesEnabled(repaint);
+            throw;
+        }
+    }
+    // Closing steps, also after a reported error.
+    ignoreErrors([] { gRs().Close(); });
+    releaseRs();
+    ignoreErrors([] { CloseDb(); });
+    ignoreErrors([&] { endFill(); });
+    Screen::setMousePointer(0);
+    ignoreErrors([&] { g->setRow(0); });
+    g->setUpdatesEnabled(repaint);
+}
+
+void ListWindow::UpdateGridRow()
+{
+    Procedure p(Name(), QStringLiteral("UpdateGridRow"));
+    p.run([&] {
+        MSFlexGrid *g = MSFlexGrid1;
+        releaseRs();
+        gRsOpen(m_desc.oneRowQuery(keyText(key())));
+        Recordset &rs = gRs();
+        // The header row is never overwritten with a record.
+        if (!rs.EOF_() && g->Row() >= 1) {
+            const int count = std::min(rs.Fields().Count(), g->Cols());
+            for (int j = 1; j < count; ++j)
+                g->setTextMatrix(g->Row(), j, rs.Fields()(j).Text());
+        }
+        rs.Close();
+        releaseRs();
+    });
+}
+
+void ListWindow::AddGridRow()
+{
+    Procedure p(Name(), QStringLiteral("AddGridRow"));
+    p.run([&] {
+        MSFlexGrid *g = MSFlexGrid1;
+        releaseRs();
+        gRsOpen(m_desc.newestKeyQuery);
+        if (!gRs().EOF_())
+            key() = vb::CDbl(gRs().Fields()(0).Value());
+        gRs().Close();
+        releaseRs();
+
+        gRsOpen(m_desc.oneRowQuery(keyText(key())));
+        Recordset &rs = gRs();
+        if (!rs.EOF_()) {
+            const int count = rs.Fields().Count();
+            g->setCols(count);
+            g->setRows(g->Rows() + 1);
+            const int row = g->Rows() - 1;
+            for (int j = 0; j < count; ++j)
+                g->setTextMatrix(row, j, rs.Fields()(j).Text());
+        }
+        rs.Close();
+        releaseRs();
+
+        // Past the last scroll position the grid shows its last rows, the new one included.
+        const double t = g->Rows() - (g->Height() / g->RowHeight(0)) + 3;
+        if (t > 0)
+            g->setTopRow(int(vb::RoundHalfEven(t)));
+        else if (g->Rows() > 1)
+            g->setTopRow(1);
+    });
+}
+
+void ListWindow::MouseWheel(int MouseKeys, int Rotation, int Xpos, int Ypos)
+{
+    for (Control *c : Controls()) {
+        if (c->Kind() != ControlKind::Grid)
+            continue;
+        auto *grid = dynamic_cast<MSFlexGrid *>(c);
+        if (grid && IsOver(grid, Xpos, Ypos))
+            MSFlexGridScroll(grid, MouseKeys, Rotation, Xpos, Ypos);
+    }
+}
+
+// ---- window events ----
+
+void ListWindow::Form_Load()
+{
+    Procedure p(Name(), QStringLiteral("Form_Load"));
+    p.run([&] {
+        beforeLoad();
+        orderTabsByPosition();
+        DisattivaTabstop(this);
+        fitButtonCaptions();
+        WheelHook(this, [this](int keys, int rotation, int x, int y) { MouseWheel(keys, rotation, x, y); });
+        CenterForm(this);
+        FillGrid();
+        if (m_desc.editing && MSFlexGrid1->Rows() == 1)
+            cmdAdd_Click();
+    });
+}
+
+void ListWindow::Form_Resize()
+{
+    Procedure p(Name(), QStringLiteral("Form_Resize"));
+    p.run([&] {
+        if (isMinimizedState())
+            return;
+        if (Width() < 6500)
+            setWidth(6500);
+        if (Height() < 4000)
+            setHeight(4000);
+        MSFlexGrid *g = MSFlexGrid1;
+        g->Move(g->Left(), g->Top(), ScaleWidth() - 2 * g->Left(), ScaleHeight() - 1.5 * g->Top());
+        // The frame band spans the window like a title bar.
+        OsenXPForm1->Move(0, 0, ScaleWidth(), OsenXPForm1->Height());
+    });
+}
+
+void ListWindow::Form_Unload() { WheelUnhook(this); }
+
+void ListWindow::showDialog(const std::function<Form *()> &dialog)
+{
+    if (!dialog)
+        return;
+    if (Form *f = dialog())
+        f->Show(true);
+}
+
+void ListWindow::cmdAdd_Click()
+{
+    Procedure p(Name(), QStringLiteral("cmdAdd_Click"));
+    p.run([&] {
+        gIsNewRecord = true;
+        showDialog(m_desc.editDialog);
+    });
+}
+
+void ListWindow::cmdSelect_Click()
+{
+    Procedure p(Name(), QStringLiteral("cmdSelect_Click"));
+    p.run([&] {
+        gIsNewRecord = true;
+        showDialog(m_desc.filterDialog);
+    });
+}
+
+void ListWindow::cmdDelete_Click()
+{
+    Procedure p(Name(), QStringLiteral("cmdDelete_Click"));
+    p.run([&] {
+        MSFlexGrid *g = MSFlexGrid1;
+        if (!m_desc.editing || g->Row() == 0 || g->Rows() == 1)
+            return;
+        key() = vb::CDbl(g->TextMatrix(g->Row(), 0));
+        OpenDb();
+        bool linked = false;
+        for (const auto &guard : m_desc.deleteGuards)
+            if (esisteRecord(guard.first, guard.second, QVariant(key()), QStringLiteral("N")))
+                linked = true;
+        if (linked) {
+            MyMsgBox(m_desc.deleteGuardMessage, 48, kTitle);
+            return;
+        }
+        if (MyMsgBox(QStringLiteral("Sei sicuro di voler eliminare il record?"), 4, kTitle) != 6)
+            return;
+        const QStringList statements = m_desc.deleteStatements ? m_desc.deleteStatements(keyText(key())) : QStringList();
+        for (const QString &sql : statements) {
+            // gDbExecute has told the user why: the row stays listed, as it stays in the database.
+            if (!gDbExecute(sql))
+                return;
+        }
+        removeSelectedRow();
+        afterDelete();
+    });
+}
+
+// The buttons are drawn in the grid's small font; a caption that still does not fit its
+// designed width is set condensed rather than cut off.
+void ListWindow::fitButtonCaptions()
+{
+    for (Control *c : Controls()) {
+        if (c->Kind() != ControlKind::Button)
+            continue;
+        auto *b = static_cast<XPButton *>(c);
+        QFont f = MSFlexGrid1->font();
+        f.setBold(false);
+        b->setFont(f);
+        QString caption = b->text();
+        caption.remove(QLatin1Char('&'));
+        if (QFontMetrics(f).horizontalAdvance(caption) + 8 > b->width()) {
+            f.setStretch(QFont::Condensed);
+            b->setFont(f);
+        }
+    }
+}
+
+void ListWindow::removeSelectedRow()
+{
+    MSFlexGrid *g = MSFlexGrid1;
+    if (g->Rows() == 2) {
+        g->setRows(1);
+        return;
+    }
+    g->RemoveItem(g->Row());
+    g->SetFocus();
+    if (g->Row() <= g->Rows() - 1) {
+        g->setRowSel(g->Row());
+        selectWholeRow();
+    }
+}
+
+void ListWindow::selectWholeRow()
+{
+    MSFlexGrid *g = MSFlexGrid1;
+    g->setCol(0);
+    g->setColSel(g->Cols() - 1);
+}
+
+void ListWindow::cmdPrintGrid_Click()
+{
+    Procedure p(Name(), QStringLiteral("cmdPrintGrid_Click"));
+    p.run([&] {
+        int i = 1;
+        for (int c : m_desc.printExcludedColumns)
+            if (i < 100)
+                gColonneEscluse[i++] = short(c);
+        gColonneEscluse[i] = -1;
+        const QString subtitle = m_desc.printSubtitle ? m_desc.printSubtitle() : QString();
+        initPrintPreview(web);
+        printWebSubtitle(web, subtitle);
+        printWebGrid(MSFlexGrid1, web);
+        const QString trailer = printTrailer();
+        if (!trailer.isEmpty())
+            printString(trailer, web);
+        endPrintPreview(web);
+        goPrintPreview(web);
+    });
+}
+
+void ListWindow::cmdEsportaDati_Click() { esportaCSV(MSFlexGrid1); }
+
+void ListWindow::cmdClose_Click()
+{
+    Procedure p(Name(), QStringLiteral("cmdClose_Click"));
+    p.run([&] { Unload(); });
+}
+
+// ---- grid events ----
+
+void ListWindow::MSFlexGrid1_DblClick()
+{
+    Procedure p(Name(), QStringLiteral("MSFlexGrid1_DblClick"));
+    p.run([&] {
+        MSFlexGrid *g = MSFlexGrid1;
+        if (!m_desc.editing || g->Rows() < 2)
+            return;
+        // A double click in the header band is no choice of a row.
+        if (g->Row() <= 1 && gGridMouseDownY.toDouble() < g->RowHeight(1))
+            return;
+        gIsNewRecord = false;
+        key() = vb::CDbl(g->TextMatrix(g->Row(), 0));
+        showDialog(m_desc.editDialog);
+    });
+}
+
+void ListWindow::MSFlexGrid1_KeyDown(int KeyCode, int)
+{
+    Procedure p(Name(), QStringLiteral("MSFlexGrid1_KeyDown"));
+    p.run([&] {
+        if (KeyCode == 46)
+            cmdDelete_Click();
+    });
+}
+
+void ListWindow::MSFlexGrid1_MouseDown(int, int, double, double Y)
+{
+    Procedure p(Name(), QStringLiteral("MSFlexGrid1_MouseDown"));
+    p.run([&] {
+        MSFlexGrid *g = MSFlexGrid1;
+        if (g->Rows() < 2)
+            return;
+        if (Y < g->RowHeight(1) && g->Row() <= 1) {
+            const int col = g->Col();
+            const bool byDate = vb::Like(g->TextMatrix(0, col), QStringLiteral("Data*"));
+            if (!m_sortDescending) {
+                if (byDate)
+                    sortGridByDate(g, col, 3);
+                else
+                    g->setSort(1);
+                m_sortDescending = true;
+            } else {
+                if (byDate)
+                    sortGridByDate(g, col, 4);
+                else
+                    g->setSort(2);
+                m_sortDescending = false;
+            }
+        }
+        gGridLeftCol = g->LeftCol();
+        gGridMouseDownY = QVariant(float(Y));
+    });
+}
+
+void ListWindow::MSFlexGrid1_MouseUp(int, int, double, double)
+{
+    Procedure p(Name(), QStringLiteral("MSFlexGrid1_MouseUp"));
+    p.run([&] {
+        MSFlexGrid *g = MSFlexGrid1;
+        if (g->Rows() < 2)
+            return;
+        selectWholeRow();
+        g->setLeftCol(int(vb::RoundHalfEven(gGridLeftCol)));
+    });
+}
+
+void ListWindow::MSFlexGrid1_SelChange()
+{
+    Procedure p(Name(), QStringLiteral("MSFlexGrid1_SelChange"));
+    p.run([&] {
+        if (MSFlexGrid1->Rows() >= 2)
+            selectWholeRow();
+    });
+}

@@ -1,0 +1,150 @@
+#pragma once
+// The register list window: a grid of the register's rows with add, delete, filter, print and
+// close buttons. Everything every list does lives here once; a concrete list states its data in
+// a ListWindowDesc and overrides a hook only where it really behaves differently.
+#include "platform/Form.h"
+#include <QPair>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+#include <functional>
+
+class Field;
+class MSFlexGrid;
+class WebBrowser;
+class XPButton;
+class XPForm;
+
+struct ListWindowDesc {
+    // Window and frame caption.
+    QString caption;
+    // The list's public key member (mANAGRAFICAID ...): the row to edit or delete, the row added.
+    double *key = nullptr;
+
+    // The list query; the filter slot's fragment is appended as " AND (...)" when the query
+    // already has a WHERE, else as " WHERE ..."; then listQueryTail (an ORDER BY, if any).
+    QString listQuery;
+    QString listQueryTail;
+    QString *filterSlot = nullptr;
+    // The list's own headers: (Like pattern on the field name, caption), tested in order before
+    // the key rule.
+    QVector<QPair<QString, QString>> headerCaptions;
+    // Columns hidden after the widths are set, besides the "IDFIELD" ones.
+    QVector<int> zeroWidthColumns;
+
+    // The query of one record for UpdateGridRow and AddGridRow, given the key as text.
+    std::function<QString(const QString &key)> oneRowQuery;
+    // One row whose first field is the newest key.
+    QString newestKeyQuery;
+
+    // Delete: every (table, field) guard is checked; any linked row refuses with the message.
+    QVector<QPair<QString, QString>> deleteGuards;
+    QString deleteGuardMessage;
+    // The statements of a delete, run in order; the first one refused stops the rest.
+    std::function<QStringList(const QString &key)> deleteStatements;
+
+    // The edit and filter dialogs: the default instance to show modally.
+    std::function<Form *()> editDialog;
+    std::function<Form *()> filterDialog;
+
+    // Printout: the columns left out (zero-width columns are always left out) and the subtitle.
+    QVector<int> printExcludedColumns;
+    std::function<QString()> printSubtitle;
+
+    // The hourglass while the grid is filled.
+    bool fillHourglass = true;
+    // An "Esporta CSV" button.
+    bool exportButton = false;
+    // Registers add, delete, filter and edit; a read-only list (the report grid) has none of
+    // those buttons and opens nothing when it is empty.
+    bool editing = true;
+};
+
+class ListWindow : public Form {
+    Q_OBJECT
+public:
+    // The list-window interface every list offers through its default instance.
+    virtual void ClearGrid();
+    virtual void FillGrid();
+    virtual void UpdateGridRow();
+    virtual void AddGridRow();
+    virtual void MouseWheel(int MouseKeys, int Rotation, int Xpos, int Ypos);
+
+    // Event handlers, named as the window's designer names them.
+    void Form_Load() override;
+    void Form_Resize() override;
+    void Form_Unload() override;
+    virtual void cmdAdd_Click();
+    virtual void cmdDelete_Click();
+    virtual void cmdSelect_Click();
+    virtual void cmdPrintGrid_Click();
+    virtual void cmdEsportaDati_Click();
+    virtual void cmdClose_Click();
+    virtual void MSFlexGrid1_DblClick();
+    virtual void MSFlexGrid1_KeyDown(int KeyCode, int Shift);
+    virtual void MSFlexGrid1_MouseDown(int Button, int Shift, double X, double Y);
+    virtual void MSFlexGrid1_MouseUp(int Button, int Shift, double X, double Y);
+    virtual void MSFlexGrid1_SelChange();
+
+    // Column width in twips from the widest text measured in it: at most 8000, texts under
+    // 6000 get a margin that shrinks as they widen, never under 600.
+    static int ColumnWidth(int widest);
+    // The list query as FillGrid runs it, filter included.
+    QString listQueryText() const;
+
+    XPForm *OsenXPForm1 = nullptr;
+    XPButton *cmdAdd = nullptr;    // null on a read-only list
+    XPButton *cmdDelete = nullptr; // null on a read-only list
+    XPButton *cmdSelect = nullptr; // null on a read-only list
+    XPButton *cmdPrintGrid = nullptr;
+    XPButton *cmdEsportaDati = nullptr; // null unless the list exports
+    XPButton *cmdClose = nullptr;
+    MSFlexGrid *MSFlexGrid1 = nullptr;
+    WebBrowser *web = nullptr;
+
+protected:
+    // Creates the frame, the buttons, the grid and the browser control; the concrete window
+    // places them (designer layout) and adds its own controls.
+    ListWindow(const QString &name, ListWindowDesc desc);
+
+    const ListWindowDesc &desc() const { return m_desc; }
+    double &key() { return *m_desc.key; }
+    // The key as the statements write it.
+    static QString keyText(double key);
+
+    // Fills the grid from the statement: headers, rows, widths, then the closing steps.
+    void fillGridFrom(const QString &sql);
+
+    // ---- hooks for what some lists do differently ----
+    // First step of Form_Load (a title that depends on how the list was opened, ...).
+    virtual void beforeLoad() {}
+    // Whether FillGrid reports its own errors (then goes on with its closing steps); a list
+    // that does not leaves them to its caller's error exit.
+    virtual bool trapFillErrors() const { return true; }
+    // Header of a field by the list rules.
+    virtual QString headerText(const QString &fieldName, const QString &sql) const;
+    // Around the rows of a fill: a list with a total resets it first and shows it at the end
+    // (endFill runs among the closing steps, also after an error).
+    virtual void beginFill() {}
+    virtual void endFill() {}
+    // Text of a data cell ("" & value by default).
+    virtual QString cellText(const Field &field, int col);
+    // Sets a computed width (IDFIELD columns end up hidden).
+    virtual void applyColumnWidth(int col, int width);
+    // After the grid row of a deleted record has been removed.
+    virtual void afterDelete() {}
+    // A line printed after the table (a total), empty for none.
+    virtual QString printTrailer() const { return QString(); }
+
+private:
+    void wireControls();
+    void orderTabsByPosition();
+    void fitButtonCaptions();
+    void removeSelectedRow();
+    void selectWholeRow();
+    void showDialog(const std::function<Form *()> &dialog);
+
+    ListWindowDesc m_desc;
+    // Header clicks alternate ascending and descending, one direction for every column.
+    bool m_sortDescending = false;
+};
