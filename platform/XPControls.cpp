@@ -1,4 +1,5 @@
 #include "platform/XPControls.h"
+#include "platform/KeyCodes.h"
 #include "platform/Form.h"
 #include "platform/PlatformError.h"
 #include <QCalendarWidget>
@@ -12,42 +13,6 @@ namespace {
 QWidget *host(Form *form, QWidget *parent) { return parent ? parent : static_cast<QWidget *>(form); }
 // A date far before any real one stands for the empty picker.
 const QDate kEmptyDate(1752, 9, 14);
-}
-
-int vbKeyCode(int qtKey)
-{
-    switch (qtKey) {
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Tab: return 9;
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
-    case Qt::Key_Escape: return 27;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
-    default:
-        if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12)
-            return 112 + (qtKey - Qt::Key_F1);
-        if ((qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9) || (qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z))
-            return qtKey;
-        return qtKey & 0xff;
-    }
-}
-
-int vbShift(Qt::KeyboardModifiers m)
-{
-    return ((m & Qt::ShiftModifier) ? 1 : 0) | ((m & Qt::ControlModifier) ? 2 : 0) | ((m & Qt::AltModifier) ? 4 : 0);
 }
 
 // ---- XPForm ----
@@ -153,7 +118,7 @@ void XPComboBox::setItemData(int i, qint64 data)
 
 void XPComboBox::keyPressEvent(QKeyEvent *e)
 {
-    emit KeyDown(vbKeyCode(e->key()), vbShift(e->modifiers()));
+    emit KeyDown(virtualKey(e), shiftState(e->modifiers()));
     // End and Home are the window's own business (it selects the last or first item on release).
     if (e->key() == Qt::Key_End || e->key() == Qt::Key_Home) {
         e->accept();
@@ -165,7 +130,7 @@ void XPComboBox::keyPressEvent(QKeyEvent *e)
 void XPComboBox::keyReleaseEvent(QKeyEvent *e)
 {
     QComboBox::keyReleaseEvent(e);
-    emit KeyUp(vbKeyCode(e->key()), vbShift(e->modifiers()));
+    emit KeyUp(virtualKey(e), shiftState(e->modifiers()));
 }
 
 // ---- date picker ----

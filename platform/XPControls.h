@@ -136,6 +136,3 @@ public:
     QWidget *widget() override { return this; }
 };
 
-// Classic virtual-key code of a Qt key (46 Delete, 35 End, 36 Home ...).
-int vbKeyCode(int qtKey);
-int vbShift(Qt::KeyboardModifiers m);

@@ -8,6 +8,16 @@
 #include <sqlite3.h>
 #include <stdexcept>
 
+const QString kPageHead7 = QStringLiteral(
+    "<html><HEAD><STYLE>     table {border-collapse:collapse;} th {    margin:5px;    padding: 3px;    "
+    "border:1px solid #336699; background-color:#336699;    color:#FFFFFF;   font-family: Arial;  "
+    "font-size: 7pt;    font-weight:bold; }  td {    margin:5px;    padding: 3px;    border:1px solid "
+    "#336699; background-color:#FFFFFF;    color:#000000;    font-family: Arial; font-size: 7pt; }"
+    "         fontDettaglio { font-size: 7pt;  font-family: Arial; font-color: black; } "
+    "</STYLE></HEAD><body>");
+const QString kHeadingFont = QStringLiteral("<font style=\"font-family: arial ; font-size: 22pt;\">");
+const QString kGridTable = QStringLiteral("<table border=\"0\" cellpadding=\"0\" cellspacing=\"0\">");
+
 void TestProgram::exec(const QString &dbPath, const QString &sql)
 {
     sqlite3 *db = nullptr;

@@ -22,6 +22,12 @@ private:
     QTemporaryDir m_dir;
 };
 
+// A printout's page head at 7 points, written out in full: it must match to the last blank.
+extern const QString kPageHead7;
+// The 22-point heading tag and the grid table tag of a printout.
+extern const QString kHeadingFont;
+extern const QString kGridTable;
+
 // Creates an SQLite file from the installed schema.
 void createSchemaDatabase(const QString &path);
 // Resets every shared value of the shell to its start-of-run state.

@@ -16,14 +16,6 @@
 #include <sqlite3.h>
 
 namespace {
-const QString kHead7 = QStringLiteral(
-    "<html><HEAD><STYLE>     table {border-collapse:collapse;} th {    margin:5px;    padding: 3px;    "
-    "border:1px solid #336699; background-color:#336699;    color:#FFFFFF;   font-family: Arial;  "
-    "font-size: 7pt;    font-weight:bold; }  td {    margin:5px;    padding: 3px;    border:1px solid "
-    "#336699; background-color:#FFFFFF;    color:#000000;    font-family: Arial; font-size: 7pt; }"
-    "         fontDettaglio { font-size: 7pt;  font-family: Arial; font-color: black; } "
-    "</STYLE></HEAD><body>");
-const QString kHeading = QStringLiteral("<font style=\"font-family: arial ; font-size: 22pt;\">");
 
 QStringList prompts()
 {
@@ -581,7 +573,7 @@ private slots:
         auto field = [](const QString &label, const QString &value) {
             return "<tr></tr><tr><th>" + label + "</th><td>" + value + "</td></tr>";
         };
-        const QString expected = kHead7 + kHeading + "Bottega <Rossi></p>" + kHeading + "Scheda del socio</p><table>"
+        const QString expected = kPageHead7 + kHeadingFont + "Bottega <Rossi></p>" + kHeadingFont + "Scheda del socio</p><table>"
             + "<tr></tr>" // frame band
             + field("Tipologia", "Soci <A&B>") // a combo's text goes out as it is
             + field("Cognome / Ragione Sociale", "D'Amico") + field("Nome", "Anna Maria")

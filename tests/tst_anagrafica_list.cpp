@@ -536,20 +536,13 @@ private slots:
         QCOMPARE(w->web->previewCount(), 1);
         QCOMPARE(QList<short>(gColonneEscluse + 1, gColonneEscluse + 6), (QList<short>{0, 1, 17, 18, -1}));
 
-        const QString head = QStringLiteral(
-            "<html><HEAD><STYLE>     table {border-collapse:collapse;} th {    margin:5px;    padding: 3px;    "
-            "border:1px solid #336699; background-color:#336699;    color:#FFFFFF;   font-family: Arial;  font-size: 7pt;    "
-            "font-weight:bold; }  td {    margin:5px;    padding: 3px;    border:1px solid #336699; background-color:#FFFFFF;    "
-            "color:#000000;    font-family: Arial; font-size: 7pt; }         fontDettaglio { font-size: 7pt;  font-family: "
-            "Arial; font-color: black; } </STYLE></HEAD><body>");
         auto row = [](const QString &tag, const QStringList &cells) {
             QString s = "<tr>";
             for (const QString &c : cells)
                 s += "<" + tag + ">" + c + "</" + tag + ">";
             return s + "</tr>";
         };
-        const QString expected = head + "<font style=\"font-family: arial ; font-size: 22pt;\">Bottega - Anagrafica Clienti</p>"
-            + "<table border=\"0\" cellpadding=\"0\" cellspacing=\"0\">"
+        const QString expected = kPageHead7 + kHeadingFont + "Bottega - Anagrafica Clienti</p>" + kGridTable
             + row("th", {"Tipologia", "Cognome / Ragione Sociale", "Nome", "Indirizzo", "CAP", "Comune", "Provincia",
                          "Telefono Casa", "Telefono Ufficio", "Fax", "Cellulare", "Codice Fiscale / Partita IVA", "E-mail",
                          "Sito Web", "Note", "Data Iscrizione", "Data Scadenza Iscrizione", "Data Creazione",

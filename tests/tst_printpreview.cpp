@@ -14,16 +14,6 @@
 #include <QtTest>
 
 namespace {
-// Written out in full on purpose: the page head must match to the last blank.
-const QString kHead7 = QStringLiteral(
-    "<html><HEAD><STYLE>     table {border-collapse:collapse;} th {    margin:5px;    padding: 3px;    "
-    "border:1px solid #336699; background-color:#336699;    color:#FFFFFF;   font-family: Arial;  "
-    "font-size: 7pt;    font-weight:bold; }  td {    margin:5px;    padding: 3px;    border:1px solid "
-    "#336699; background-color:#FFFFFF;    color:#000000;    font-family: Arial; font-size: 7pt; }"
-    "         fontDettaglio { font-size: 7pt;  font-family: Arial; font-color: black; } "
-    "</STYLE></HEAD><body>");
-const QString kHeading = QStringLiteral("<font style=\"font-family: arial ; font-size: 22pt;\">");
-const QString kGridTable = QStringLiteral("<table border=\"0\" cellpadding=\"0\" cellspacing=\"0\">");
 const QString kTail = QStringLiteral("</body></html>");
 
 void endList(std::initializer_list<short> cols)
@@ -117,7 +107,7 @@ void TestPrintPreview::gridPrintout()
     endPrintPreview(&web);
     goPrintPreview(&web);
 
-    const QString expected = kHead7 + kHeading + QStringLiteral("Negozio - Anagrafica <Clienti></p>") + kGridTable
+    const QString expected = kPageHead7 + kHeadingFont + QStringLiteral("Negozio - Anagrafica <Clienti></p>") + kGridTable
         + QStringLiteral("<tr><th>Cognome</th><th>Note</th><th>Importo</th></tr>"
                          "<tr><td>Rossi & Figli</td><td>&lt;b&gt;urgente&lt;/b&gt; \"sì\"</td><td>1.234,50 €</td></tr>"
                          "<tr><td></td><td></td><td></td></tr>"
@@ -150,7 +140,7 @@ void TestPrintPreview::headerOnlyGridAndFontSize()
     initPrintPreview(&web);
     printWebGrid(&grid, &web);
     endPrintPreview(&web);
-    QString head12 = kHead7;
+    QString head12 = kPageHead7;
     head12.replace(QStringLiteral("7pt"), QStringLiteral("12pt"));
     QCOMPARE(web.html(), head12 + kGridTable + QStringLiteral("<tr><th>Data</th><th>Causale</th></tr></table>") + kTail);
     QCOMPARE(web.html().count(QStringLiteral("font-size: 12pt;")), 3);
@@ -176,7 +166,7 @@ void TestPrintPreview::columnListWithoutEndMark()
 
     QCOMPARE(messages(), QStringList{QStringLiteral(
         "Error 9 (Subscript out of range) in procedure printWebGrid of Modulo basPrintPreview|48|Norvik")});
-    QCOMPARE(web.html(), kHead7 + kGridTable + QStringLiteral("<tr>") + kTail);
+    QCOMPARE(web.html(), kPageHead7 + kGridTable + QStringLiteral("<tr>") + kTail);
     QCOMPARE(web.previewCount(), 1);
 }
 
@@ -231,7 +221,7 @@ void TestPrintPreview::formPrintout()
     printThisForm(&d.form, &d.web);
 
     const QString empty = QStringLiteral("<tr></tr>");
-    const QString expected = kHead7 + QStringLiteral("<table>")
+    const QString expected = kPageHead7 + QStringLiteral("<table>")
         + empty                                                                   // web
         + empty                                                                   // lblNome
         + QStringLiteral("<tr><th>Nome &lt;socio&gt;</th><th>Nome (bis)</th><td>Mario &lt;Rossi&gt; & C.</td></tr>")
@@ -263,7 +253,7 @@ void TestPrintPreview::formHeadings()
         WebBrowser web(&form, QStringLiteral("web"));
         printThisForm(&form, &web);
         // The heading is written as stored, like any text given to the page.
-        QCOMPARE(web.html(), kHead7 + kHeading + QStringLiteral("Circolo <Il Faro></p>") + kHeading + c.second
+        QCOMPARE(web.html(), kPageHead7 + kHeadingFont + QStringLiteral("Circolo <Il Faro></p>") + kHeadingFont + c.second
                      + QStringLiteral("</p><table><tr></tr></table>") + kTail);
     }
     QVERIFY2(DialogScript::boxes().isEmpty(), qPrintable(messages().join('\n')));
@@ -271,10 +261,10 @@ void TestPrintPreview::formHeadings()
 
 void TestPrintPreview::displayCopyForPreview()
 {
-    const QString page = kHead7 + kHeading + QStringLiteral("Negozio</p>") + kHeading
+    const QString page = kPageHead7 + kHeadingFont + QStringLiteral("Negozio</p>") + kHeadingFont
         + QStringLiteral("Elenco</p><table><tr></tr><tr><th>A</th><td>1</td></tr><tr> </tr></table><p>nota</p>") + kTail;
     const QString shown = WebBrowser::displayHtml(page);
-    QCOMPARE(shown, kHead7 + kHeading + QStringLiteral("Negozio<br>") + kHeading
+    QCOMPARE(shown, kPageHead7 + kHeadingFont + QStringLiteral("Negozio<br>") + kHeadingFont
                  + QStringLiteral("Elenco<br><table><tr><th>A</th><td>1</td></tr></table><p>nota</p>") + kTail);
 
     // The preview works on that copy; the page kept stays as written.

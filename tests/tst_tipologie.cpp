@@ -215,16 +215,9 @@ private slots:
         NO_BOXES();
         QCOMPARE(w->web->previewCount(), 1);
         QCOMPARE(QList<short>(gColonneEscluse + 1, gColonneEscluse + 5), (QList<short>{0, 2, 3, -1}));
-        const QString expected = QStringLiteral(
-            "<html><HEAD><STYLE>     table {border-collapse:collapse;} th {    margin:5px;    padding: 3px;    "
-            "border:1px solid #336699; background-color:#336699;    color:#FFFFFF;   font-family: Arial;  font-size: 7pt;    "
-            "font-weight:bold; }  td {    margin:5px;    padding: 3px;    border:1px solid #336699; background-color:#FFFFFF;    "
-            "color:#000000;    font-family: Arial; font-size: 7pt; }         fontDettaglio { font-size: 7pt;  font-family: "
-            "Arial; font-color: black; } </STYLE></HEAD><body>"
-            "<font style=\"font-family: arial ; font-size: 22pt;\">Norvik - Tipologie anagrafica</p>"
-            "<table border=\"0\" cellpadding=\"0\" cellspacing=\"0\">"
-            "<tr><th>Tipologia</th></tr><tr><td>Socio &lt;vip&gt;</td></tr><tr><td>Amico</td></tr>"
-            "</table></body></html>");
+        const QString expected = kPageHead7 + kHeadingFont + "Norvik - Tipologie anagrafica</p>" + kGridTable
+            + "<tr><th>Tipologia</th></tr><tr><td>Socio &lt;vip&gt;</td></tr><tr><td>Amico</td></tr>"
+            + "</table></body></html>";
         QCOMPARE(w->web->html(), expected);
     }
 
