@@ -226,9 +226,11 @@ void FilterDialog::saveState()
         case ControlKind::TextBox:
             slot = static_cast<XPTextBox *>(c)->Text();
             break;
-        case ControlKind::DTPicker:
-            slot = static_cast<XPDTPicker *>(c)->ValueText();
+        case ControlKind::DTPicker: {
+            const auto *picker = static_cast<XPDTPicker *>(c);
+            slot = picker->IsEmpty() ? QString() : picker->ValueText();
             break;
+        }
         case ControlKind::CheckBox:
             slot = QString::number(static_cast<XPCheckBox *>(c)->Value());
             break;
@@ -270,33 +272,26 @@ void FilterDialog::cmdClear_Click()
 {
     Procedure p(Name(), QStringLiteral("cmdClear_Click"));
     p.run([this] {
-        const QList<Control *> controls = Controls();
-        if (m_state.size() < controls.size() + 1)
-            m_state.resize(controls.size() + 1);
-        for (int i = 0; i < controls.size(); ++i) {
-            Control *c = controls.at(i);
-            QString &slot = m_state[i + 1];
+        // Every field empty, and the empty values saved at once.
+        for (Control *c : Controls()) {
             switch (c->Kind()) {
             case ControlKind::TextBox:
                 static_cast<XPTextBox *>(c)->setTextValue(QString());
-                slot.clear();
                 break;
             case ControlKind::DTPicker:
                 static_cast<XPDTPicker *>(c)->Clear();
-                slot.clear();
                 break;
             case ControlKind::CheckBox:
                 static_cast<XPCheckBox *>(c)->setValue(m_checkReset);
-                slot = QString::number(m_checkReset);
                 break;
             case ControlKind::ComboBox:
                 static_cast<XPComboBox *>(c)->setListIndex(-1);
-                slot = QStringLiteral("-1");
                 break;
             default:
                 break;
             }
         }
+        saveState();
     });
 }
 

@@ -48,6 +48,14 @@ QString TestProgram::scalar(const QString &sql) const
     return out;
 }
 
+QStringList prompts()
+{
+    QStringList out;
+    for (const auto &b : DialogScript::boxes())
+        out << b.prompt;
+    return out;
+}
+
 void createSchemaDatabase(const QString &path)
 {
     QFile f(QStringLiteral(NORVIK_SOURCE_DIR "/data/schema.sql"));

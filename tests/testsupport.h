@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <memory>
 
@@ -27,6 +28,9 @@ extern const QString kPageHead7;
 // The 22-point heading tag and the grid table tag of a printout.
 extern const QString kHeadingFont;
 extern const QString kGridTable;
+
+// The prompts of every box shown since the last reset, in order.
+QStringList prompts();
 
 // Creates an SQLite file from the installed schema.
 void createSchemaDatabase(const QString &path);

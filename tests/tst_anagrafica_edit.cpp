@@ -17,14 +17,6 @@
 
 namespace {
 
-QStringList prompts()
-{
-    QStringList out;
-    for (const auto &b : DialogScript::boxes())
-        out << b.prompt;
-    return out;
-}
-
 // Every statement the program hands to SQLite, as written.
 QStringList &statements()
 {

@@ -69,14 +69,6 @@ void chooseType(XPComboBox *combo, qint64 key)
     QFAIL("type not in the list");
 }
 
-QStringList prompts()
-{
-    QStringList out;
-    for (const auto &b : DialogScript::boxes())
-        out << b.prompt;
-    return out;
-}
-
 // Every text box of the dialog, in its control order.
 QList<XPTextBox *> textBoxes(Form *f)
 {

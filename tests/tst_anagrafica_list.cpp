@@ -55,14 +55,6 @@ QStringList column(const MSFlexGrid *g, int col)
     return out;
 }
 
-QStringList prompts()
-{
-    QStringList out;
-    for (const auto &b : DialogScript::boxes())
-        out << b.prompt;
-    return out;
-}
-
 // A click on a data row: the grid makes it current, the list selects the whole row.
 void clickRow(MSFlexGrid *g, int row)
 {

@@ -18,14 +18,6 @@
 #include <unistd.h>
 
 namespace {
-QStringList prompts()
-{
-    QStringList out;
-    for (const auto &b : DialogScript::boxes())
-        out << b.prompt;
-    return out;
-}
-
 void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);

@@ -23,14 +23,6 @@ const QString kConfirm = QStringLiteral("Sei sicuro di voler eliminare il record
 const QString kEmpty = QStringLiteral("Inserire la tipologia");
 const QString kDuplicate = QStringLiteral("Il record già esiste");
 
-QStringList prompts()
-{
-    QStringList out;
-    for (const auto &b : DialogScript::boxes())
-        out << b.prompt;
-    return out;
-}
-
 #define NO_BOXES() QVERIFY2(DialogScript::boxes().isEmpty(), qPrintable(prompts().join('|')))
 
 QStringList column(const MSFlexGrid *g, int col)
