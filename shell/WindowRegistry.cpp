@@ -32,3 +32,5 @@ bool WindowRegistry::show(const QString &name)
     it.value()();
     return true;
 }
+
+bool WindowRegistry::exists(const QString &name) { return windows().contains(name); }

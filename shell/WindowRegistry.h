@@ -5,4 +5,5 @@
 namespace WindowRegistry {
 // Shows the named window modally; false when no such window is built.
 bool show(const QString &name);
+bool exists(const QString &name);
 }

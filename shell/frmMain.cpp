@@ -17,7 +17,7 @@ const QString kForm = QStringLiteral("frmMain");
 
 frmMain::frmMain() : Form(QStringLiteral("frmMain"))
 {
-    setFixedSize(580, 330);
+    setFixedSize(580, 292);
     OsenXPForm1 = new XPForm(this, QStringLiteral("OsenXPForm1"), QStringLiteral("Norvik 1.0"));
     OsenXPForm1->setGeometry(0, 0, 580, 30);
     OsenXPLabel1 = new XPLabel(this, QStringLiteral("OsenXPLabel1"), QStringLiteral("Norvik 1.0 Gestione Fidelity Clienti"));
@@ -73,6 +73,9 @@ void frmMain::Form_Load()
         DisattivaTabstop(this);
         if (isMySql())
             cmdBackup->setVisible(false);
+        // Registers not built yet are shown but cannot be pressed.
+        cmdContiCorrenti->setEnabled(WindowRegistry::exists(QStringLiteral("frmPagamenti")));
+        cmdReportistica->setEnabled(WindowRegistry::exists(QStringLiteral("frmSplashReports")));
     });
 }
 
