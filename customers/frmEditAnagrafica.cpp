@@ -21,8 +21,6 @@ constexpr int kFieldWidth = 220;
 constexpr int kColumnGap = 18;
 constexpr int kSecondColumn = kMargin + kLabelWidth + 8 + kFieldWidth + kColumnGap;
 
-void warn(const QString &text) { MyMsgBox(text, 48, QStringLiteral("Norvik")); }
-
 frmAnagrafica *customerList() { return FormInstance<frmAnagrafica>::get(); }
 }
 
@@ -210,31 +208,31 @@ void frmEditAnagrafica::cmdOK_Click()
     Procedure p(kForm, QStringLiteral("cmdOK_Click"));
     p.run([this] {
         if (cboTipologia->ListIndex() == -1 || idDelTipoAnag == -1) {
-            warn(QStringLiteral("Selezionare la tipologia"));
+            EditDialog::refuse(QStringLiteral("Selezionare la tipologia"));
             return;
         }
         if (txtCognome->Text().trimmed().isEmpty()) {
-            warn(QStringLiteral("Inserire il cognome o la ragione sociale"));
+            EditDialog::refuse(QStringLiteral("Inserire il cognome o la ragione sociale"));
             return;
         }
         const QString cap = txtCAP->Text().trimmed();
         if (!cap.isEmpty()) {
             const QString wrong = checkABICAB(cap, QStringLiteral("di avviamento postale"));
             if (!wrong.isEmpty()) {
-                warn(wrong);
+                EditDialog::refuse(wrong);
                 return;
             }
         }
         if (!EditDialog::pickerHoldsDate(txtDataNascita)) {
-            warn(QStringLiteral("Data di nascita non valida"));
+            EditDialog::refuse(QStringLiteral("Data di nascita non valida"));
             return;
         }
         if (!EditDialog::pickerHoldsDate(txtDataIscrizione)) {
-            warn(QStringLiteral("Data di iscrizione non valida"));
+            EditDialog::refuse(QStringLiteral("Data di iscrizione non valida"));
             return;
         }
         if (!EditDialog::pickerHoldsDate(txtDataScadenzaIscrizione)) {
-            warn(QStringLiteral("Data di scadenza iscrizione non valida"));
+            EditDialog::refuse(QStringLiteral("Data di scadenza iscrizione non valida"));
             return;
         }
         // The card number is stored trimmed, so it is compared trimmed.
@@ -244,9 +242,14 @@ void frmEditAnagrafica::cmdOK_Click()
                 + QStringLiteral("='") + Pad(tessera) + QStringLiteral("'");
             if (!m_isNew)
                 sql += QStringLiteral(" And anagraficaid <> ") + EditDialog::keyText(m_anagraficaId);
-            if (esisteRecordSQL(sql)) {
-                warn(QStringLiteral("Impossibile ") + (m_isNew ? QStringLiteral("inserire") : QStringLiteral("modificare"))
-                     + QStringLiteral(" il record: numero di tessera duplicato."));
+            bool failed = false;
+            const bool duplicate = esisteRecordSQL(sql, &failed);
+            if (failed) // the check could not run: nothing is written
+                return;
+            if (duplicate) {
+                EditDialog::refuse(QStringLiteral("Impossibile ")
+                                   + (m_isNew ? QStringLiteral("inserire") : QStringLiteral("modificare"))
+                                   + QStringLiteral(" il record: numero di tessera duplicato."));
                 return;
             }
         }
@@ -286,9 +289,7 @@ void frmEditAnagrafica::cmdOK_Click()
             for (const QString &v : values)
                 sql += v + QStringLiteral(", ") + QStringLiteral(" ");
             sql += stamp + QStringLiteral(")") + QStringLiteral(" ");
-            EditDialog::writeThenCallBack(this, sql, [list] {
-                EditDialog::afterInsert(list->MSFlexGrid1, [list] { list->FillGrid(); }, [list] { list->AddGridRow(); });
-            });
+            EditDialog::insertThenCallBack(this, sql, list);
         } else {
             static const char *const columns[] = {
                 "TIPOLOGIAID", "Nome", "Cognome", "Indirizzo", "CAP", "Comune", "Provincia",
@@ -300,7 +301,7 @@ void frmEditAnagrafica::cmdOK_Click()
                 sql += QString::fromLatin1(columns[i]) + QStringLiteral(" = ") + values[i] + QStringLiteral(", ") + QStringLiteral(" ");
             sql += QStringLiteral("DateTimeLastUpdated = ") + stamp + QStringLiteral(" ");
             sql += QStringLiteral("WHERE ANAGRAFICAID = ") + EditDialog::keyText(m_anagraficaId) + QStringLiteral(" ");
-            EditDialog::writeThenCallBack(this, sql, [list] { list->UpdateGridRow(); });
+            EditDialog::updateThenCallBack(this, sql, list);
         }
     });
 }

@@ -23,8 +23,6 @@ constexpr int kButtonWidth = 110;
 constexpr int kButtonHeight = 32;
 constexpr int kHeight = kButtonsTop + kButtonHeight + kMargin;
 
-void warn(const QString &text) { MyMsgBox(text, 48, QStringLiteral("Norvik")); }
-
 frmTipologiaPersone *typeList() { return FormInstance<frmTipologiaPersone>::get(); }
 }
 
@@ -95,16 +93,20 @@ void frmEditTipologiaPersone::cmdOK_Click()
     p.run([this] {
         const QString name = txtTipologia->Text().trimmed();
         if (name.isEmpty()) {
-            warn(QStringLiteral("Inserire la tipologia"));
+            EditDialog::refuse(QStringLiteral("Inserire la tipologia"));
             return;
         }
         // In edit mode the type's own row does not count: keeping its name is no duplicate.
+        bool failed = false;
         const bool exists = m_isNew
-            ? esisteRecord(QStringLiteral("tipologiapersone"), QStringLiteral("tipologia"), QVariant(name), QStringLiteral("S"))
+            ? esisteRecord(QStringLiteral("tipologiapersone"), QStringLiteral("tipologia"), QVariant(name), QStringLiteral("S"),
+                           QString(), QVariant(), &failed)
             : esisteRecord(QStringLiteral("tipologiapersone"), QStringLiteral("tipologia"), QVariant(name), QStringLiteral("S"),
-                           QStringLiteral("tipologiaid"), QVariant(m_tipologiaId));
+                           QStringLiteral("tipologiaid"), QVariant(m_tipologiaId), &failed);
+        if (failed) // the check could not run: nothing is written
+            return;
         if (exists) {
-            warn(QStringLiteral("Il record già esiste"));
+            EditDialog::refuse(QStringLiteral("Il record già esiste"));
             return;
         }
 
@@ -116,15 +118,13 @@ void frmEditTipologiaPersone::cmdOK_Click()
             const QString sql = QStringLiteral("INSERT INTO TipologiaPersone (Tipologia, DateTimeCreated) ")
                 + QStringLiteral("VALUES (") + literal + QStringLiteral(", ") + QStringLiteral(" ") + stamp
                 + QStringLiteral(")") + QStringLiteral(" ");
-            EditDialog::writeThenCallBack(this, sql, [list] {
-                EditDialog::afterInsert(list->MSFlexGrid1, [list] { list->FillGrid(); }, [list] { list->AddGridRow(); });
-            });
+            EditDialog::insertThenCallBack(this, sql, list);
         } else {
             const QString sql = QStringLiteral("UPDATE TipologiaPersone SET ") + QStringLiteral("Tipologia = ") + literal
                 + QStringLiteral(", ") + QStringLiteral(" ") + QStringLiteral("DateTimeLastUpdated = ") + stamp
                 + QStringLiteral(" ") + QStringLiteral("WHERE TIPOLOGIAID = ") + EditDialog::keyText(m_tipologiaId)
                 + QStringLiteral(" ");
-            EditDialog::writeThenCallBack(this, sql, [list] { list->UpdateGridRow(); });
+            EditDialog::updateThenCallBack(this, sql, list);
         }
     });
 }

@@ -5,6 +5,7 @@
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 
@@ -89,10 +90,19 @@ void Form::Unload()
     deleteLater();
 }
 
+namespace {
+// The window of the program that was activated last. Activation counts only when it passes
+// from one window of the program to another: coming back from a message box, an input box or
+// another application is no activation, or an activation that shows a message would loop.
+QPointer<Form> g_lastActivated;
+}
+
 bool Form::event(QEvent *e)
 {
-    if (e->type() == QEvent::WindowActivate && m_loaded)
+    if (e->type() == QEvent::WindowActivate && m_loaded && g_lastActivated != this) {
+        g_lastActivated = this;
         Form_Activate();
+    }
     return QDialog::event(e);
 }
 

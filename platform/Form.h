@@ -50,7 +50,9 @@ public:
     bool FontBold() const { return m_measureFont.bold(); }
     double TextWidth(const QString &text) const;
 
-    // Window events; each form overrides what it handles.
+    // Window events; each form overrides what it handles. Form_Activate runs when the window
+    // becomes active coming from another window of the program (or at its first showing), not
+    // when a message box or another application gives the focus back.
     virtual void Form_Load() {}
     virtual void Form_Activate() {}
     virtual void Form_Resize() {}

@@ -308,7 +308,14 @@ void MSFlexGrid::setSort(int order)
 {
     if (order < 1 || order > 4)
         throw PlatformError(ErrNo::InvalidProcedureCall, QStringLiteral("Invalid procedure call or argument"));
-    const int n = Rows() - 1;
+    // The selected rows; a selection of one row (Row = RowSel) stands for every data row.
+    int first = std::max(1, std::min(m_row, m_rowSel));
+    int last = std::max(m_row, m_rowSel);
+    if (m_row == m_rowSel) {
+        first = 1;
+        last = Rows() - 1;
+    }
+    const int n = last - first + 1;
     if (n < 2)
         return;
     const int col = m_col;
@@ -323,7 +330,7 @@ void MSFlexGrid::setSort(int order)
     std::vector<Key> keys(static_cast<size_t>(n));
     const bool generic = order <= 2;
     for (int i = 0; i < n; ++i) {
-        const GridRow &r = m_rows[size_t(i + 1)];
+        const GridRow &r = m_rows[size_t(first + i)];
         const QString &t = col < r.capacity ? r.cells[col] : nullString();
         Key &k = keys[size_t(i)];
         k.isNum = parseNumber(t, &k.num);
@@ -353,8 +360,8 @@ void MSFlexGrid::setSort(int order)
     std::vector<GridRow> sorted;
     sorted.reserve(size_t(n));
     for (int i : idx)
-        sorted.push_back(std::move(m_rows[size_t(i + 1)]));
-    std::move(sorted.begin(), sorted.end(), m_rows.begin() + 1);
+        sorted.push_back(std::move(m_rows[size_t(first + i)]));
+    std::move(sorted.begin(), sorted.end(), m_rows.begin() + first);
     scheduleRepaint();
 }
 

@@ -58,7 +58,8 @@ public:
     bool RowIsVisible(int row) const;
 
     // 1 generic ascending, 2 generic descending, 3 numeric ascending, 4 numeric descending.
-    // Orders the data rows 1..Rows-1 by column Col; rows that compare equal keep their order.
+    // Orders the selected data rows (Row..RowSel; all of them when Row = RowSel) by column Col;
+    // rows that compare equal keep their order.
     void setSort(int order);
     void RemoveItem(int row);
 

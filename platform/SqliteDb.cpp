@@ -166,6 +166,10 @@ void SqliteDbComponent::open(const QString &path, const QString &)
     QFileInfo fi(path);
     if (!fi.exists() || fi.isDir())
         throw PlatformError(SQLITE_CANTOPEN, QStringLiteral("unable to open database file"));
+    // SQLite takes an empty file for a new database; here it can only be a damaged one, and
+    // writing into it would put an empty database in place of the user's.
+    if (fi.size() == 0)
+        throw PlatformError(SQLITE_NOTADB, QStringLiteral("file is not a database"));
     sqlite3 *db = nullptr;
     int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {

@@ -82,7 +82,7 @@ public:
     SqliteDbComponent(const SqliteDbComponent &) = delete;
     SqliteDbComponent &operator=(const SqliteDbComponent &) = delete;
 
-    // Fails on a missing file or one that is not an SQLite database; never creates a file.
+    // Fails on a missing or empty file or one that is not an SQLite database; never creates a file.
     void open(const QString &path, const QString &password = QString());
     bool isOpen() const { return m_db != nullptr; }
     void execute(const QString &sql);

@@ -4,6 +4,7 @@
 #include "platform/SqliteDb.h"
 #include "platform/VbRuntime.h"
 #include "platform/XPControls.h"
+#include "shell/ListWindow.h"
 #include "shell/basGeneral.h"
 #include "shell/basRegistering.h"
 #include <QDateTime>
@@ -11,6 +12,8 @@
 #include <QWidget>
 
 namespace EditDialog {
+
+void refuse(const QString &message) { MyMsgBox(message, 48, QStringLiteral("Norvik")); }
 
 QString textLiteral(const QString &text)
 {
@@ -119,6 +122,18 @@ bool writeThenCallBack(Form *dialog, const QString &sql, const std::function<voi
     } closer{dialog};
     callBack();
     return true;
+}
+
+bool insertThenCallBack(Form *dialog, const QString &sql, ListWindow *list)
+{
+    return writeThenCallBack(dialog, sql, [list] {
+        afterInsert(list->MSFlexGrid1, [list] { list->FillGrid(); }, [list] { list->AddGridRow(); });
+    });
+}
+
+bool updateThenCallBack(Form *dialog, const QString &sql, ListWindow *list)
+{
+    return writeThenCallBack(dialog, sql, [list] { list->UpdateGridRow(); });
 }
 
 FieldColumn::FieldColumn(int left, int top, int labelWidth, int fieldWidth)

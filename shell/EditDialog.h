@@ -6,6 +6,7 @@
 #include <functional>
 
 class Form;
+class ListWindow;
 class MSFlexGrid;
 class QWidget;
 class Recordset;
@@ -13,6 +14,9 @@ class XPComboBox;
 class XPDTPicker;
 
 namespace EditDialog {
+
+// A check that failed: its message with the warning icon; the dialog stays as it is.
+void refuse(const QString &message);
 
 // ---- SQL literals ----
 
@@ -62,6 +66,11 @@ void afterInsert(const MSFlexGrid *grid, const std::function<void()> &fillGrid,
 // refused it, gDbExecute has said why: the dialog stays open with everything typed, the list is
 // not touched, and the result is false.
 bool writeThenCallBack(Form *dialog, const QString &sql, const std::function<void()> &callBack);
+
+// The register dialogs' two writes with their list call-backs: an INSERT refills an empty list
+// or appends the new row (afterInsert), an UPDATE rewrites the list's current row.
+bool insertThenCallBack(Form *dialog, const QString &sql, ListWindow *list);
+bool updateThenCallBack(Form *dialog, const QString &sql, ListWindow *list);
 
 // ---- layout ----
 

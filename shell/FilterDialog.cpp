@@ -3,6 +3,7 @@
 #include "platform/VbRuntime.h"
 #include "platform/WebBrowser.h"
 #include "platform/XPControls.h"
+#include "shell/EditDialog.h"
 #include "shell/ErrorExit.h"
 #include "shell/basGeneral.h"
 #include "shell/basPrintPreview.h"
@@ -123,20 +124,13 @@ void FilterDialog::wireButtons()
 void FilterDialog::fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
                              const QStringList &textFields)
 {
-    gRsOpen(sql);
-    Recordset &rs = gRs();
-    while (!rs.EOF_()) {
+    // A freshly filled list shows no choice until one is restored or made.
+    EditDialog::fillCombo(combo, sql, keyField, [&textFields](const Recordset &rs) {
         QStringList parts;
         for (const QString &f : textFields)
             parts << vb::Str(rs.Fields()(f).Value());
-        combo->AddItem(parts.join(QLatin1Char(' ')));
-        combo->setItemData(combo->ListCount() - 1, rs.Fields()(keyField).Value().toLongLong());
-        rs.MoveNext();
-    }
-    rs.Close();
-    releaseRs();
-    // A freshly filled list shows no choice until one is restored or made.
-    combo->setListIndex(-1);
+        return parts.join(QLatin1Char(' '));
+    });
 }
 
 bool FilterDialog::checkDateBox(XPTextBox *box, const QString &message)
@@ -144,7 +138,7 @@ bool FilterDialog::checkDateBox(XPTextBox *box, const QString &message)
     const QString t = filterText(box);
     if (t.isEmpty() || vb::IsDate(t))
         return true;
-    MyMsgBox(message, 48, QStringLiteral("Norvik"));
+    EditDialog::refuse(message);
     box->setFocus(Qt::OtherFocusReason);
     box->selectAll();
     return false;

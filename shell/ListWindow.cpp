@@ -6,6 +6,7 @@
 #include "platform/VbRuntime.h"
 #include "platform/WebBrowser.h"
 #include "platform/XPControls.h"
+#include "shell/EditDialog.h"
 #include "shell/ErrorExit.h"
 #include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
@@ -77,7 +78,7 @@ void ListWindow::orderTabsByPosition()
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }
 
-QString ListWindow::keyText(double key) { return vb::Str(QVariant(key)); }
+QString ListWindow::keyText(double key) { return EditDialog::keyText(key); }
 
 int ListWindow::ColumnWidth(int widest)
 {
@@ -385,9 +386,14 @@ void ListWindow::cmdDelete_Click()
         key() = vb::CDbl(g->TextMatrix(g->Row(), 0));
         OpenDb();
         bool linked = false;
-        for (const auto &guard : m_desc.deleteGuards)
-            if (esisteRecord(guard.first, guard.second, QVariant(key()), QStringLiteral("N")))
+        for (const auto &guard : m_desc.deleteGuards) {
+            bool failed = false;
+            if (esisteRecord(guard.first, guard.second, QVariant(key()), QStringLiteral("N"), QString(), QVariant(), &failed))
                 linked = true;
+            // A guard that could not look is no permission to delete.
+            if (failed)
+                return;
+        }
         if (linked) {
             MyMsgBox(m_desc.deleteGuardMessage, 48, kTitle);
             return;
@@ -487,6 +493,10 @@ void ListWindow::MSFlexGrid1_DblClick()
             return;
         // A double click in the header band is no choice of a row.
         if (g->Row() <= 1 && gGridMouseDownY.toDouble() < g->RowHeight(1))
+            return;
+        // Nor is one on the blank area under the rows while no row is current (after a fill):
+        // the header row holds no key.
+        if (g->Row() < 1)
             return;
         gIsNewRecord = false;
         key() = vb::CDbl(g->TextMatrix(g->Row(), 0));

@@ -124,7 +124,8 @@ bool isAlreadyApplied(const PlatformError &e)
     const QString &d = e.description();
     if (e.number() == 19) // constraint: the row is there already
         return d.startsWith(QLatin1String("UNIQUE constraint failed")) || d.contains(QLatin1String("PRIMARY KEY"));
-    return e.number() == 1 && d.contains(QLatin1String(" already exists"));
+    return e.number() == 1
+        && (d.contains(QLatin1String(" already exists")) || d.startsWith(QLatin1String("duplicate column name")));
 }
 
 bool gDbExecute(const QString &sql, bool passOverApplied)
@@ -271,8 +272,14 @@ void LaunchBrowser(const QString &address, Form *window)
         const QString probe = programFolderSlash() + QStringLiteral("test.htm");
         {
             QFile f(probe);
-            if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write("\"<HTML> <\\HTML>\"\r\n") < 0)
+            if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
                 throw PlatformError(ErrNo::PermissionDenied, f.errorString());
+            if (f.write("\"<HTML> <\\HTML>\"\r\n") < 0 || !f.flush()) {
+                const PlatformError e(ErrNo::FileIO, f.errorString());
+                f.close();
+                QFile::remove(probe);
+                throw e;
+            }
         }
         const QString browser = ShellLaunch::FindExecutable(probe);
         if (browser.isEmpty())

@@ -39,12 +39,13 @@ bool isMySql();
 void OpenDb();
 void OpenSqlLiteDb();
 void CloseDb();
-// Raises the query's error after showing gRsOpen's message, so the caller's own exit ends it.
+// Shows its own message on failure and leaves gRs as it was (closed after releaseRs), so the
+// caller's next read of gRs fails into the caller's own error exit.
 void gRsOpen(const QString &sql);
 // Shows its own message on failure; the result tells the caller whether the statement ran.
 bool gDbExecute(const QString &sql);
 // The same, passing over silently a rejection that means the statement took effect before
-// (the table exists, the key is present): the start-up statements run at every start.
+// (the table or column exists, the key is present): the start-up statements run at every start.
 bool gDbExecute(const QString &sql, bool passOverApplied);
 bool isAlreadyApplied(const PlatformError &e);
 // Closes the database so a test can start afresh; the program never calls it.

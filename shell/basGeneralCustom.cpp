@@ -95,22 +95,24 @@ QString wrapbooleanchk(const QVariant &value)
 
 namespace {
 // Reads the count of a counting query; false (no row) when the query fails.
-bool countAboveZero(Procedure &p, const QString &sql)
+bool countAboveZero(Procedure &p, const QString &sql, bool *failed)
 {
     bool result = false;
-    p.run([&] {
+    const bool ok = p.run([&] {
         OpenDb();
         releaseRs();
         gRsOpen(sql);
         result = vb::CDbl(gRs().Fields()(QStringLiteral("conteggio")).Value()) > 0;
         CloseDb();
     });
+    if (failed)
+        *failed = !ok;
     return result;
 }
 }
 
 bool esisteRecord(const QString &table, const QString &field, const QVariant &value,
-                  const QString &kind, const QString &exclField, const QVariant &exclValue)
+                  const QString &kind, const QString &exclField, const QVariant &exclValue, bool *failed)
 {
     Procedure p(kModule, QStringLiteral("esisteRecord"), OwnerKind::Modulo);
     QString sql = QStringLiteral("select count(*) as conteggio from ") + table + QStringLiteral(" where ") + field;
@@ -120,13 +122,13 @@ bool esisteRecord(const QString &table, const QString &field, const QVariant &va
         sql += QStringLiteral(" = '") + vb::Str(value).replace(QLatin1Char('\''), QStringLiteral("''")) + QStringLiteral("'");
     if (!exclField.isEmpty())
         sql += QStringLiteral("  and ") + exclField + QStringLiteral(" <>") + vb::Str(exclValue);
-    return countAboveZero(p, sql);
+    return countAboveZero(p, sql, failed);
 }
 
-bool esisteRecordSQL(const QString &sql)
+bool esisteRecordSQL(const QString &sql, bool *failed)
 {
     Procedure p(kModule, QStringLiteral("esisteRecordSQL"), OwnerKind::Modulo);
-    return countAboveZero(p, sql);
+    return countAboveZero(p, sql, failed);
 }
 
 QString checkABICAB(const QString &code, const QString &name)

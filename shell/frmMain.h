@@ -38,4 +38,8 @@ public:
     XPButton *cmdInfo;
     XPButton *cmdEsci;
     WebBrowser *web;
+
+protected:
+    // Esc does not close the start window: only "Es&ci" and the frame's close button end the program.
+    void reject() override {}
 };

@@ -286,6 +286,23 @@ private slots:
         QCOMPARE(prog.scalar("select count(*) from Anagrafica"), QStringLiteral("2"));
     }
 
+    void deleteGuardThatCannotLookDeletesNothing()
+    {
+        TestProgram prog;
+        addType(prog);
+        addCustomer(prog, {1, "Rossi"});
+        addCustomer(prog, {2, "Bianchi"});
+        frmAnagrafica *w = openList();
+        prog.exec("drop table Pagamenti");
+        clickRow(w->MSFlexGrid1, 1);
+        DialogScript::answerMessage(6);
+        w->cmdDelete_Click();
+        QVERIFY(!prompts().contains("Sei sicuro di voler eliminare il record?"));
+        QVERIFY(prompts().first().endsWith("in procedure gRsOpen of Modulo basGeneral"));
+        QCOMPARE(prog.scalar("select count(*) from Anagrafica"), QStringLiteral("2"));
+        QCOMPARE(w->MSFlexGrid1->Rows(), 3);
+    }
+
     void headerClicksSortAscendingThenDescending()
     {
         TestProgram prog;
@@ -355,6 +372,22 @@ private slots:
         QVERIFY(opened);
         QCOMPARE(seenKey, 40000.0);
         QVERIFY(DialogScript::problems().isEmpty());
+
+        // Right after a fill no row is current: a double click on the blank area under the
+        // rows opens nothing and reports nothing.
+        DialogScript::reset();
+        opened = false;
+        DialogScript::driveModal("frmEditAnagrafica", [&](Form *) { opened = true; });
+        w->FillGrid();
+        QCOMPARE(g->Row(), 0);
+        w->show(); // laid out: the blank area lies where the user sees it
+        const QPoint blank(40, g->viewport()->height() - 10);
+        QTest::mousePress(g->viewport(), Qt::LeftButton, {}, blank);
+        QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, blank);
+        QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, blank);
+        QVERIFY(gGridMouseDownY.toDouble() > g->RowHeight(1));
+        QVERIFY(!opened);
+        QVERIFY2(DialogScript::boxes().isEmpty(), qPrintable(prompts().join('|')));
     }
 
     void addAndFilterButtonsOpenTheirDialogs()

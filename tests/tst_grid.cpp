@@ -305,6 +305,21 @@ private slots:
         QVERIFY(errorNumber([&] { g->setSort(9); }) != 0);
     }
 
+    void sortsOnlyASelectionOfSeveralRows()
+    {
+        MSFlexGrid g(nullptr, QStringLiteral("g"));
+        fillColumn(g, {"e", "d", "c", "b", "a"});
+        g.setRow(2);
+        g.setRowSel(4);
+        g.setSort(1);
+        QCOMPARE(column(g, 0), QStringList({"e", "b", "c", "d", "a"}));
+        g.setRow(0); // a selection reaching into the header sorts only the data rows in it
+        g.setRowSel(3);
+        g.setSort(2);
+        QCOMPARE(column(g, 0), QStringList({"e", "c", "b", "d", "a"}));
+        QCOMPARE(g.TextMatrix(0, 0), QString());
+    }
+
     void hiddenHelperColumnSortLeavesNoTrace()
     {
         // Sorting through an added zero-width column of day numbers, then dropping it.

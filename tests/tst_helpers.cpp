@@ -201,6 +201,16 @@ private slots:
         LaunchBrowser("https://example.invalid/", nullptr);
         QCOMPARE(DialogScript::boxes().size(), before);
         QVERIFY(!QFileInfo::exists(prog.folder() + "/test.htm"));
+
+        // A placeholder that cannot be written is told and not left behind.
+        if (QFileInfo::exists("/dev/full")) {
+            QVERIFY(QFile::link("/dev/full", prog.folder() + "/test.htm"));
+            DialogScript::reset();
+            LaunchBrowser("https://example.invalid/", nullptr);
+            QCOMPARE(prompts().size(), 1);
+            QVERIFY(prompts().first().endsWith("in procedure LaunchBrowser of Modulo basGeneral"));
+            QVERIFY(!QFileInfo(prog.folder() + "/test.htm").isSymLink());
+        }
         ShellLaunch::setFindHook({});
         ShellLaunch::setExecuteHook({});
     }

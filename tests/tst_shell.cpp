@@ -14,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QtTest>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -90,6 +91,15 @@ private slots:
         QFile f(prog.dbPath());
         QVERIFY(f.open(QIODevice::ReadOnly));
         QCOMPARE(f.readAll(), before);
+        f.close();
+
+        // An emptied file is no database either: nothing may be written into it.
+        resetShellState();
+        writeFile(prog.dbPath(), QByteArray());
+        m = startMain();
+        QVERIFY(!m->isLoaded());
+        QCOMPARE(prompts(), QStringList{"Impossibile connettersi al database"});
+        QCOMPARE(QFileInfo(prog.dbPath()).size(), 0);
     }
 
     void databaseAccessBasics()
@@ -173,6 +183,36 @@ private slots:
         QVERIFY(prompts().value(0).endsWith("in procedure getSetting of Modulo basGeneralCustom"));
     }
 
+    void activationComesFromAnotherWindowOnly()
+    {
+        // A size that is no number makes every activation show a message; the focus coming
+        // back from that message must not count as a new activation, or the boxes never end.
+        TestProgram prog;
+        prog.exec("update settings set value='grande' where mnemocode='PRTCSIZE'");
+        frmMain *m = startMain();
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(m, &activate);
+        QApplication::sendEvent(m, &activate); // back from the message box
+        QCOMPARE(prompts().size(), 1);
+        QVERIFY(prompts().first().endsWith("in procedure Form_Activate of Form frmMain"));
+
+        // Coming back from another window of the program is an activation again.
+        Form other("frmAltro");
+        other.Load();
+        QApplication::sendEvent(&other, &activate);
+        QApplication::sendEvent(m, &activate);
+        QCOMPARE(prompts().size(), 2);
+    }
+
+    void escapeDoesNotEndTheProgram()
+    {
+        TestProgram prog;
+        frmMain *m = startMain();
+        QTest::keyClick(m, Qt::Key_Escape);
+        QVERIFY(m->isLoaded());
+        QVERIFY(FormInstance<frmMain>::exists());
+    }
+
     void startupQueueIsBoundedAndRunsOnce()
     {
         TestProgram prog;
@@ -200,7 +240,9 @@ private slots:
         writeFile(file, "insert into reportistica (ordine, titolo) values (1, 'Uno')\r\n"
                         "insert into tabellainesistente values (1)\r\n"
                         "\r\n"
-                        "insert into reportistica (ordine, titolo) values (3, 'Tre')\r\n");
+                        "insert into reportistica (ordine, titolo) values (3, 'Tre')\r\n"
+                        "alter table reportistica add column note text\r\n"
+                        "create index idx_report_titolo on reportistica (titolo)\r\n");
         AggiornaReportistica();
         QCOMPARE(prog.scalar("select group_concat(titolo, ',') from (select titolo from reportistica order by ordine)"), QStringLiteral("Uno,Tre"));
         QCOMPARE(prompts().size(), 1);
@@ -311,6 +353,32 @@ private slots:
         m->cmdBackup_Click();
         QCOMPARE(prompts().last(), QStringLiteral("Errore durante la copia del database"));
         QVERIFY(!QFileInfo::exists(prog.folder() + "/manca"));
+    }
+
+    void backupWhileAnotherProgramWrites()
+    {
+        TestProgram prog;
+        frmMain *m = startMain();
+        const QString target = prog.folder() + "/copie";
+        QDir().mkpath(target);
+        sqlite3 *other = nullptr;
+        QCOMPARE(sqlite3_open(prog.dbPath().toUtf8().constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; update settings set value='a metà' where mnemocode='INTESTAZ'", nullptr, nullptr, nullptr), SQLITE_OK);
+
+        // No consistent state can be read: no copy, and the failure is told.
+        DialogScript::answerInput(target);
+        m->cmdBackup_Click();
+        QCOMPARE(prompts().last(), QStringLiteral("Errore durante la copia del database"));
+        QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden), QStringList());
+        sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+
+        // The program's own later changes are still committed, not held in a dangling transaction.
+        QVERIFY(gDbExecute("update settings set value='Dopo' where mnemocode='INTESTAZ'"));
+        QCOMPARE(prog.scalar("select value from settings where mnemocode='INTESTAZ'"), QStringLiteral("Dopo"));
+        DialogScript::answerInput(target);
+        m->cmdBackup_Click();
+        QCOMPARE(prompts().last(), QStringLiteral("Copia del database avvenuta con successo"));
     }
 
     void copyThatFailsHalfWayLeavesNoFile()
