@@ -1,12 +1,23 @@
 #include "testsupport.h"
-#include "platform/Dialogs.h"
+#include "customers/frmAnagrafica.h"
+#include "customers/frmEditAnagrafica.h"
+#include "customers/frmEditTipologiaPersone.h"
+#include "customers/frmSelectAnagrafica.h"
+#include "customers/frmSelectTipologiaPersone.h"
+#include "customers/frmTipologiaPersone.h"
+#include "platform/SqliteDb.h"
 #include "shell/FilterDialog.h"
 #include "shell/basAggiornamentiDatabase.h"
-#include "shell/basGeneral.h"
-#include "shell/basGeneralCustom.h"
+#include "shell/frmAbout.h"
+#include "shell/frmMain.h"
+#include <QCoreApplication>
 #include <QFile>
 #include <sqlite3.h>
 #include <stdexcept>
+
+// No test may ever wait on a real box.
+static void scriptTheBoxes() { DialogScript::enable(); }
+Q_COREAPP_STARTUP_FUNCTION(scriptTheBoxes)
 
 const QString kPageHead7 = QStringLiteral(
     "<html><HEAD><STYLE>     table {border-collapse:collapse;} th {    margin:5px;    padding: 3px;    "
@@ -39,13 +50,46 @@ QString TestProgram::scalar(const QString &sql) const
     sqlite3_stmt *st = nullptr;
     QString out;
     if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW) {
-        const unsigned char *t = sqlite3_column_text(st, 0);
-        if (t)
+        if (const unsigned char *t = sqlite3_column_text(st, 0))
             out = QString::fromUtf8(reinterpret_cast<const char *>(t));
     }
     sqlite3_finalize(st);
     sqlite3_close(db);
     return out;
+}
+
+QString TestProgram::setting(const QString &code) const
+{
+    return scalar(QStringLiteral("select value from settings where mnemocode = ") + sqlText(code));
+}
+
+void TestProgram::addType(qint64 id, const QString &name) const
+{
+    exec(QStringLiteral("insert into TipologiaPersone (TIPOLOGIAID, Tipologia) values (%1, %2)").arg(id).arg(sqlText(name)));
+}
+
+void TestProgram::addCustomer(qint64 id, const QString &cognome, const QVariantMap &more) const
+{
+    QVariantMap values = more;
+    values.insert(QStringLiteral("ANAGRAFICAID"), id);
+    values.insert(QStringLiteral("Cognome"), cognome);
+    if (!values.contains(QStringLiteral("TIPOLOGIAID")))
+        values.insert(QStringLiteral("TIPOLOGIAID"), 1);
+    QStringList texts;
+    for (const QVariant &v : std::as_const(values)) {
+        if (v.isNull() || !v.isValid())
+            texts << QStringLiteral("NULL");
+        else if (v.typeId() == QMetaType::QString)
+            texts << sqlText(v.toString());
+        else
+            texts << v.toString();
+    }
+    exec(QStringLiteral("insert into Anagrafica (%1) values (%2)").arg(values.keys().join(','), texts.join(',')));
+}
+
+QString sqlText(const QString &s)
+{
+    return s.isNull() ? QStringLiteral("NULL") : QLatin1Char('\'') + QString(s).replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
 }
 
 QStringList prompts()
@@ -56,7 +100,112 @@ QStringList prompts()
     return out;
 }
 
-void createSchemaDatabase(const QString &path)
+QString msg(const QString &prompt, int buttons, const QString &title)
+{
+    return QStringLiteral("msg:%1|%2|%3").arg(prompt).arg(buttons).arg(title);
+}
+
+QStringList boxLog()
+{
+    QStringList out;
+    for (const auto &b : DialogScript::boxes()) {
+        switch (b.kind) {
+        case DialogScript::Box::Save: out << QStringLiteral("save:") + b.defaultText; break;
+        case DialogScript::Box::Plain: out << QStringLiteral("plain:") + b.prompt; break;
+        case DialogScript::Box::Input: out << QStringLiteral("input:") + b.prompt + QLatin1Char('|') + b.defaultText; break;
+        default: out << msg(b.prompt, b.buttons, b.title); break;
+        }
+    }
+    return out;
+}
+
+template <class... T>
+static void closeForms()
+{
+    auto close = [](auto *w) {
+        if (!w)
+            return;
+        if (w->isLoaded())
+            w->Unload();
+        else
+            delete w;
+    };
+    (close(FormInstance<T>::peek()), ...);
+}
+
+void closeAllForms()
+{
+    closeForms<frmEditAnagrafica, frmSelectAnagrafica, frmAnagrafica, frmEditTipologiaPersone, frmSelectTipologiaPersone,
+               frmTipologiaPersone, frmAbout, frmMain>();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+QStringList column(const MSFlexGrid *g, int col)
+{
+    QStringList out;
+    for (int r = 1; r < g->Rows(); ++r)
+        out << g->TextMatrix(r, col);
+    return out;
+}
+
+QStringList gridRow(const MSFlexGrid *g, int row)
+{
+    QStringList out;
+    for (int c = 0; c < g->Cols(); ++c)
+        out << g->TextMatrix(row, c);
+    return out;
+}
+
+void clickRow(MSFlexGrid *g, int row, int col)
+{
+    g->simulateMouseDown(row, col);
+    g->simulateMouseUp(row, col);
+}
+
+GridForm::GridForm(const QList<QStringList> &rows)
+{
+    grid.setRows(rows.size());
+    grid.setCols(rows.value(0).size());
+    for (int r = 0; r < rows.size(); ++r)
+        for (int c = 0; c < rows[r].size(); ++c)
+            grid.setTextMatrix(r, c, rows[r][c]);
+}
+
+QStringList &writes()
+{
+    static QStringList list;
+    return list;
+}
+
+static int onStatement(unsigned, void *, void *, void *sql)
+{
+    const QString text = QString::fromUtf8(static_cast<const char *>(sql));
+    for (const char *verb : {"INSERT", "UPDATE", "DELETE"})
+        if (text.startsWith(QLatin1String(verb), Qt::CaseInsensitive))
+            writes() << text;
+    return 0;
+}
+
+void recordWrites()
+{
+    OpenDb();
+    writes().clear();
+    sqlite3_trace_v2(gSqliteDb->handle(), SQLITE_TRACE_STMT, onStatement, nullptr);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+static void createSchemaDatabase(const QString &path)
 {
     QFile f(QStringLiteral(NORVIK_SOURCE_DIR "/data/schema.sql"));
     if (!f.open(QIODevice::ReadOnly))
@@ -99,6 +248,10 @@ TestProgram::TestProgram(bool withSchema, bool runStartup)
 
 TestProgram::~TestProgram()
 {
+    const QStringList problems = DialogScript::problems();
+    closeAllForms();
     resetDatabaseForTests();
     DialogScript::reset();
+    // A modal driver that met another window than the one it was queued for fails the test.
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join('|')));
 }

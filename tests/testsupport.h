@@ -1,11 +1,24 @@
 #pragma once
-#include <QString>
-#include <QStringList>
+// What every headless test shares: a fresh program folder, the windows' default instances, the
+// grid, the scripted boxes and the statements sent to SQLite.
+#include "platform/Dialogs.h"
+#include "platform/Form.h"
+#include "platform/MSFlexGrid.h"
+#include "platform/PlatformError.h"
+#include "platform/WebBrowser.h"
+#include "platform/XPControls.h"
+#include "shell/basGeneral.h"
+#include "shell/basGeneralCustom.h"
+#include "shell/basPrintPreview.h"
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
-#include <memory>
+#include <QVariantMap>
+#include <QtTest>
 
 // A fresh program folder holding a database made from data/schema.sql, with the shell's state
-// reset and the dialogs scripted. Destroying it closes the database.
+// reset and the dialogs scripted. Destroying it closes every window and the database, and fails
+// the test if a modal driver met another window than its own.
 class TestProgram {
 public:
     // withSchema false leaves the folder without a database file.
@@ -18,10 +31,18 @@ public:
     void exec(const QString &sql) const { exec(dbPath(), sql); }
     // First column of the first row, as text ("" for none or Null).
     QString scalar(const QString &sql) const;
+    QString setting(const QString &code) const;
+    void addType(qint64 id, const QString &name) const;
+    // A customer of type 1 unless `more` names another TIPOLOGIAID; `more` holds further columns
+    // (a null or invalid value is written as NULL).
+    void addCustomer(qint64 id, const QString &cognome, const QVariantMap &more = {}) const;
 
 private:
     QTemporaryDir m_dir;
 };
+
+// An SQL literal: quotes doubled, NULL for a null string.
+QString sqlText(const QString &s);
 
 // A printout's page head at 7 points, written out in full: it must match to the last blank.
 extern const QString kPageHead7;
@@ -31,8 +52,55 @@ extern const QString kGridTable;
 
 // The prompts of every box shown since the last reset, in order.
 QStringList prompts();
+// Every box shown since the last reset: "msg:prompt|buttons|title", "plain:prompt",
+// "input:prompt|default" or "save:filter".
+QStringList boxLog();
+// A message box as boxLog writes it.
+QString msg(const QString &prompt, int buttons = 48, const QString &title = QStringLiteral("Norvik"));
+#define NO_BOXES() QVERIFY2(DialogScript::boxes().isEmpty(), qPrintable(prompts().join('|')))
 
-// Creates an SQLite file from the installed schema.
-void createSchemaDatabase(const QString &path);
+// The default instance of a window, loaded.
+template <class T>
+T *openForm()
+{
+    T *w = FormInstance<T>::get();
+    w->Load();
+    return w;
+}
+template <class T>
+bool isOpen()
+{
+    return FormInstance<T>::exists() && FormInstance<T>::peek()->isLoaded();
+}
+// Unloads every window the program has open and lets Qt delete them.
+void closeAllForms();
+// Queues a driver for the next modal showing of window class T (named as its class).
+template <class T>
+void drive(std::function<void(T *)> driver)
+{
+    DialogScript::driveModal(QString::fromLatin1(T::staticMetaObject.className()), [driver](Form *f) { driver(static_cast<T *>(f)); });
+}
+
+// The data cells of one grid column, row 1 down; the cells of one row.
+QStringList column(const MSFlexGrid *g, int col);
+QStringList gridRow(const MSFlexGrid *g, int row);
+// A click on a data row: the grid makes it current, the list selects the whole row.
+void clickRow(MSFlexGrid *g, int row, int col = 1);
+
+// A bare window holding a grid filled from `rows` (row 0 the header) and a browser control.
+struct GridForm {
+    explicit GridForm(const QList<QStringList> &rows);
+    Form form{QStringLiteral("frmTest")};
+    MSFlexGrid grid{&form, QStringLiteral("MSFlexGrid1")};
+    WebBrowser web{&form, QStringLiteral("web")};
+};
+
+// Every INSERT, UPDATE and DELETE the program hands to SQLite from now on, as written.
+void recordWrites();
+QStringList &writes();
+
+QByteArray readFile(const QString &path);
+bool writeFile(const QString &path, const QByteArray &bytes);
+
 // Resets every shared value of the shell to its start-of-run state.
 void resetShellState();

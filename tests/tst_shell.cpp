@@ -1,119 +1,65 @@
-// Start-up, database access, settings, trace and log, error exits, and the main window's own work.
+// Start-up, database access, settings, trace and log, error exits, and the main window's own
+// work: backup, heading edit, its buttons and the about box it opens.
 #include "testsupport.h"
-#include "platform/Dialogs.h"
 #include "platform/FileCopy.h"
-#include "platform/Form.h"
+#include "platform/ShellLaunch.h"
 #include "platform/SqliteDb.h"
 #include "shell/ErrorExit.h"
 #include "shell/basAggiornamentiDatabase.h"
-#include "shell/basGeneral.h"
-#include "shell/basGeneralCustom.h"
-#include "shell/basRegistering.h"
+#include "shell/frmAbout.h"
 #include "shell/frmMain.h"
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QtTest>
 #include <sqlite3.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-namespace {
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    f.write(bytes);
-}
-
-frmMain *startMain()
-{
-    frmMain *m = FormInstance<frmMain>::get();
-    m->Load();
-    return m;
-}
-
-void closeMain()
-{
-    if (frmMain *m = FormInstance<frmMain>::peek()) {
-        if (m->isLoaded())
-            m->Unload();
-        else
-            delete m;
-    }
-}
-
-bool runningAsRoot() { return ::geteuid() == 0; }
-}
 
 class TestShell : public QObject {
     Q_OBJECT
 private slots:
     void init() { resetShellState(); }
-    void cleanup() { closeMain(); }
+    void cleanup() { closeAllForms(); }
 
     void startupCreatesSettingsThenStaysSilent()
     {
         TestProgram prog(true, false);
-        frmMain *m = startMain();
+        frmMain *m = openForm<frmMain>();
         QVERIFY(m->isLoaded());
         QCOMPARE(m->Caption(), QStringLiteral("Norvik 1.0"));
-        QCOMPARE(prog.scalar("select value from settings where mnemocode='INTESTAZ'"), QStringLiteral("Negozio"));
-        QCOMPARE(prog.scalar("select value from settings where mnemocode='PRTCSIZE'"), QStringLiteral("7"));
-        QCOMPARE(prog.scalar("select value from settings where mnemocode='LOGSTATUS'"), QStringLiteral("OFF"));
-        QVERIFY2(DialogScript::boxes().isEmpty(), qPrintable(prompts().join('|')));
-        closeMain();
-
+        QCOMPARE(prog.setting("INTESTAZ") + prog.setting("PRTCSIZE") + prog.setting("LOGSTATUS"), QStringLiteral("Negozio7OFF"));
+        NO_BOXES();
+        closeAllForms();
         // A second start on the same file keeps a changed heading and shows nothing.
         prog.exec("update settings set value='Bottega' where mnemocode='INTESTAZ'");
         resetShellState();
         setProgramFolder(prog.folder());
-        startMain();
-        QVERIFY2(DialogScript::boxes().isEmpty(), qPrintable(prompts().join('|')));
-        QCOMPARE(prog.scalar("select value from settings where mnemocode='INTESTAZ'"), QStringLiteral("Bottega"));
+        QVERIFY(openForm<frmMain>()->isLoaded());
+        NO_BOXES();
+        QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("Bottega"));
     }
 
     void missingOrDamagedDatabaseEndsTheStart()
     {
         TestProgram prog(false);
-        frmMain *m = startMain();
-        QVERIFY(!m->isLoaded());
-        QCOMPARE(prompts(), QStringList{"Impossibile connettersi al database"});
-        QCOMPARE(DialogScript::boxes().first().buttons, 16);
-        QVERIFY2(!QFileInfo::exists(prog.dbPath()), "a missing database must not be created");
-
-        resetShellState();
-        writeFile(prog.dbPath(), QByteArray("this is not a database, just some text that fills a page").repeated(100));
-        const QByteArray before = [&] { QFile f(prog.dbPath()); f.open(QIODevice::ReadOnly); return f.readAll(); }();
-        m = startMain();
-        QVERIFY(!m->isLoaded());
-        QCOMPARE(prompts(), QStringList{"Impossibile connettersi al database"});
-        QFile f(prog.dbPath());
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), before);
-        f.close();
-
-        // An emptied file is no database either: nothing may be written into it.
-        resetShellState();
-        writeFile(prog.dbPath(), QByteArray());
-        m = startMain();
-        QVERIFY(!m->isLoaded());
-        QCOMPARE(prompts(), QStringList{"Impossibile connettersi al database"});
-        QCOMPARE(QFileInfo(prog.dbPath()).size(), 0);
+        // Missing (readFile's "<missing>"), not a database, emptied: each ends the start and is
+        // left as it was.
+        for (const QByteArray &content : {QByteArray("<missing>"), QByteArray("not a database, just text").repeated(200), QByteArray()}) {
+            resetShellState();
+            if (content != "<missing>")
+                QVERIFY(writeFile(prog.dbPath(), content));
+            QVERIFY(!openForm<frmMain>()->isLoaded());
+            QCOMPARE(boxLog(), QStringList{msg("Impossibile connettersi al database", 16)});
+            QCOMPARE(readFile(prog.dbPath()), content);
+            closeAllForms();
+        }
     }
 
-    void databaseAccessBasics()
+    void databaseAccess()
     {
         TestProgram prog;
         for (int i = 0; i < 100; ++i)
             OpenDb();
-        releaseRs();
         gRsOpen("select value from settings where mnemocode='nothing'");
         QVERIFY(gRs().EOF_());
         CloseDb();
         CloseDb();
-        QVERIFY(DialogScript::boxes().isEmpty());
-
+        NO_BOXES();
         // Field lookup by alias, without regard to case; values keep their kind.
         gRsOpen("select 12 as Numero, 1.5 as Reale, 'x' as Testo, null as Vuoto");
         QCOMPARE(gRs().Fields()("numero").Value().toLongLong(), 12LL);
@@ -123,24 +69,14 @@ private slots:
         gRs().MoveNext();
         QVERIFY(gRs().EOF_());
         CloseDb();
-    }
-
-    void rejectedStatementIsReportedAndTold()
-    {
-        TestProgram prog;
+        // A rejected statement is told and reported to its caller.
         QVERIFY(!gDbExecute("insert into settings (mnemocode,value) values ('INTESTAZ','x')"));
-        QCOMPARE(DialogScript::boxes().size(), 1);
-        const auto box = DialogScript::boxes().first();
-        QCOMPARE(box.prompt, QStringLiteral("Error 19 (UNIQUE constraint failed: settings.mnemocode) in procedure gDbExecute of Modulo basGeneral"));
-        QCOMPARE(box.buttons, 48);
-        QCOMPARE(box.title, QStringLiteral("Norvik"));
+        QCOMPARE(boxLog(), QStringList{msg("Error 19 (UNIQUE constraint failed: settings.mnemocode) in procedure gDbExecute of Modulo basGeneral")});
         QVERIFY(gDbExecute("update settings set value='y' where mnemocode='INTESTAZ'"));
-
         // A failing query: gRsOpen's own message, then the reader's exit.
         DialogScript::reset();
         QCOMPARE(getSetting("X'"), QString());
-        QVERIFY(!DialogScript::boxes().isEmpty());
-        QVERIFY(DialogScript::boxes().first().prompt.endsWith("in procedure gRsOpen of Modulo basGeneral"));
+        QVERIFY(prompts().value(0).endsWith("in procedure gRsOpen of Modulo basGeneral"));
     }
 
     void errorSentencesAndForms()
@@ -151,8 +87,7 @@ private slots:
                  QStringLiteral("Error 9 (Subscript out of range) in procedure aggiungiAggiornamentoDatabase of Modulo basAggiornamentiDatabase"));
         Procedure plain("frmMain", "cmdCambiaIntestazione_Click", OwnerKind::Form, ErrorForm::Plain);
         QVERIFY(!plain.run([] { throw PlatformError(5, "boom"); }));
-        QCOMPARE(DialogScript::boxes().size(), 1);
-        QCOMPARE(DialogScript::boxes().first().kind, DialogScript::Box::Plain);
+        QCOMPARE(boxLog(), QStringList{"plain:Error 5 (boom) in procedure cmdCambiaIntestazione_Click of Form frmMain"});
         QCOMPARE(DialogScript::boxes().first().title, QStringLiteral("Norvik"));
     }
 
@@ -160,22 +95,29 @@ private slots:
     {
         TestProgram prog;
         QCOMPARE(getSetting("NONE"), QString());
-        frmMain *m = startMain();
+        frmMain *m = openForm<frmMain>();
         m->Form_Activate();
         QCOMPARE(gPrtCSize, short(7));
         QCOMPARE(gLogStatus, QStringLiteral("OFF"));
         QVERIFY(gErrorTrapOn);
-
-        // A size that is no number: the activation's error exit, the size kept, the switch not loaded.
+        // A size that is no number: the activation's error exit, the size kept, the switch not
+        // loaded. The focus coming back from that message is no new activation, or the boxes
+        // never end; coming back from another window of the program is.
         prog.exec("update settings set value='grande' where mnemocode='PRTCSIZE'");
         prog.exec("update settings set value='ON' where mnemocode='LOGSTATUS'");
-        m->Form_Activate();
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(m, &activate);
+        QApplication::sendEvent(m, &activate); // back from the message box
         QCOMPARE(gPrtCSize, short(7));
         QCOMPARE(gLogStatus, QStringLiteral("OFF"));
         QCOMPARE(prompts().size(), 1);
         QVERIFY(prompts().first().startsWith("Error 13 ("));
         QVERIFY(prompts().first().endsWith(") in procedure Form_Activate of Form frmMain"));
-
+        Form other("frmAltro");
+        other.Load();
+        QApplication::sendEvent(&other, &activate);
+        QApplication::sendEvent(m, &activate);
+        QCOMPARE(prompts().size(), 2);
         // A Null value cannot be read as text.
         DialogScript::reset();
         prog.exec("insert into settings values ('NULLO', null)");
@@ -183,45 +125,13 @@ private slots:
         QVERIFY(prompts().value(0).endsWith("in procedure getSetting of Modulo basGeneralCustom"));
     }
 
-    void activationComesFromAnotherWindowOnly()
-    {
-        // A size that is no number makes every activation show a message; the focus coming
-        // back from that message must not count as a new activation, or the boxes never end.
-        TestProgram prog;
-        prog.exec("update settings set value='grande' where mnemocode='PRTCSIZE'");
-        frmMain *m = startMain();
-        QEvent activate(QEvent::WindowActivate);
-        QApplication::sendEvent(m, &activate);
-        QApplication::sendEvent(m, &activate); // back from the message box
-        QCOMPARE(prompts().size(), 1);
-        QVERIFY(prompts().first().endsWith("in procedure Form_Activate of Form frmMain"));
-
-        // Coming back from another window of the program is an activation again.
-        Form other("frmAltro");
-        other.Load();
-        QApplication::sendEvent(&other, &activate);
-        QApplication::sendEvent(m, &activate);
-        QCOMPARE(prompts().size(), 2);
-    }
-
-    void escapeDoesNotEndTheProgram()
-    {
-        TestProgram prog;
-        frmMain *m = startMain();
-        QTest::keyClick(m, Qt::Key_Escape);
-        QVERIFY(m->isLoaded());
-        QVERIFY(FormInstance<frmMain>::exists());
-    }
-
-    void startupQueueIsBoundedAndRunsOnce()
+    void startupQueueIsBounded()
     {
         TestProgram prog;
         QCOMPARE(gNumAggiornamenti, short(4));
-        QCOMPARE(gAggiornamenti[1], QStringLiteral("create table settings (mnemocode text primary key, value text)"));
         for (int i = 0; i < 26; ++i)
             aggiungiAggiornamentoDatabase("select 1");
-        QCOMPARE(gNumAggiornamenti, short(30));
-        QVERIFY(DialogScript::boxes().isEmpty());
+        NO_BOXES();
         aggiungiAggiornamentoDatabase("select 1");
         QCOMPARE(gNumAggiornamenti, short(30));
         QCOMPARE(prompts(), QStringList{"Error 9 (Subscript out of range) in procedure aggiungiAggiornamentoDatabase of Modulo basAggiornamentiDatabase"});
@@ -234,7 +144,7 @@ private slots:
         AggiornaReportistica(); // absent: nothing
         QDir(prog.folder()).mkdir("nuovireport.sql");
         AggiornaReportistica(); // a folder of that name counts as absent
-        QVERIFY(DialogScript::boxes().isEmpty());
+        NO_BOXES();
         QDir(prog.folder()).rmdir("nuovireport.sql");
 
         writeFile(file, "insert into reportistica (ordine, titolo) values (1, 'Uno')\r\n"
@@ -247,7 +157,6 @@ private slots:
         QCOMPARE(prog.scalar("select group_concat(titolo, ',') from (select titolo from reportistica order by ordine)"), QStringLiteral("Uno,Tre"));
         QCOMPARE(prompts().size(), 1);
         QVERIFY(prompts().first().startsWith("Error 1 (no such table: tabellainesistente)"));
-
         // At the next start the lines that took effect are passed over silently; the bad one is told again.
         DialogScript::reset();
         AggiornaReportistica();
@@ -268,35 +177,15 @@ private slots:
         gLogStatus = "ON";
         traceProcedure("frmMain", "cmdBackup_Click");
         traceProcedure("basGeneral", "gDbExecute");
-        QFile f(log);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        const QList<QByteArray> lines = f.readAll().split('\n');
+        const QList<QByteArray> lines = readFile(log).split('\n');
         QCOMPARE(lines.size(), 3); // two lines and the empty rest after the last CR LF
         QVERIFY(QRegularExpression(R"(^\[\d\d/\d\d/\d{4} - \d\d:\d\d:\d\d\] frmMain::cmdBackup_Click\r$)").match(QString::fromLatin1(lines[0])).hasMatch());
         QVERIFY(lines[1].endsWith("] basGeneral::gDbExecute\r"));
-        gLogStatus.clear();
-    }
-
-    void logInReadOnlyFolderGivesOneMessagePerFailure()
-    {
-        if (runningAsRoot())
-            QSKIP("root writes into read-only folders");
-        TestProgram prog;
-        QFile::setPermissions(prog.folder(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        gLogStatus = "ON";
-        traceProcedure("frmMain", "cmdInfo_Click");
-        QFile::setPermissions(prog.folder(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        gLogStatus.clear();
-        QCOMPARE(prompts().size(), 1);
-        QVERIFY(prompts().first().endsWith("in procedure addToLog of Modulo basGeneralCustom"));
-    }
-
-    void logThatCannotBeOpenedGivesOneMessagePerFailure()
-    {
-        // A folder in the way of the log file fails the open for root too.
-        TestProgram prog;
+        NO_BOXES();
+        // A log that cannot be opened (a folder in its way fails the open for root too): one
+        // message per failure, and the program goes on.
+        QFile::remove(log);
         QDir(prog.folder()).mkdir("brumlet3.log");
-        gLogStatus = "ON";
         traceProcedure("frmMain", "cmdInfo_Click");
         traceProcedure("frmMain", "cmdEsci_Click");
         gLogStatus.clear();
@@ -307,87 +196,61 @@ private slots:
     void backup()
     {
         TestProgram prog;
-        frmMain *m = startMain();
+        frmMain *m = openForm<frmMain>();
         prog.exec("create table extra (x); insert into extra values (42);");
         const QString target = prog.folder() + "/copie";
-        QDir().mkpath(target);
-
-        DialogScript::answerInput("   ");
-        m->cmdBackup_Click();
-        DialogScript::answerInput(QString()); // cancelled
-        m->cmdBackup_Click();
-        QCOMPARE(DialogScript::boxes().size(), 2); // the two input boxes, no message
-        QCOMPARE(DialogScript::boxes().first().prompt, QStringLiteral("Inserire il percorso dove copiare il database"));
-
-        DialogScript::reset();
-        DialogScript::answerInput("  " + target + "  ");
-        m->cmdBackup_Click();
-        QCOMPARE(prompts().last(), QStringLiteral("Copia del database avvenuta con successo"));
-        QCOMPARE(DialogScript::boxes().last().buttons, 64);
         const QString copy = target + "/norvik.db3";
+        QDir().mkpath(target);
+        auto backupTo = [&](const QString &answer) {
+            DialogScript::reset();
+            DialogScript::answerInput(answer);
+            m->cmdBackup_Click();
+        };
+        const QString failed = msg("Errore durante la copia del database");
+
+        for (const QString &blank : {QStringLiteral("   "), QString()}) { // blank or cancelled: no message
+            backupTo(blank);
+            QCOMPARE(boxLog(), QStringList{"input:Inserire il percorso dove copiare il database|"});
+        }
+
+        backupTo("  " + target + "  ");
+        QCOMPARE(boxLog().last(), msg("Copia del database avvenuta con successo", 64));
         {
             SqliteDbComponent db;
             db.open(copy);
-            auto rs = db.query("PRAGMA integrity_check");
-            QCOMPARE(rs->Fields()(0).Value().toString(), QStringLiteral("ok"));
-            auto x = db.query("select x from extra");
-            QCOMPARE(x->Fields()(0).Value().toInt(), 42);
+            QCOMPARE(db.query("PRAGMA integrity_check")->Fields()(0).Value().toString(), QStringLiteral("ok"));
+            QCOMPARE(db.query("select x from extra")->Fields()(0).Value().toInt(), 42);
         }
-        QVERIFY(QDir(target).entryList(QDir::Files | QDir::Hidden).size() == 1);
-
+        QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden).size(), 1);
         // An existing copy is never overwritten; a closing slash gives the same target.
         writeFile(copy, "older copy");
-        DialogScript::reset();
-        DialogScript::answerInput(target + "/");
-        m->cmdBackup_Click();
-        QCOMPARE(prompts().last(), QStringLiteral("Errore durante la copia del database"));
-        QCOMPARE(DialogScript::boxes().last().buttons, 48);
-        QFile f(copy);
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), QByteArray("older copy"));
+        backupTo(target + "/");
+        QCOMPARE(boxLog().last(), failed);
+        QCOMPARE(readFile(copy), QByteArray("older copy"));
         QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden).size(), 1);
-
         // A folder that does not exist fails and leaves nothing.
-        DialogScript::reset();
-        DialogScript::answerInput(prog.folder() + "/manca");
-        m->cmdBackup_Click();
-        QCOMPARE(prompts().last(), QStringLiteral("Errore durante la copia del database"));
+        backupTo(prog.folder() + "/manca");
+        QCOMPARE(boxLog().last(), failed);
         QVERIFY(!QFileInfo::exists(prog.folder() + "/manca"));
-    }
-
-    void backupWhileAnotherProgramWrites()
-    {
-        TestProgram prog;
-        frmMain *m = startMain();
-        const QString target = prog.folder() + "/copie";
-        QDir().mkpath(target);
+        // Another program holds the database: no consistent state can be read, no copy.
+        QFile::remove(copy);
         sqlite3 *other = nullptr;
         QCOMPARE(sqlite3_open(prog.dbPath().toUtf8().constData(), &other), SQLITE_OK);
         QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; update settings set value='a metà' where mnemocode='INTESTAZ'", nullptr, nullptr, nullptr), SQLITE_OK);
-
-        // No consistent state can be read: no copy, and the failure is told.
-        DialogScript::answerInput(target);
-        m->cmdBackup_Click();
-        QCOMPARE(prompts().last(), QStringLiteral("Errore durante la copia del database"));
+        backupTo(target);
+        QCOMPARE(boxLog().last(), failed);
         QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden), QStringList());
         sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(other);
-
         // The program's own later changes are still committed, not held in a dangling transaction.
         QVERIFY(gDbExecute("update settings set value='Dopo' where mnemocode='INTESTAZ'"));
-        QCOMPARE(prog.scalar("select value from settings where mnemocode='INTESTAZ'"), QStringLiteral("Dopo"));
-        DialogScript::answerInput(target);
-        m->cmdBackup_Click();
-        QCOMPARE(prompts().last(), QStringLiteral("Copia del database avvenuta con successo"));
-    }
-
-    void copyThatFailsHalfWayLeavesNoFile()
-    {
-        // Reading a folder fails after the target folder has been written to.
+        QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("Dopo"));
+        backupTo(target);
+        QCOMPARE(boxLog().last(), msg("Copia del database avvenuta con successo", 64));
+        // A copy that fails half-way (reading a folder) leaves no file.
         QTemporaryDir dir;
         QDir(dir.path()).mkdir("sorgente");
         QVERIFY(!APIFileCopy(dir.path() + "/sorgente", dir.path() + "/copia.db3", true));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
         QVERIFY(!APIFileCopy(dir.path() + "/manca", dir.path() + "/copia.db3", true));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
     }
@@ -395,45 +258,61 @@ private slots:
     void headingEdit()
     {
         TestProgram prog;
-        frmMain *m = startMain();
-        DialogScript::answerInput("    ");
-        m->cmdCambiaIntestazione_Click();
-        QCOMPARE(DialogScript::boxes().first().defaultText, QStringLiteral("Negozio"));
-        QCOMPARE(prompts().last(), QStringLiteral("Intestazione non modificata"));
-        QCOMPARE(prog.scalar("select value from settings where mnemocode='INTESTAZ'"), QStringLiteral("Negozio"));
+        frmMain *m = openForm<frmMain>();
+        auto editTo = [&](const QString &answer) {
+            DialogScript::reset();
+            DialogScript::answerInput(answer);
+            m->cmdCambiaIntestazione_Click();
+        };
+        for (const QString &blank : {QStringLiteral("    "), QString()}) {
+            editTo(blank);
+            QCOMPARE(boxLog(), (QStringList{"input:Inserire l'intestazione|Negozio", msg("Intestazione non modificata")}));
+            QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("Negozio"));
+        }
 
-        DialogScript::reset();
-        DialogScript::answerInput(QString());
-        m->cmdCambiaIntestazione_Click();
-        QCOMPARE(prompts().last(), QStringLiteral("Intestazione non modificata"));
-
-        DialogScript::reset();
-        DialogScript::answerInput("  L'Angolo del Caffè  ");
-        m->cmdCambiaIntestazione_Click();
-        QCOMPARE(prompts().last(), QStringLiteral("Intestazione aggiornata con successo"));
-        QCOMPARE(DialogScript::boxes().last().buttons, 64);
-        QCOMPARE(prog.scalar("select value from settings where mnemocode='INTESTAZ'"), QStringLiteral("  L'Angolo del Caffè  "));
-
+        editTo("  L'Angolo del Caffè  ");
+        QCOMPARE(boxLog().last(), msg("Intestazione aggiornata con successo", 64));
+        QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("  L'Angolo del Caffè  "));
         // A failed update says so and never claims success.
         prog.exec("create trigger noedit before update on settings begin select raise(abort, 'sola lettura'); end;");
-        DialogScript::reset();
-        DialogScript::answerInput("Altro");
-        m->cmdCambiaIntestazione_Click();
+        editTo("Altro");
         QVERIFY(!prompts().contains("Intestazione aggiornata con successo"));
         QVERIFY(prompts().last().endsWith("in procedure gDbExecute of Modulo basGeneral"));
-        QCOMPARE(prog.scalar("select value from settings where mnemocode='INTESTAZ'"), QStringLiteral("  L'Angolo del Caffè  "));
+        QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("  L'Angolo del Caffè  "));
     }
 
-    void filterSlotsAndButtons()
+    void buttonsAndFilterSlots()
     {
         TestProgram prog;
-        frmMain *m = startMain();
+        frmMain *m = openForm<frmMain>();
+        QTest::keyClick(m, Qt::Key_Escape); // Esc does not end the program
+        QVERIFY(m->isLoaded());
         gWherePagamenti = "a.anagraficaid=3";
         gWhereAnagrafica = "x";
         m->cmdReportistica_Click();
         QCOMPARE(gWherePagamenti, QStringLiteral("a.anagraficaid=3"));
         m->annullaWhere();
         QVERIFY(gWherePagamenti.isEmpty() && gWhereAnagrafica.isEmpty());
+        // The about box: the locked address is the one opened.
+        QString opened;
+        ShellLaunch::setFindHook([](const QString &) { return QStringLiteral("/usr/bin/browser"); });
+        ShellLaunch::setExecuteHook([&](const QString &, const QString &a) { opened = a; return true; });
+        drive<frmAbout>([&](frmAbout *about) {
+            QCOMPARE(about->Caption(), QStringLiteral("Informazioni su Norvik"));
+            QVERIFY(about->txtWebPage->Locked());
+            QTest::keyClicks(about->txtWebPage, "altro");
+            about->cmdGoToWebPage->click();
+            QCOMPARE(opened, about->txtWebPage->Text());
+            QVERIFY(opened.startsWith("https://"));
+            about->cmdOK_Click();
+            QVERIFY(!about->isLoaded());
+        });
+        m->cmdInfo_Click();
+        ShellLaunch::setFindHook({});
+        ShellLaunch::setExecuteHook({});
+        QVERIFY(!opened.isEmpty() && !FormInstance<frmAbout>::exists());
+        NO_BOXES();
+
         m->cmdEsci_Click();
         QVERIFY(!m->isLoaded());
     }
