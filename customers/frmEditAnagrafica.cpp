@@ -36,65 +36,42 @@ frmEditAnagrafica::frmEditAnagrafica() : Form(QStringLiteral("frmEditAnagrafica"
     };
     auto text = [this](const char *name) { return new XPTextBox(this, QString::fromLatin1(name)); };
     auto picker = [this](const char *name) { return new XPDTPicker(this, QString::fromLatin1(name)); };
+    // A text field named after its column: the label "lbl" + name, the box "txt" + name.
+    auto textField = [&](EditDialog::FieldColumn &column, const char *name, const char *caption, XPLabel *&lbl,
+                         XPTextBox *&txt, int width = 0) {
+        lbl = label(("lbl" + QByteArray(name)).constData(), caption);
+        txt = text(("txt" + QByteArray(name)).constData());
+        column.add(lbl, txt, width);
+    };
 
     EditDialog::FieldColumn left(kMargin, 46, kLabelWidth, kFieldWidth);
     lblTipologia = label("lblTipologia", "Tipologia");
     cboTipologia = new XPComboBox(this, QStringLiteral("cboTipologia"));
     left.add(lblTipologia, cboTipologia);
-    lblCognome = label("lblCognome", "Cognome / Ragione Sociale");
-    txtCognome = text("txtCognome");
-    left.add(lblCognome, txtCognome);
-    lblNome = label("lblNome", "Nome");
-    txtNome = text("txtNome");
-    left.add(lblNome, txtNome);
-    lblIndirizzo = label("lblIndirizzo", "Indirizzo");
-    txtIndirizzo = text("txtIndirizzo");
-    left.add(lblIndirizzo, txtIndirizzo);
-    lblCAP = label("lblCAP", "CAP");
-    txtCAP = text("txtCAP");
-    left.add(lblCAP, txtCAP, 80);
-    lblComune = label("lblComune", "Comune");
-    txtComune = text("txtComune");
-    left.add(lblComune, txtComune);
-    lblProvincia = label("lblProvincia", "Provincia");
-    txtProvincia = text("txtProvincia");
-    left.add(lblProvincia, txtProvincia, 80);
+    textField(left, "Cognome", "Cognome / Ragione Sociale", lblCognome, txtCognome);
+    textField(left, "Nome", "Nome", lblNome, txtNome);
+    textField(left, "Indirizzo", "Indirizzo", lblIndirizzo, txtIndirizzo);
+    textField(left, "CAP", "CAP", lblCAP, txtCAP, 80);
+    textField(left, "Comune", "Comune", lblComune, txtComune);
+    textField(left, "Provincia", "Provincia", lblProvincia, txtProvincia, 80);
 
     EditDialog::FieldColumn right(kSecondColumn, 46, kLabelWidth, kFieldWidth);
-    lblTelefonoCasa = label("lblTelefonoCasa", "Telefono Casa");
-    txtTelefonoCasa = text("txtTelefonoCasa");
-    right.add(lblTelefonoCasa, txtTelefonoCasa);
-    lblTelefonoUfficio = label("lblTelefonoUfficio", "Telefono Ufficio");
-    txtTelefonoUfficio = text("txtTelefonoUfficio");
-    right.add(lblTelefonoUfficio, txtTelefonoUfficio);
-    lblFax = label("lblFax", "Fax");
-    txtFax = text("txtFax");
-    right.add(lblFax, txtFax);
-    lblCellulare = label("lblCellulare", "Cellulare");
-    txtCellulare = text("txtCellulare");
-    right.add(lblCellulare, txtCellulare);
-    lblCFIva = label("lblCFIva", "Codice Fiscale / Partita IVA");
-    txtCFIva = text("txtCFIva");
-    right.add(lblCFIva, txtCFIva);
-    lblEmail = label("lblEmail", "E-mail");
-    txtEmail = text("txtEmail");
-    right.add(lblEmail, txtEmail);
-    lblSitoWeb = label("lblSitoWeb", "Sito Web");
-    txtSitoWeb = text("txtSitoWeb");
-    right.add(lblSitoWeb, txtSitoWeb);
+    textField(right, "TelefonoCasa", "Telefono Casa", lblTelefonoCasa, txtTelefonoCasa);
+    textField(right, "TelefonoUfficio", "Telefono Ufficio", lblTelefonoUfficio, txtTelefonoUfficio);
+    textField(right, "Fax", "Fax", lblFax, txtFax);
+    textField(right, "Cellulare", "Cellulare", lblCellulare, txtCellulare);
+    textField(right, "CFIva", "Codice Fiscale / Partita IVA", lblCFIva, txtCFIva);
+    textField(right, "Email", "E-mail", lblEmail, txtEmail);
+    textField(right, "SitoWeb", "Sito Web", lblSitoWeb, txtSitoWeb);
 
     // The notes take the whole width below both columns.
     EditDialog::FieldColumn bottom(kMargin, left.top() + 8, kLabelWidth, kWidth - 2 * kMargin - kLabelWidth - 8);
-    lblNote = label("lblNote", "Note");
-    txtNote = text("txtNote");
-    bottom.add(lblNote, txtNote);
+    textField(bottom, "Note", "Note", lblNote, txtNote);
 
     // Card and dates two to a row, read left to right.
     EditDialog::FieldColumn cardLeft(kMargin, bottom.top() + 8, kLabelWidth, kFieldWidth);
     EditDialog::FieldColumn cardRight(kSecondColumn, bottom.top() + 8, kLabelWidth, kFieldWidth);
-    lblNumeroTessera = label("lblNumeroTessera", "Numero Tessera");
-    txtNumeroTessera = text("txtNumeroTessera");
-    cardLeft.add(lblNumeroTessera, txtNumeroTessera);
+    textField(cardLeft, "NumeroTessera", "Numero Tessera", lblNumeroTessera, txtNumeroTessera);
     lblDataNascita = label("lblDataNascita", "Data Nascita");
     txtDataNascita = picker("txtDataNascita");
     cardRight.add(lblDataNascita, txtDataNascita, 130);
