@@ -14,10 +14,10 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <sqlite3.h>
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <sqlite3.h>
 #include <vector>
 
 namespace {
@@ -36,7 +36,10 @@ QString isoDate(QRandomGenerator &rnd, int fromYear, int years, bool withTime)
 {
     const QDate d(fromYear + int(rnd.bounded(years)), 1 + int(rnd.bounded(12)), 1 + int(rnd.bounded(28)));
     QString s = d.toString(QStringLiteral("yyyy-MM-dd"));
-    s += withTime ? QStringLiteral(" %1:%2:%3").arg(rnd.bounded(24), 2, 10, QLatin1Char('0')).arg(rnd.bounded(60), 2, 10, QLatin1Char('0')).arg(rnd.bounded(60), 2, 10, QLatin1Char('0'))
+    s += withTime ? QStringLiteral(" %1:%2:%3")
+                        .arg(rnd.bounded(24), 2, 10, QLatin1Char('0'))
+                        .arg(rnd.bounded(60), 2, 10, QLatin1Char('0'))
+                        .arg(rnd.bounded(60), 2, 10, QLatin1Char('0'))
                   : QStringLiteral(" 00:00:00");
     return s;
 }
@@ -51,12 +54,13 @@ void createDatabase(const QString &path)
     sqlite3 *db = nullptr;
     check(sqlite3_open(path.toUtf8().constData(), &db), db, "open");
     check(sqlite3_exec(db, schema.readAll().constData(), nullptr, nullptr, nullptr), db, "schema");
-    check(sqlite3_exec(db, "insert into TipologiaPersone (Tipologia, DateTimeCreated) values "
-                           "('Socio ordinario', '2020-01-01 09:00:00'), ('Socio sostenitore', '2020-01-01 09:00:00'), "
-                           "('Cliente', '2020-01-01 09:00:00');"
-                           "create table settings (mnemocode text primary key, value text);"
-                           "insert into settings values ('INTESTAZ', 'Negozio'), ('PRTCSIZE', '7'), ('LOGSTATUS', 'OFF');",
-                     nullptr, nullptr, nullptr),
+    check(sqlite3_exec(db,
+                       "insert into TipologiaPersone (Tipologia, DateTimeCreated) values "
+                       "('Socio ordinario', '2020-01-01 09:00:00'), ('Socio sostenitore', '2020-01-01 09:00:00'), "
+                       "('Cliente', '2020-01-01 09:00:00');"
+                       "create table settings (mnemocode text primary key, value text);"
+                       "insert into settings values ('INTESTAZ', 'Negozio'), ('PRTCSIZE', '7'), ('LOGSTATUS', 'OFF');",
+                       nullptr, nullptr, nullptr),
           db, "types");
     check(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), db, "begin");
     sqlite3_stmt *st = nullptr;
@@ -68,8 +72,8 @@ void createDatabase(const QString &path)
                              -1, &st, nullptr),
           db, "prepare");
     QRandomGenerator rnd(4711);
-    static const char *const surnames[] = {"Rossi", "Bianchi", "Verdi", "Esposito", "Romano", "Colombo", "Ricci",
-                                           "Marino", "Greco", "Bruno", "Gallo", "Conti", "De Luca", "Mancini"};
+    static const char *const surnames[] = {"Rossi",  "Bianchi", "Verdi", "Esposito", "Romano", "Colombo", "Ricci",
+                                           "Marino", "Greco",   "Bruno", "Gallo",    "Conti",  "De Luca", "Mancini"};
     static const char *const names[] = {"Mario", "Luca", "Giulia", "Francesca", "Marco", "Sara", "Paolo", "Anna"};
     static const char *const towns[] = {"Roma", "Milano", "Napoli", "Torino", "Bologna", "Firenze", "Bari"};
     for (int i = 1; i <= Customers; ++i) {
@@ -131,13 +135,15 @@ void addAndUpdate(frmAnagrafica *w, int times, double *add, double *update)
     MSFlexGrid *g = w->MSFlexGrid1;
     for (int i = 0; i < times; ++i) {
         gDbExecute(QStringLiteral("insert into Anagrafica (TIPOLOGIAID, Cognome, Nome, DateTimeCreated) "
-                                  "values (1, 'Nuovo %1', 'Cliente', '2025-01-01 10:00:00')").arg(i));
+                                  "values (1, 'Nuovo %1', 'Cliente', '2025-01-01 10:00:00')")
+                       .arg(i));
         adds.push_back(ms([&] { w->AddGridRow(); }));
         const int row = 1 + (i * 7) % (g->Rows() - 1);
         g->setRow(row);
         w->mANAGRAFICAID = g->TextMatrix(row, 0).toDouble();
         gDbExecute(QStringLiteral("update Anagrafica set Nome = 'Aggiornato %1' where ANAGRAFICAID = %2")
-                       .arg(i).arg(g->TextMatrix(row, 0)));
+                       .arg(i)
+                       .arg(g->TextMatrix(row, 0)));
         updates.push_back(ms([&] { w->UpdateGridRow(); }));
     }
     *add = median(adds);
@@ -215,11 +221,15 @@ int main(int argc, char **argv)
     std::printf("header click, Data Nascita descending  %8.1f ms\n", dateSortDesc);
     std::printf("header click, Cognome (text)           %8.1f ms\n", textSort);
     std::printf("  of a date sort: vb::CDate of %d cells %8.1f ms\n", Customers, dateParsing);
-    std::printf("  ratio date sort / fill               %8.2f   (target < 1)\n", std::max(dateSortAsc, dateSortDesc) / fill);
-    std::printf("\nAddGridRow    on %d rows  %8.3f ms   on 10 rows %8.3f ms   ratio %.2f\n", Customers, addBig, addSmall, addBig / addSmall);
-    std::printf("UpdateGridRow on %d rows  %8.3f ms   on 10 rows %8.3f ms   ratio %.2f\n", Customers, updateBig, updateSmall, updateBig / updateSmall);
+    std::printf("  ratio date sort / fill               %8.2f   (target < 1)\n",
+                std::max(dateSortAsc, dateSortDesc) / fill);
+    std::printf("\nAddGridRow    on %d rows  %8.3f ms   on 10 rows %8.3f ms   ratio %.2f\n", Customers, addBig,
+                addSmall, addBig / addSmall);
+    std::printf("UpdateGridRow on %d rows  %8.3f ms   on 10 rows %8.3f ms   ratio %.2f\n", Customers, updateBig,
+                updateSmall, updateBig / updateSmall);
     if (!DialogScript::boxes().isEmpty())
-        std::printf("\nmessages shown: %d, first: %s\n", int(DialogScript::boxes().size()), qPrintable(DialogScript::boxes().first().prompt));
+        std::printf("\nmessages shown: %d, first: %s\n", int(DialogScript::boxes().size()),
+                    qPrintable(DialogScript::boxes().first().prompt));
     w->Unload();
     resetDatabaseForTests();
     return 0;

@@ -40,12 +40,21 @@ QString makeText(int r, int c)
 {
     const int v = (r * 7919 + c * 104729) % 100003;
     switch (c % 6) {
-    case 0: return QString::number(r + 1);
-    case 1: return QStringLiteral("Via Garibaldi %1").arg(v % 300);
-    case 2: return QStringLiteral("%1/%2/%3").arg(1 + v % 28, 2, 10, QLatin1Char('0')).arg(1 + v % 12, 2, 10, QLatin1Char('0')).arg(1990 + v % 35);
-    case 3: return QStringLiteral("Cliente %1 Rossi").arg(v);
-    case 4: return QStringLiteral("%1,%2 €").arg(v / 100).arg(v % 100, 2, 10, QLatin1Char('0'));
-    default: return (v & 1) ? QStringLiteral("Vero") : QStringLiteral("Falso");
+    case 0:
+        return QString::number(r + 1);
+    case 1:
+        return QStringLiteral("Via Garibaldi %1").arg(v % 300);
+    case 2:
+        return QStringLiteral("%1/%2/%3")
+            .arg(1 + v % 28, 2, 10, QLatin1Char('0'))
+            .arg(1 + v % 12, 2, 10, QLatin1Char('0'))
+            .arg(1990 + v % 35);
+    case 3:
+        return QStringLiteral("Cliente %1 Rossi").arg(v);
+    case 4:
+        return QStringLiteral("%1,%2 €").arg(v / 100).arg(v % 100, 2, 10, QLatin1Char('0'));
+    default:
+        return (v & 1) ? QStringLiteral("Vero") : QStringLiteral("Falso");
     }
 }
 
@@ -82,7 +91,8 @@ Figures runGrid(const std::vector<QString> &source, const std::vector<QString> &
     g->setSort(1);
     f.sortMs = t.nsecsElapsed() / 1e6;
     if (show)
-        std::printf("grid:  first rows after sort: %s | %s\n", qPrintable(g->TextMatrix(1, SortCol)), qPrintable(g->TextMatrix(2, SortCol)));
+        std::printf("grid:  first rows after sort: %s | %s\n", qPrintable(g->TextMatrix(1, SortCol)),
+                    qPrintable(g->TextMatrix(2, SortCol)));
     delete g;
     return f;
 }
@@ -112,7 +122,8 @@ Figures runPlain(const std::vector<QString> &source, const std::vector<QString> 
     });
     f.sortMs = t.nsecsElapsed() / 1e6;
     if (show)
-        std::printf("plain: first rows after sort: %s | %s\n", qPrintable(store[1][SortCol]), qPrintable(store[2][SortCol]));
+        std::printf("plain: first rows after sort: %s | %s\n", qPrintable(store[1][SortCol]),
+                    qPrintable(store[2][SortCol]));
     return f;
 }
 
@@ -153,13 +164,14 @@ int main(int argc, char **argv)
     const double gridTime = grid.fillMs + grid.sortMs;
     const double plainTime = plain.fillMs + plain.sortMs;
     std::printf("%d rows x %d columns\n", rows, Cols);
-    std::printf("grid : fill %8.1f ms  sort %8.1f ms  total %8.1f ms  heap %8.1f MB\n", grid.fillMs, grid.sortMs, gridTime,
-                grid.bytes / 1048576.0);
-    std::printf("plain: fill %8.1f ms  sort %8.1f ms  total %8.1f ms  heap %8.1f MB\n", plain.fillMs, plain.sortMs, plainTime,
-                plain.bytes / 1048576.0);
-    std::printf("(best of %d rounds; heap = bytes allocated by the filled store; peak RSS of the run %lld kB)\n", rounds,
-                statusKb("VmHWM:"));
-    std::printf("ratio grid/plain: fill time %.2f  sort time %.2f\n", grid.fillMs / plain.fillMs, grid.sortMs / plain.sortMs);
+    std::printf("grid : fill %8.1f ms  sort %8.1f ms  total %8.1f ms  heap %8.1f MB\n", grid.fillMs, grid.sortMs,
+                gridTime, grid.bytes / 1048576.0);
+    std::printf("plain: fill %8.1f ms  sort %8.1f ms  total %8.1f ms  heap %8.1f MB\n", plain.fillMs, plain.sortMs,
+                plainTime, plain.bytes / 1048576.0);
+    std::printf("(best of %d rounds; heap = bytes allocated by the filled store; peak RSS of the run %lld kB)\n",
+                rounds, statusKb("VmHWM:"));
+    std::printf("ratio grid/plain: fill time %.2f  sort time %.2f\n", grid.fillMs / plain.fillMs,
+                grid.sortMs / plain.sortMs);
     std::printf("ratio grid/plain: time %.2f  memory %.2f  (target <= 2)\n", gridTime / plainTime,
                 double(grid.bytes) / double(plain.bytes));
     return 0;

@@ -11,13 +11,13 @@
 #include "shell/basRegistering.h"
 
 namespace {
-const QString kSelectFrom = QStringLiteral(
-    "SELECT  a.ANAGRAFICAID, a.TIPOLOGIAID, b.Tipologia, a.cogNome as CognomeRagioneSociale, a.Nome ,  "
-    "a.Indirizzo, a.CAP, a.Comune, a.Provincia, a.TelefonoCasa, a.TelefonoUfficio,  "
-    "a.Fax, a.Cellulare, a.CFIva, a.Email, a.SitoWeb, a.NoteAnagrafica, a.NumeroTessera, a.DataNascita, "
-    "a.DataIscrizione, a.DataScadenzaIscrizione, a.DateTimeCreated as DataCreazione,  "
-    "a.DateTimeLastUpdated as DataUltimaModifica "
-    "FROM Anagrafica a, TipologiaPersone b ");
+const QString kSelectFrom =
+    QStringLiteral("SELECT  a.ANAGRAFICAID, a.TIPOLOGIAID, b.Tipologia, a.cogNome as CognomeRagioneSociale, a.Nome ,  "
+                   "a.Indirizzo, a.CAP, a.Comune, a.Provincia, a.TelefonoCasa, a.TelefonoUfficio,  "
+                   "a.Fax, a.Cellulare, a.CFIva, a.Email, a.SitoWeb, a.NoteAnagrafica, a.NumeroTessera, a.DataNascita, "
+                   "a.DataIscrizione, a.DataScadenzaIscrizione, a.DateTimeCreated as DataCreazione,  "
+                   "a.DateTimeLastUpdated as DataUltimaModifica "
+                   "FROM Anagrafica a, TipologiaPersone b ");
 
 ListWindowDesc customerList(double *key)
 {
@@ -35,7 +35,7 @@ ListWindowDesc customerList(double *key)
     d.zeroWidthColumns = {0, 1};
     d.oneRowQuery = [](const QString &id) {
         return kSelectFrom + QStringLiteral("WHERE ANAGRAFICAID = ") + id + QStringLiteral(" AND ")
-            + QStringLiteral("a.TIPOLOGIAID = b.TIPOLOGIAID ");
+               + QStringLiteral("a.TIPOLOGIAID = b.TIPOLOGIAID ");
     };
     d.newestKeyQuery = QStringLiteral("SELECT MAX(ANAGRAFICAID) FROM Anagrafica ");
     d.deleteGuards = {{QStringLiteral("Pagamenti"), QStringLiteral("anagraficaID")}};

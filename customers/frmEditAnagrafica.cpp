@@ -113,13 +113,14 @@ void frmEditAnagrafica::Form_Load()
         qint64 customerType = -1;
         if (!m_isNew) {
             m_anagraficaId = customerList()->mANAGRAFICAID;
-            const QString sql = QStringLiteral("SELECT a.ANAGRAFICAID, a.TIPOLOGIAID, b.Tipologia, a.Nome, a.Cognome,  ")
+            const QString sql =
+                QStringLiteral("SELECT a.ANAGRAFICAID, a.TIPOLOGIAID, b.Tipologia, a.Nome, a.Cognome,  ")
                 + QStringLiteral("a.Indirizzo, a.CAP, a.Comune, a.Provincia, a.TelefonoCasa, a.TelefonoUfficio,  ")
-                + QStringLiteral("a.Fax, a.Cellulare, a.CFIva, a.NumeroTessera, a.DataIscrizione, a.DataNascita, a.DataScadenzaIscrizione, a.Email, a.SitoWeb, a.NoteAnagrafica, a.DateTimeCreated,  ")
-                + QStringLiteral("a.DateTimeLastUpdated ")
-                + QStringLiteral("FROM Anagrafica a, TipologiaPersone b ")
-                + QStringLiteral("WHERE ANAGRAFICAID = ") + EditDialog::keyText(m_anagraficaId) + QStringLiteral(" AND ")
-                + QStringLiteral("a.TIPOLOGIAID = b.TIPOLOGIAID ");
+                + QStringLiteral("a.Fax, a.Cellulare, a.CFIva, a.NumeroTessera, a.DataIscrizione, a.DataNascita, "
+                                 "a.DataScadenzaIscrizione, a.Email, a.SitoWeb, a.NoteAnagrafica, a.DateTimeCreated,  ")
+                + QStringLiteral("a.DateTimeLastUpdated ") + QStringLiteral("FROM Anagrafica a, TipologiaPersone b ")
+                + QStringLiteral("WHERE ANAGRAFICAID = ") + EditDialog::keyText(m_anagraficaId)
+                + QStringLiteral(" AND ") + QStringLiteral("a.TIPOLOGIAID = b.TIPOLOGIAID ");
             releaseRs();
             gRsOpen(sql);
             Recordset &rs = gRs();
@@ -216,7 +217,7 @@ void frmEditAnagrafica::cmdOK_Click()
         const QString tessera = txtNumeroTessera->Text().trimmed();
         if (!tessera.isEmpty()) {
             QString sql = QStringLiteral("select count(*) as conteggio from anagrafica where numerotessera ")
-                + QStringLiteral("='") + Pad(tessera) + QStringLiteral("'");
+                          + QStringLiteral("='") + Pad(tessera) + QStringLiteral("'");
             if (!m_isNew)
                 sql += QStringLiteral(" And anagraficaid <> ") + EditDialog::keyText(m_anagraficaId);
             bool failed = false;
@@ -259,9 +260,11 @@ void frmEditAnagrafica::cmdOK_Click()
         frmAnagrafica *list = customerList();
 
         if (m_isNew) {
-            QString sql = QStringLiteral("INSERT INTO Anagrafica (TIPOLOGIAID, Nome, Cognome, Indirizzo, ")
+            QString sql =
+                QStringLiteral("INSERT INTO Anagrafica (TIPOLOGIAID, Nome, Cognome, Indirizzo, ")
                 + QStringLiteral("CAP, Comune, Provincia, TelefonoCasa, TelefonoUfficio, Fax, Cellulare, ")
-                + QStringLiteral("CFIva, Email, SitoWeb, NoteAnagrafica, numerotessera,datanascita,dataiscrizione,datascadenzaiscrizione,DateTimeCreated) ")
+                + QStringLiteral("CFIva, Email, SitoWeb, NoteAnagrafica, "
+                                 "numerotessera,datanascita,dataiscrizione,datascadenzaiscrizione,DateTimeCreated) ")
                 + QStringLiteral("VALUES (");
             for (const QString &v : values)
                 sql += v + QStringLiteral(", ") + QStringLiteral(" ");
@@ -269,13 +272,30 @@ void frmEditAnagrafica::cmdOK_Click()
             EditDialog::insertThenCallBack(this, sql, list);
         } else {
             static const char *const columns[] = {
-                "TIPOLOGIAID", "Nome", "Cognome", "Indirizzo", "CAP", "Comune", "Provincia",
-                "TelefonoCasa", "TelefonoUfficio", "Fax", "Cellulare", "CFIva", "Email", "SitoWeb",
-                "NoteAnagrafica", "NumeroTessera", "DataNascita", "DataIscrizione", "DataScadenzaIscrizione",
+                "TIPOLOGIAID",
+                "Nome",
+                "Cognome",
+                "Indirizzo",
+                "CAP",
+                "Comune",
+                "Provincia",
+                "TelefonoCasa",
+                "TelefonoUfficio",
+                "Fax",
+                "Cellulare",
+                "CFIva",
+                "Email",
+                "SitoWeb",
+                "NoteAnagrafica",
+                "NumeroTessera",
+                "DataNascita",
+                "DataIscrizione",
+                "DataScadenzaIscrizione",
             };
             QString sql = QStringLiteral("UPDATE Anagrafica SET ");
             for (int i = 0; i < 19; ++i)
-                sql += QString::fromLatin1(columns[i]) + QStringLiteral(" = ") + values[i] + QStringLiteral(", ") + QStringLiteral(" ");
+                sql += QString::fromLatin1(columns[i]) + QStringLiteral(" = ") + values[i] + QStringLiteral(", ")
+                       + QStringLiteral(" ");
             sql += QStringLiteral("DateTimeLastUpdated = ") + stamp + QStringLiteral(" ");
             sql += QStringLiteral("WHERE ANAGRAFICAID = ") + EditDialog::keyText(m_anagraficaId) + QStringLiteral(" ");
             EditDialog::updateThenCallBack(this, sql, list);

@@ -65,7 +65,8 @@ void frmEditTipologiaPersone::Form_Load()
         if (m_isNew)
             return;
         m_tipologiaId = typeList()->mTIPOLOGIAID;
-        const QString sql = QStringLiteral("SELECT a.TIPOLOGIAID, a.Tipologia, a.DateTimeCreated, a.DateTimeLastUpdated ")
+        const QString sql =
+            QStringLiteral("SELECT a.TIPOLOGIAID, a.Tipologia, a.DateTimeCreated, a.DateTimeLastUpdated ")
             + QStringLiteral("FROM TipologiaPersone a ") + QStringLiteral("WHERE TIPOLOGIAID = ")
             + EditDialog::keyText(m_tipologiaId) + QStringLiteral(" ");
         releaseRs();
@@ -98,11 +99,11 @@ void frmEditTipologiaPersone::cmdOK_Click()
         }
         // In edit mode the type's own row does not count: keeping its name is no duplicate.
         bool failed = false;
-        const bool exists = m_isNew
-            ? esisteRecord(QStringLiteral("tipologiapersone"), QStringLiteral("tipologia"), QVariant(name), QStringLiteral("S"),
-                           QString(), QVariant(), &failed)
-            : esisteRecord(QStringLiteral("tipologiapersone"), QStringLiteral("tipologia"), QVariant(name), QStringLiteral("S"),
-                           QStringLiteral("tipologiaid"), QVariant(m_tipologiaId), &failed);
+        const bool exists = m_isNew ? esisteRecord(QStringLiteral("tipologiapersone"), QStringLiteral("tipologia"),
+                                                   QVariant(name), QStringLiteral("S"), QString(), QVariant(), &failed)
+                                    : esisteRecord(QStringLiteral("tipologiapersone"), QStringLiteral("tipologia"),
+                                                   QVariant(name), QStringLiteral("S"), QStringLiteral("tipologiaid"),
+                                                   QVariant(m_tipologiaId), &failed);
         if (failed) // the check could not run: nothing is written
             return;
         if (exists) {
@@ -116,14 +117,15 @@ void frmEditTipologiaPersone::cmdOK_Click()
         frmTipologiaPersone *list = typeList();
         if (m_isNew) {
             const QString sql = QStringLiteral("INSERT INTO TipologiaPersone (Tipologia, DateTimeCreated) ")
-                + QStringLiteral("VALUES (") + literal + QStringLiteral(", ") + QStringLiteral(" ") + stamp
-                + QStringLiteral(")") + QStringLiteral(" ");
+                                + QStringLiteral("VALUES (") + literal + QStringLiteral(", ") + QStringLiteral(" ")
+                                + stamp + QStringLiteral(")") + QStringLiteral(" ");
             EditDialog::insertThenCallBack(this, sql, list);
         } else {
-            const QString sql = QStringLiteral("UPDATE TipologiaPersone SET ") + QStringLiteral("Tipologia = ") + literal
-                + QStringLiteral(", ") + QStringLiteral(" ") + QStringLiteral("DateTimeLastUpdated = ") + stamp
-                + QStringLiteral(" ") + QStringLiteral("WHERE TIPOLOGIAID = ") + EditDialog::keyText(m_tipologiaId)
-                + QStringLiteral(" ");
+            const QString sql = QStringLiteral("UPDATE TipologiaPersone SET ") + QStringLiteral("Tipologia = ")
+                                + literal + QStringLiteral(", ") + QStringLiteral(" ")
+                                + QStringLiteral("DateTimeLastUpdated = ") + stamp + QStringLiteral(" ")
+                                + QStringLiteral("WHERE TIPOLOGIAID = ") + EditDialog::keyText(m_tipologiaId)
+                                + QStringLiteral(" ");
             EditDialog::updateThenCallBack(this, sql, list);
         }
     });

@@ -42,8 +42,8 @@ frmSelectAnagrafica::frmSelectAnagrafica()
         return t;
     };
     // A date range: the caption, then "da" and its box, "a" and its box, side by side.
-    auto range = [this, &label](const char *name, const QString &text, int row, XPLabel *&lblDa,
-                                XPTextBox *&txtDa, XPLabel *&lblA, XPTextBox *&txtA) {
+    auto range = [this, &label](const char *name, const QString &text, int row, XPLabel *&lblDa, XPTextBox *&txtDa,
+                                XPLabel *&lblA, XPTextBox *&txtA) {
         const QString base = QString::fromLatin1(name);
         XPLabel *caption = label(QStringLiteral("lbl") + base, text, kRightColumn, row);
         const int y = kTop + row * kRowStep;
@@ -101,9 +101,9 @@ frmSelectAnagrafica::frmSelectAnagrafica()
                            lblDataNascitaA, txtDataNascitaA);
     lblDataIscrizione = range("DataIscrizione", QStringLiteral("Data di iscrizione"), 7, lblDataIscrizioneDa,
                               txtDataIscrizioneDa, lblDataIscrizioneA, txtDataIscrizioneA);
-    lblDataScadenzaIscrizione = range("DataScadenzaIscrizione", QStringLiteral("Data scadenza iscrizione"), 8,
-                                      lblDataScadenzaIscrizioneDa, txtDataScadenzaIscrizioneDa,
-                                      lblDataScadenzaIscrizioneA, txtDataScadenzaIscrizioneA);
+    lblDataScadenzaIscrizione =
+        range("DataScadenzaIscrizione", QStringLiteral("Data scadenza iscrizione"), 8, lblDataScadenzaIscrizioneDa,
+              txtDataScadenzaIscrizioneDa, lblDataScadenzaIscrizioneA, txtDataScadenzaIscrizioneA);
 
     optAND = new XPOptionButton(this, QStringLiteral("optAND"), QStringLiteral("AND"));
     optAND->setGeometry(L, kButtonsTop, 70, kButtonHeight);

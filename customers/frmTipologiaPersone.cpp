@@ -6,9 +6,9 @@
 #include "shell/basGeneral.h"
 
 namespace {
-const QString kListQuery = QStringLiteral(
-    "SELECT a.TIPOLOGIAID, a.Tipologia, a.DateTimeCreated as DataCreazione, a.DateTimeLastUpdated as DataUltimaModifica "
-    "FROM TipologiaPersone a ");
+const QString kListQuery = QStringLiteral("SELECT a.TIPOLOGIAID, a.Tipologia, a.DateTimeCreated as DataCreazione, "
+                                          "a.DateTimeLastUpdated as DataUltimaModifica "
+                                          "FROM TipologiaPersone a ");
 
 ListWindowDesc typeList(double *key)
 {
@@ -36,8 +36,7 @@ ListWindowDesc typeList(double *key)
 }
 }
 
-frmTipologiaPersone::frmTipologiaPersone()
-    : ListWindow(QStringLiteral("frmTipologiaPersone"), typeList(&mTIPOLOGIAID))
+frmTipologiaPersone::frmTipologiaPersone() : ListWindow(QStringLiteral("frmTipologiaPersone"), typeList(&mTIPOLOGIAID))
 {
     // Designer layout, in twips; the window's inner size is what Form_Resize keeps the grid in.
     resize(toPixels(7770), toPixels(5595));

@@ -2,8 +2,7 @@
 #include "platform/Form.h"
 #include <QWidget>
 
-Control::Control(Form *form, QString name, ControlKind kind)
-    : m_form(form), m_name(std::move(name)), m_kind(kind)
+Control::Control(Form *form, QString name, ControlKind kind) : m_form(form), m_name(std::move(name)), m_kind(kind)
 {
     if (m_form)
         m_form->registerControl(this);

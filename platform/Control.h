@@ -7,7 +7,19 @@ class Form;
 // What every control of a window offers to the shared helpers: its designer name, its kind,
 // and the widget that stands for it. Controls register themselves with their form in creation
 // order, which is the order of the form's Controls collection.
-enum class ControlKind { Frame, Label, TextBox, Button, ComboBox, DTPicker, CheckBox, OptionButton, Picture, Grid, Browser };
+enum class ControlKind {
+    Frame,
+    Label,
+    TextBox,
+    Button,
+    ComboBox,
+    DTPicker,
+    CheckBox,
+    OptionButton,
+    Picture,
+    Grid,
+    Browser
+};
 
 constexpr int TwipsPerPixel = 15;
 inline int toPixels(double twips) { return int(twips / TwipsPerPixel + (twips >= 0 ? 0.5 : -0.5)); }

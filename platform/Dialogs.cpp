@@ -76,11 +76,20 @@ int StyledDialogs::MessageBox(const QString &prompt, int buttons, const QString 
     box.setWindowTitle(title);
     box.setText(prompt);
     switch (buttons & 0x70) {
-    case MsgCode::Critical: box.setIcon(QMessageBox::Critical); break;
-    case MsgCode::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case MsgCode::Information: box.setIcon(QMessageBox::Information); break;
-    case 32: box.setIcon(QMessageBox::Question); break;
-    default: break;
+    case MsgCode::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MsgCode::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case MsgCode::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case 32:
+        box.setIcon(QMessageBox::Question);
+        break;
+    default:
+        break;
     }
     if (yesNo) {
         QPushButton *yes = box.addButton(QStringLiteral("&Sì"), QMessageBox::YesRole);
@@ -137,9 +146,10 @@ void SaveFileDialog::ShowSave()
     const QStringList parts = Filter.split(QLatin1Char('|'));
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2)
-        filters << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
+        filters << QStringLiteral("%1 (%2)").arg(parts[i],
+                                                 QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
     // The program asks its own overwrite question.
-    FileName = QFileDialog::getSaveFileName(activeParent(), QStringLiteral("Salva con nome"), QString(),
-                                            filters.join(QStringLiteral(";;")), nullptr,
-                                            QFileDialog::DontConfirmOverwrite);
+    FileName =
+        QFileDialog::getSaveFileName(activeParent(), QStringLiteral("Salva con nome"), QString(),
+                                     filters.join(QStringLiteral(";;")), nullptr, QFileDialog::DontConfirmOverwrite);
 }

@@ -1,6 +1,6 @@
 #pragma once
-#include <QString>
 #include <QList>
+#include <QString>
 #include <QStringList>
 #include <functional>
 
@@ -46,10 +46,10 @@ struct Box {
     QString title;
     QString defaultText;
 };
-void enable();           // boxes no longer show; answers come from the queues below
+void enable(); // boxes no longer show; answers come from the queues below
 void disable();
 bool active();
-void reset();            // clears queues and records (stays enabled)
+void reset(); // clears queues and records (stays enabled)
 void answerMessage(int answer);
 void answerInput(const QString &text);
 void answerSaveFile(const QString &fileName);

@@ -1,6 +1,6 @@
 #include "platform/MSFlexGrid.h"
-#include "platform/KeyCodes.h"
 #include "platform/Form.h"
+#include "platform/KeyCodes.h"
 #include "platform/PlatformError.h"
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -19,8 +19,14 @@ namespace {
 constexpr int DefaultColWidthTwips = 960;
 
 [[noreturn]] void invalidRow() { throw PlatformError(ErrNo::InvalidRowValue, QStringLiteral("Invalid Row value")); }
-[[noreturn]] void invalidCol() { throw PlatformError(MSFlexGrid::InvalidColValue, QStringLiteral("Invalid Col value")); }
-[[noreturn]] void invalidIndex() { throw PlatformError(MSFlexGrid::InvalidIndex, QStringLiteral("Subscript out of range")); }
+[[noreturn]] void invalidCol()
+{
+    throw PlatformError(MSFlexGrid::InvalidColValue, QStringLiteral("Invalid Col value"));
+}
+[[noreturn]] void invalidIndex()
+{
+    throw PlatformError(MSFlexGrid::InvalidIndex, QStringLiteral("Subscript out of range"));
+}
 
 const QString &nullString()
 {
@@ -31,10 +37,14 @@ const QString &nullString()
 int buttonCode(Qt::MouseButton b)
 {
     switch (b) {
-    case Qt::LeftButton: return 1;
-    case Qt::RightButton: return 2;
-    case Qt::MiddleButton: return 4;
-    default: return 0;
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
     }
 }
 
@@ -79,11 +89,8 @@ double fractionValue(QStringView s)
 } // namespace
 
 MSFlexGrid::MSFlexGrid(Form *form, const QString &name, QWidget *parent)
-    : QAbstractScrollArea(parent ? parent : static_cast<QWidget *>(form)),
-      Control(form, name, ControlKind::Grid),
-      m_rows(2),
-      m_colWidths(2, -1),
-      m_fontName(QStringLiteral("DejaVu Sans"))
+    : QAbstractScrollArea(parent ? parent : static_cast<QWidget *>(form)), Control(form, name, ControlKind::Grid),
+      m_rows(2), m_colWidths(2, -1), m_fontName(QStringLiteral("DejaVu Sans"))
 {
     setObjectName(name);
     setFocusPolicy(Qt::StrongFocus);
@@ -199,10 +206,7 @@ QString MSFlexGrid::TextMatrix(int row, int col) const
     return col < r.capacity ? r.cells[col] : QString();
 }
 
-void MSFlexGrid::setTextMatrix(int row, int col, const QString &text)
-{
-    setTextMatrix(row, col, QString(text));
-}
+void MSFlexGrid::setTextMatrix(int row, int col, const QString &text) { setTextMatrix(row, col, QString(text)); }
 
 void MSFlexGrid::setTextMatrix(int row, int col, QString &&text)
 {
@@ -430,10 +434,7 @@ int MSFlexGrid::fullyVisibleDataRows(const Layout &l) const
     return std::max(1, (l.viewHeight - m_rowHeightPx) / m_rowHeightPx);
 }
 
-int MSFlexGrid::maxTopRow(const Layout &l) const
-{
-    return std::max(1, Rows() - fullyVisibleDataRows(l));
-}
+int MSFlexGrid::maxTopRow(const Layout &l) const { return std::max(1, Rows() - fullyVisibleDataRows(l)); }
 
 int MSFlexGrid::maxLeftCol(const Layout &l) const
 {
@@ -475,10 +476,7 @@ int MSFlexGrid::TopRow() const
     return std::clamp(m_topRow, 1, maxTopRow(layout()));
 }
 
-int MSFlexGrid::LeftCol() const
-{
-    return std::clamp(m_leftCol, 0, maxLeftCol(layout()));
-}
+int MSFlexGrid::LeftCol() const { return std::clamp(m_leftCol, 0, maxLeftCol(layout())); }
 
 bool MSFlexGrid::RowIsVisible(int row) const
 {
@@ -683,7 +681,8 @@ void MSFlexGrid::paintEvent(QPaintEvent *)
         } else {
             QString t = text;
             t.replace(QLatin1Char('\n'), QLatin1Char(' ')).remove(QLatin1Char('\r'));
-            p.drawText(tr, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, fm.elidedText(t, Qt::ElideRight, tr.width()));
+            p.drawText(tr, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                       fm.elidedText(t, Qt::ElideRight, tr.width()));
         }
     };
 
@@ -878,10 +877,18 @@ void MSFlexGrid::keyPressEvent(QKeyEvent *event)
         return from;
     };
     switch (event->key()) {
-    case Qt::Key_Up: row = std::max(1, row - 1); break;
-    case Qt::Key_Down: row = std::min(last, std::max(1, row + 1)); break;
-    case Qt::Key_PageUp: row = std::max(1, row - page); break;
-    case Qt::Key_PageDown: row = std::min(last, std::max(1, row + page)); break;
+    case Qt::Key_Up:
+        row = std::max(1, row - 1);
+        break;
+    case Qt::Key_Down:
+        row = std::min(last, std::max(1, row + 1));
+        break;
+    case Qt::Key_PageUp:
+        row = std::max(1, row - page);
+        break;
+    case Qt::Key_PageDown:
+        row = std::min(last, std::max(1, row + page));
+        break;
     case Qt::Key_Home:
         if (ctrl)
             row = 1;
@@ -894,8 +901,12 @@ void MSFlexGrid::keyPressEvent(QKeyEvent *event)
         else
             col = nextVisibleCol(m_cols, -1);
         break;
-    case Qt::Key_Left: col = nextVisibleCol(col, -1); break;
-    case Qt::Key_Right: col = nextVisibleCol(col, 1); break;
+    case Qt::Key_Left:
+        col = nextVisibleCol(col, -1);
+        break;
+    case Qt::Key_Right:
+        col = nextVisibleCol(col, 1);
+        break;
     default:
         event->ignore();
         return;

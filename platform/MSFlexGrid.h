@@ -135,7 +135,7 @@ private:
     int maxTopRow(const Layout &l) const;
     int maxLeftCol(const Layout &l) const;
     void clampScroll();
-    void contentChanged();    // geometry of the content changed: scroll bars must follow
+    void contentChanged();     // geometry of the content changed: scroll bars must follow
     void cellChanged(int row); // one row changed: repaint if it is on screen
     void scheduleRepaint();
     void syncScrollBars();

@@ -18,8 +18,8 @@ int mouseKeys(const QWheelEvent *e)
     const Qt::MouseButtons b = e->buttons();
     const Qt::KeyboardModifiers m = e->modifiers();
     return ((b & Qt::LeftButton) ? 0x1 : 0) | ((b & Qt::RightButton) ? 0x2 : 0) | ((m & Qt::ShiftModifier) ? 0x4 : 0)
-        | ((m & Qt::ControlModifier) ? 0x8 : 0) | ((b & Qt::MiddleButton) ? 0x10 : 0) | ((b & Qt::XButton1) ? 0x20 : 0)
-        | ((b & Qt::XButton2) ? 0x40 : 0);
+           | ((m & Qt::ControlModifier) ? 0x8 : 0) | ((b & Qt::MiddleButton) ? 0x10 : 0)
+           | ((b & Qt::XButton1) ? 0x20 : 0) | ((b & Qt::XButton2) ? 0x40 : 0);
 }
 
 // One application-wide filter: a wheel event goes to the widget under the pointer, so the hook
@@ -126,16 +126,14 @@ void WheelUnhook(QWidget *window)
     }
 }
 
-bool IsWheelHooked(const QWidget *window)
-{
-    return g_hooker && window && g_hooker->find(window);
-}
+bool IsWheelHooked(const QWidget *window) { return g_hooker && window && g_hooker->find(window); }
 
 bool IsOver(const QWidget *widget, int x, int y)
 {
     if (!widget)
         return false;
-    const QRect r = widget->isWindow() ? widget->frameGeometry() : QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
+    const QRect r =
+        widget->isWindow() ? widget->frameGeometry() : QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size());
     return x >= r.left() && x <= r.left() + r.width() && y >= r.top() && y <= r.top() + r.height();
 }
 

@@ -7,7 +7,9 @@
 class PlatformError : public std::exception {
 public:
     PlatformError(long number, QString description)
-        : m_number(number), m_description(std::move(description)), m_utf8(m_description.toUtf8()) {}
+        : m_number(number), m_description(std::move(description)), m_utf8(m_description.toUtf8())
+    {
+    }
     long number() const { return m_number; }
     const QString &description() const { return m_description; }
     const char *what() const noexcept override { return m_utf8.constData(); }

@@ -23,4 +23,7 @@ bool ShellLaunch::ShellExecute(const QString &program, const QString &address)
 }
 
 void ShellLaunch::setFindHook(std::function<QString(const QString &)> hook) { g_find = std::move(hook); }
-void ShellLaunch::setExecuteHook(std::function<bool(const QString &, const QString &)> hook) { g_execute = std::move(hook); }
+void ShellLaunch::setExecuteHook(std::function<bool(const QString &, const QString &)> hook)
+{
+    g_execute = std::move(hook);
+}

@@ -1,7 +1,7 @@
 #include "platform/SqliteDb.h"
 #include "platform/VbRuntime.h"
-#include <sqlite3.h>
 #include <QFileInfo>
+#include <sqlite3.h>
 
 namespace {
 PlatformError sqliteError(sqlite3 *db, int rc)
@@ -32,14 +32,13 @@ Field Fields::operator()(int index) const
 {
     m_rs->requireOpen();
     if (index < 0 || index >= m_rs->m_names.size())
-        throw PlatformError(3265, QStringLiteral("Item cannot be found in the collection corresponding to the requested name or ordinal."));
+        throw PlatformError(
+            3265,
+            QStringLiteral("Item cannot be found in the collection corresponding to the requested name or ordinal."));
     return Field(m_rs, index);
 }
 
-Field Fields::operator()(const QString &name) const
-{
-    return operator()(m_rs->columnIndex(name));
-}
+Field Fields::operator()(const QString &name) const { return operator()(m_rs->columnIndex(name)); }
 
 // ---- Recordset ----
 
@@ -139,7 +138,8 @@ int Recordset::columnIndex(const QString &name) const
     for (int i = 0; i < m_names.size(); ++i)
         if (m_names.at(i).compare(name, Qt::CaseInsensitive) == 0)
             return i;
-    throw PlatformError(3265, QStringLiteral("Item cannot be found in the collection corresponding to the requested name or ordinal."));
+    throw PlatformError(
+        3265, QStringLiteral("Item cannot be found in the collection corresponding to the requested name or ordinal."));
 }
 
 // ---- SqliteDbComponent ----
@@ -153,7 +153,8 @@ SqliteDbComponent::~SqliteDbComponent()
 void SqliteDbComponent::requireOpen() const
 {
     if (!m_db)
-        throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is either closed or invalid in this context."));
+        throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
+                                                 "either closed or invalid in this context."));
 }
 
 void SqliteDbComponent::open(const QString &path, const QString &)

@@ -1,8 +1,8 @@
 #pragma once
 #include "platform/PlatformError.h"
 #include <QString>
-#include <QVariant>
 #include <QStringList>
+#include <QVariant>
 #include <memory>
 
 struct sqlite3;
@@ -48,7 +48,11 @@ public:
     Recordset &operator=(const Recordset &) = delete;
 
     // Raises on a closed result set, like every other member.
-    bool EOF_() const { requireOpen(); return m_eof; }
+    bool EOF_() const
+    {
+        requireOpen();
+        return m_eof;
+    }
     bool isOpen() const { return m_stmt != nullptr; }
     void MoveFirst();
     void MoveNext();

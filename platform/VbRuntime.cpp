@@ -179,7 +179,8 @@ bool ParseDateParts(const QString &raw, QDate &date, QTime &time)
         }
     } else if (n <= 2) { // Italian form d/m/yy[yy][ hh:mm[:ss]]
         d = a;
-        if (!sep(t, i, "/.-") || !digits(t, i, 2, b) || !sep(t, i, "/.-") || !digits(t, i, 4, c, &n) || (n != 2 && n != 4))
+        if (!sep(t, i, "/.-") || !digits(t, i, 2, b) || !sep(t, i, "/.-") || !digits(t, i, 4, c, &n)
+            || (n != 2 && n != 4))
             return false;
         m = b;
         y = n == 2 ? c + (c < 30 ? 2000 : 1900) : c;
@@ -232,10 +233,7 @@ QDateTime CDate(const QVariant &v)
     return dt;
 }
 
-QString FormatAmount(double value)
-{
-    return italian().toString(value, 'f', 2);
-}
+QString FormatAmount(double value) { return italian().toString(value, 'f', 2); }
 
 QString ShortDate(const QDate &d) { return d.toString(QStringLiteral("dd/MM/yyyy")); }
 QString LongTime(const QTime &t) { return t.toString(QStringLiteral("HH:mm:ss")); }

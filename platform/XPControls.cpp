@@ -1,6 +1,6 @@
 #include "platform/XPControls.h"
-#include "platform/KeyCodes.h"
 #include "platform/Form.h"
+#include "platform/KeyCodes.h"
 #include "platform/PlatformError.h"
 #include <QCalendarWidget>
 #include <QKeyEvent>
@@ -213,9 +213,12 @@ XPCheckBox::XPCheckBox(Form *form, const QString &name, const QString &caption, 
 int XPCheckBox::Value() const
 {
     switch (checkState()) {
-    case Qt::Unchecked: return 0;
-    case Qt::Checked: return 1;
-    default: return 2;
+    case Qt::Unchecked:
+        return 0;
+    case Qt::Checked:
+        return 1;
+    default:
+        return 2;
     }
 }
 

@@ -135,4 +135,3 @@ public:
     XPPicture(Form *form, const QString &name, const QString &resource, QWidget *parent = nullptr);
     QWidget *widget() override { return this; }
 };
-

@@ -20,10 +20,9 @@ const QString kKeyHeader = QStringLiteral("IDFIELD");
 // Windows-1252 bytes 0x80..0x9F; 0 marks the five positions the code page leaves undefined,
 // which Windows maps to the C1 control of the same number.
 const char16_t kCp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178,
 };
 
 char cp1252Byte(char32_t u)
@@ -80,7 +79,9 @@ PlatformError fileError(int err, const QString &fileName)
     if (target.isDir() || (target.exists() && !target.isWritable()) || !folder.isWritable())
         return PlatformError(ErrNo::PermissionDenied, QStringLiteral("Permission denied"));
     if (err != 0)
-        return PlatformError(ErrNo::FileIO, QStringLiteral("Path/File access error (%1)").arg(QString::fromLocal8Bit(std::strerror(err))));
+        return PlatformError(
+            ErrNo::FileIO,
+            QStringLiteral("Path/File access error (%1)").arg(QString::fromLocal8Bit(std::strerror(err))));
     return PlatformError(ErrNo::FileIO, QStringLiteral("Path/File access error"));
 }
 }

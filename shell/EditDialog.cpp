@@ -31,17 +31,11 @@ QString dateLiteral(const XPDTPicker *picker)
     return QLatin1Char('\'') + Pad(FormattaData(picker->Value()).trimmed()) + QLatin1Char('\'');
 }
 
-QString timeStamp()
-{
-    return QLatin1Char('\'') + FormattaData(QDateTime::currentDateTime()) + QLatin1Char('\'');
-}
+QString timeStamp() { return QLatin1Char('\'') + FormattaData(QDateTime::currentDateTime()) + QLatin1Char('\''); }
 
 QString keyText(double key) { return vb::Str(QVariant(key)); }
 
-bool pickerHoldsDate(const XPDTPicker *picker)
-{
-    return picker->IsEmpty() || vb::IsDate(QVariant(picker->Value()));
-}
+bool pickerHoldsDate(const XPDTPicker *picker) { return picker->IsEmpty() || vb::IsDate(QVariant(picker->Value())); }
 
 qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
                  const std::function<QString(const Recordset &)> &itemText, qint64 selectKey)
@@ -72,12 +66,11 @@ qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
     return selectedKeyValue;
 }
 
-qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
-                 const QString &textField, qint64 selectKey)
+qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField, const QString &textField,
+                 qint64 selectKey)
 {
     return fillCombo(
-        combo, sql, keyField,
-        [&textField](const Recordset &rs) { return vb::Str(rs.Fields()(textField).Value()); },
+        combo, sql, keyField, [&textField](const Recordset &rs) { return vb::Str(rs.Fields()(textField).Value()); },
         selectKey);
 }
 
@@ -97,8 +90,7 @@ void comboEndHome(XPComboBox *combo, int keyCode)
         combo->setListIndex(0);
 }
 
-void afterInsert(const MSFlexGrid *grid, const std::function<void()> &fillGrid,
-                 const std::function<void()> &addGridRow)
+void afterInsert(const MSFlexGrid *grid, const std::function<void()> &fillGrid, const std::function<void()> &addGridRow)
 {
     if (!grid || grid->Rows() == 1)
         fillGrid();
@@ -127,7 +119,8 @@ bool writeThenCallBack(Form *dialog, const QString &sql, const std::function<voi
 bool insertThenCallBack(Form *dialog, const QString &sql, ListWindow *list)
 {
     return writeThenCallBack(dialog, sql, [list] {
-        afterInsert(list->MSFlexGrid1, [list] { list->FillGrid(); }, [list] { list->AddGridRow(); });
+        afterInsert(
+            list->MSFlexGrid1, [list] { list->FillGrid(); }, [list] { list->AddGridRow(); });
     });
 }
 

@@ -44,8 +44,8 @@ bool pickerHoldsDate(const XPDTPicker *picker);
 qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
                  const std::function<QString(const Recordset &)> &itemText, qint64 selectKey = -1);
 // The same with the item's text read from one column ("" for Null).
-qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
-                 const QString &textField, qint64 selectKey = -1);
+qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField, const QString &textField,
+                 qint64 selectKey = -1);
 
 // The item data of the selected item, -1 when nothing is selected.
 qint64 selectedKey(const XPComboBox *combo);

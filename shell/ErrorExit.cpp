@@ -3,16 +3,16 @@
 #include "shell/basGeneralCustom.h"
 #include "shell/basRegistering.h"
 
-QString errorSentence(long number, const QString &description, const QString &procedure,
-                      const QString &owner, OwnerKind kind)
+QString errorSentence(long number, const QString &description, const QString &procedure, const QString &owner,
+                      OwnerKind kind)
 {
     return QStringLiteral("Error ") + QString::number(number) + QStringLiteral(" (") + description
-        + QStringLiteral(") in procedure ") + procedure
-        + (kind == OwnerKind::Form ? QStringLiteral(" of Form ") : QStringLiteral(" of Modulo ")) + owner;
+           + QStringLiteral(") in procedure ") + procedure
+           + (kind == OwnerKind::Form ? QStringLiteral(" of Form ") : QStringLiteral(" of Modulo ")) + owner;
 }
 
-void showErrorExit(const PlatformError &e, const QString &procedure, const QString &owner,
-                   OwnerKind kind, ErrorForm form)
+void showErrorExit(const PlatformError &e, const QString &procedure, const QString &owner, OwnerKind kind,
+                   ErrorForm form)
 {
     const QString sentence = errorSentence(e.number(), e.description(), procedure, owner, kind);
     if (form == ErrorForm::Plain)

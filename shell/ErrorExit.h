@@ -9,18 +9,18 @@
 enum class OwnerKind { Form, Modulo };
 enum class ErrorForm { Standard, Plain };
 
-QString errorSentence(long number, const QString &description, const QString &procedure,
-                      const QString &owner, OwnerKind kind);
-void showErrorExit(const PlatformError &e, const QString &procedure, const QString &owner,
-                   OwnerKind kind, ErrorForm form = ErrorForm::Standard);
+QString errorSentence(long number, const QString &description, const QString &procedure, const QString &owner,
+                      OwnerKind kind);
+void showErrorExit(const PlatformError &e, const QString &procedure, const QString &owner, OwnerKind kind,
+                   ErrorForm form = ErrorForm::Standard);
 
 // One procedure of a window or module: traces its entry and runs its body behind the error exit.
 //   Procedure p("frmMain", "cmdBackup_Click");
 //   p.run([&] { ... });
 class Procedure {
 public:
-    Procedure(QString owner, QString name, OwnerKind kind = OwnerKind::Form,
-              ErrorForm form = ErrorForm::Standard, bool trace = true);
+    Procedure(QString owner, QString name, OwnerKind kind = OwnerKind::Form, ErrorForm form = ErrorForm::Standard,
+              bool trace = true);
 
     // Runs the body; on an error shows the exit's message and returns false.
     template <class F>

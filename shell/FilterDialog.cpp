@@ -9,11 +9,10 @@
 #include "shell/basPrintPreview.h"
 #include "shell/basRegistering.h"
 
-QStringList gFilterStateAnagrafica, gFilterStateTipologiaPersone, gFilterStatePagamenti,
-    gFilterStateAssegniEmessi, gFilterStateMieiContiCorrenti;
-bool gFilterStateSavedAnagrafica = false, gFilterStateSavedTipologiaPersone = false,
-     gFilterStateSavedPagamenti = false, gFilterStateSavedAssegniEmessi = false,
-     gFilterStateSavedMieiContiCorrenti = false;
+QStringList gFilterStateAnagrafica, gFilterStateTipologiaPersone, gFilterStatePagamenti, gFilterStateAssegniEmessi,
+    gFilterStateMieiContiCorrenti;
+bool gFilterStateSavedAnagrafica = false, gFilterStateSavedTipologiaPersone = false, gFilterStateSavedPagamenti = false,
+     gFilterStateSavedAssegniEmessi = false, gFilterStateSavedMieiContiCorrenti = false;
 bool gFilterOrAnagrafica = false, gFilterOrPagamenti = false, gFilterOrAssegniEmessi = false,
      gFilterOrMieiContiCorrenti = false;
 
@@ -45,7 +44,7 @@ QString textTerm(const QString &column, const QString &text)
 QString dateBoundTerm(const QString &column, bool from, const QString &text)
 {
     return column + (from ? QStringLiteral(" >= ('") : QStringLiteral(" <= ('")) + FormattaData(Pad(text))
-        + QStringLiteral("')");
+           + QStringLiteral("')");
 }
 
 QString filterText(const XPTextBox *box) { return box->Text().trimmed(); }
@@ -102,8 +101,8 @@ int leadingNumber(const QString &text)
 }
 }
 
-FilterDialog::FilterDialog(const QString &name, QString &whereSlot, QStringList &state, bool &stateSaved,
-                           bool *orFlag, int checkBoxReset)
+FilterDialog::FilterDialog(const QString &name, QString &whereSlot, QStringList &state, bool &stateSaved, bool *orFlag,
+                           int checkBoxReset)
     : Form(name), m_where(whereSlot), m_state(state), m_stateSaved(stateSaved), m_or(orFlag),
       m_checkReset(checkBoxReset)
 {

@@ -78,8 +78,8 @@ public:
 protected:
     // whereSlot: the list's filter slot; state, stateSaved, orFlag (nullptr when the dialog has
     // no AND/OR options): the dialog's saved state; checkBoxReset: what Clear puts in check boxes.
-    FilterDialog(const QString &name, QString &whereSlot, QStringList &state, bool &stateSaved,
-                 bool *orFlag, int checkBoxReset = 0);
+    FilterDialog(const QString &name, QString &whereSlot, QStringList &state, bool &stateSaved, bool *orFlag,
+                 int checkBoxReset = 0);
 
     virtual void fillCombos() {}
     // Refusals before anything is built; false leaves the dialog open with nothing stored.
@@ -89,8 +89,7 @@ protected:
 
     void wireButtons();
     // Items from a query: text = the text fields joined by a blank, item data = the key.
-    void fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
-                   const QStringList &textFields);
+    void fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField, const QStringList &textFields);
     // An empty box or a date passes; otherwise the message (warning, "Norvik") and the focus
     // on the box, and false.
     bool checkDateBox(XPTextBox *box, const QString &message);

@@ -60,8 +60,10 @@ void ListWindow::wireControls()
     MSFlexGrid *g = MSFlexGrid1;
     connect(g, &MSFlexGrid::DblClick, this, [this] { MSFlexGrid1_DblClick(); });
     connect(g, &MSFlexGrid::KeyDown, this, [this](int k, int s) { MSFlexGrid1_KeyDown(k, s); });
-    connect(g, &MSFlexGrid::MouseDown, this, [this](int b, int s, double x, double y) { MSFlexGrid1_MouseDown(b, s, x, y); });
-    connect(g, &MSFlexGrid::MouseUp, this, [this](int b, int s, double x, double y) { MSFlexGrid1_MouseUp(b, s, x, y); });
+    connect(g, &MSFlexGrid::MouseDown, this,
+            [this](int b, int s, double x, double y) { MSFlexGrid1_MouseDown(b, s, x, y); });
+    connect(g, &MSFlexGrid::MouseUp, this,
+            [this](int b, int s, double x, double y) { MSFlexGrid1_MouseUp(b, s, x, y); });
     connect(g, &MSFlexGrid::SelChange, this, [this] { MSFlexGrid1_SelChange(); });
 }
 
@@ -388,7 +390,8 @@ void ListWindow::cmdDelete_Click()
         bool linked = false;
         for (const auto &guard : m_desc.deleteGuards) {
             bool failed = false;
-            if (esisteRecord(guard.first, guard.second, QVariant(key()), QStringLiteral("N"), QString(), QVariant(), &failed))
+            if (esisteRecord(guard.first, guard.second, QVariant(key()), QStringLiteral("N"), QString(), QVariant(),
+                             &failed))
                 linked = true;
             // A guard that could not look is no permission to delete.
             if (failed)
@@ -400,7 +403,8 @@ void ListWindow::cmdDelete_Click()
         }
         if (MyMsgBox(QStringLiteral("Sei sicuro di voler eliminare il record?"), 4, kTitle) != 6)
             return;
-        const QStringList statements = m_desc.deleteStatements ? m_desc.deleteStatements(keyText(key())) : QStringList();
+        const QStringList statements =
+            m_desc.deleteStatements ? m_desc.deleteStatements(keyText(key())) : QStringList();
         for (const QString &sql : statements) {
             // gDbExecute has told the user why: the row stays listed, as it stays in the database.
             if (!gDbExecute(sql))

@@ -1,7 +1,7 @@
 #include "shell/WindowRegistry.h"
-#include "platform/Form.h"
 #include "customers/frmAnagrafica.h"
 #include "customers/frmTipologiaPersone.h"
+#include "platform/Form.h"
 #include "shell/frmAbout.h"
 #include <QHash>
 #include <functional>

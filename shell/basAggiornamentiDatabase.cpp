@@ -29,9 +29,11 @@ void inizializzaAggiornamentiDatabase()
         gNumAggiornamenti = 0;
         gAggiornamenti[0] = QString();
         aggiungiAggiornamentoDatabase(QStringLiteral("create table settings (mnemocode text primary key, value text)"));
-        aggiungiAggiornamentoDatabase(QStringLiteral("insert into settings (mnemocode,value) values ('INTESTAZ','Negozio')"));
+        aggiungiAggiornamentoDatabase(
+            QStringLiteral("insert into settings (mnemocode,value) values ('INTESTAZ','Negozio')"));
         aggiungiAggiornamentoDatabase(QStringLiteral("insert into settings (mnemocode,value) values ('PRTCSIZE','7')"));
-        aggiungiAggiornamentoDatabase(QStringLiteral("insert into settings (mnemocode,value) values ('LOGSTATUS','OFF')"));
+        aggiungiAggiornamentoDatabase(
+            QStringLiteral("insert into settings (mnemocode,value) values ('LOGSTATUS','OFF')"));
     });
 }
 

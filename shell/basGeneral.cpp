@@ -19,8 +19,8 @@ std::unique_ptr<SqliteDbComponent> gSqliteDb;
 QString gDbPath;
 QString gDbFileName;
 bool gIsNewRecord = false;
-QString gWhereAnagrafica, gWhereTipologiaPersone, gWherePagamenti, gWhereAssegniEmessi,
-    gWhereMieiContiCorrenti, gWhereUnused1, gWhereUnused2;
+QString gWhereAnagrafica, gWhereTipologiaPersone, gWherePagamenti, gWhereAssegniEmessi, gWhereMieiContiCorrenti,
+    gWhereUnused1, gWhereUnused2;
 double gPagamentiClienteID = 0;
 QString gPagamentiClienteNome;
 bool gErrorTrapOn = false;
@@ -112,7 +112,8 @@ void gRsOpen(const QString &sql)
     Procedure p(kModule, QStringLiteral("gRsOpen"), OwnerKind::Modulo);
     p.run([&] {
         if (!gSqliteDb || !gSqliteDb->isOpen())
-            throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is either closed or invalid in this context."));
+            throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
+                                                     "either closed or invalid in this context."));
         g_rs = gSqliteDb->query(sql);
     });
 }
@@ -125,7 +126,7 @@ bool isAlreadyApplied(const PlatformError &e)
     if (e.number() == 19) // constraint: the row is there already
         return d.startsWith(QLatin1String("UNIQUE constraint failed")) || d.contains(QLatin1String("PRIMARY KEY"));
     return e.number() == 1
-        && (d.contains(QLatin1String(" already exists")) || d.startsWith(QLatin1String("duplicate column name")));
+           && (d.contains(QLatin1String(" already exists")) || d.startsWith(QLatin1String("duplicate column name")));
 }
 
 bool gDbExecute(const QString &sql, bool passOverApplied)
@@ -133,7 +134,8 @@ bool gDbExecute(const QString &sql, bool passOverApplied)
     Procedure p(kModule, QStringLiteral("gDbExecute"), OwnerKind::Modulo);
     try {
         if (!gSqliteDb || !gSqliteDb->isOpen())
-            throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is either closed or invalid in this context."));
+            throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
+                                                     "either closed or invalid in this context."));
         gSqliteDb->execute(sql);
         return true;
     } catch (const PlatformError &e) {
@@ -181,8 +183,8 @@ bool isBooleanField(const Field &field)
 {
     traceProcedure(kModule, QStringLiteral("isBooleanField"));
     const QString n = field.Name();
-    return n == QLatin1String("SuPiazza") || n == QLatin1String("GirataPiena")
-        || n == QLatin1String("Trasferibile") || n == QLatin1String("Sbarrato");
+    return n == QLatin1String("SuPiazza") || n == QLatin1String("GirataPiena") || n == QLatin1String("Trasferibile")
+           || n == QLatin1String("Sbarrato");
 }
 
 // ---- form helpers ----

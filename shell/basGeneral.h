@@ -10,13 +10,13 @@ class MSFlexGrid;
 class Field;
 
 // ---- shared state owned by the shell ----
-extern QString gDbType;       // "Access", "MySql" or "SqlLite", compared exactly
+extern QString gDbType; // "Access", "MySql" or "SqlLite", compared exactly
 extern std::unique_ptr<SqliteDbComponent> gSqliteDb;
 extern QString gDbPath;
 extern QString gDbFileName;
 extern bool gIsNewRecord;
-extern QString gWhereAnagrafica, gWhereTipologiaPersone, gWherePagamenti, gWhereAssegniEmessi,
-    gWhereMieiContiCorrenti, gWhereUnused1, gWhereUnused2;
+extern QString gWhereAnagrafica, gWhereTipologiaPersone, gWherePagamenti, gWhereAssegniEmessi, gWhereMieiContiCorrenti,
+    gWhereUnused1, gWhereUnused2;
 extern double gPagamentiClienteID;
 extern QString gPagamentiClienteNome;
 extern bool gErrorTrapOn;

@@ -31,7 +31,7 @@ void addToLog(const QString &text)
     QFile f(programFolderSlash() + QStringLiteral("brumlet3.log"));
     const QDateTime now = QDateTime::currentDateTime();
     const QString line = QStringLiteral("[") + vb::ShortDate(now.date()) + QStringLiteral(" - ")
-        + vb::LongTime(now.time()) + QStringLiteral("] ") + text + QStringLiteral("\r\n");
+                         + vb::LongTime(now.time()) + QStringLiteral("] ") + text + QStringLiteral("\r\n");
     const QByteArray bytes = line.toLatin1();
     if (f.open(QIODevice::WriteOnly | QIODevice::Append) && f.write(bytes) == bytes.size() && f.flush()) {
         f.close();
@@ -111,15 +111,16 @@ bool countAboveZero(Procedure &p, const QString &sql, bool *failed)
 }
 }
 
-bool esisteRecord(const QString &table, const QString &field, const QVariant &value,
-                  const QString &kind, const QString &exclField, const QVariant &exclValue, bool *failed)
+bool esisteRecord(const QString &table, const QString &field, const QVariant &value, const QString &kind,
+                  const QString &exclField, const QVariant &exclValue, bool *failed)
 {
     Procedure p(kModule, QStringLiteral("esisteRecord"), OwnerKind::Modulo);
     QString sql = QStringLiteral("select count(*) as conteggio from ") + table + QStringLiteral(" where ") + field;
     if (kind == QLatin1String("N"))
         sql += QStringLiteral(" = ") + vb::Str(value);
     else
-        sql += QStringLiteral(" = '") + vb::Str(value).replace(QLatin1Char('\''), QStringLiteral("''")) + QStringLiteral("'");
+        sql += QStringLiteral(" = '") + vb::Str(value).replace(QLatin1Char('\''), QStringLiteral("''"))
+               + QStringLiteral("'");
     if (!exclField.isEmpty())
         sql += QStringLiteral("  and ") + exclField + QStringLiteral(" <>") + vb::Str(exclValue);
     return countAboveZero(p, sql, failed);

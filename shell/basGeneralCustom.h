@@ -20,9 +20,8 @@ QString Punto(const QVariant &value);
 QString wrapbooleanchk(const QVariant &value);
 // A count that fails shows its message and answers false; *failed tells a caller that must not
 // go on as if no row existed (a delete guard, a uniqueness check).
-bool esisteRecord(const QString &table, const QString &field, const QVariant &value,
-                  const QString &kind, const QString &exclField = QString(),
-                  const QVariant &exclValue = QVariant(), bool *failed = nullptr);
+bool esisteRecord(const QString &table, const QString &field, const QVariant &value, const QString &kind,
+                  const QString &exclField = QString(), const QVariant &exclValue = QVariant(), bool *failed = nullptr);
 bool esisteRecordSQL(const QString &sql, bool *failed = nullptr);
 QString checkABICAB(const QString &code, const QString &name);
 void sortGridByDate(MSFlexGrid *grid, int column, int order);

@@ -16,10 +16,7 @@ namespace {
 const QString kModule = QStringLiteral("basPrintPreview");
 const QString kHeadingFont = QStringLiteral("<font style=\"font-family: arial ; font-size: 22pt;\">");
 
-PlatformError noObject()
-{
-    return PlatformError(91, QStringLiteral("Object variable or With block variable not set"));
-}
+PlatformError noObject() { return PlatformError(91, QStringLiteral("Object variable or With block variable not set")); }
 
 WebBrowser &browser(WebBrowser *web)
 {
@@ -100,20 +97,16 @@ void initPrintPreview(WebBrowser *web)
         WebBrowser &w = browser(web);
         w.Navigate(QStringLiteral("about:blank"));
         const QString size = QString::number(gPrtCSize);
-        w.Document().Write(QStringLiteral("<html><HEAD><STYLE>    ")
-                           + QStringLiteral(" table {border-collapse:collapse;}")
-                           + QStringLiteral(" th {    margin:5px;    padding: 3px;    border:1px solid #336699; ")
-                           + QStringLiteral("background-color:#336699;    color:#FFFFFF;   font-family: Arial;  font-size: ")
-                           + size
-                           + QStringLiteral("pt;    font-weight:bold; } ")
-                           + QStringLiteral(" td {    margin:5px;    padding: 3px;    border:1px solid #336699; ")
-                           + QStringLiteral("background-color:#FFFFFF;    color:#000000;    font-family: Arial; font-size: ")
-                           + size
-                           + QStringLiteral("pt; }        ")
-                           + QStringLiteral(" fontDettaglio { font-size: ")
-                           + size
-                           + QStringLiteral("pt;  font-family: Arial; font-color: black; } ")
-                           + QStringLiteral("</STYLE></HEAD><body>"));
+        w.Document().Write(
+            QStringLiteral("<html><HEAD><STYLE>    ") + QStringLiteral(" table {border-collapse:collapse;}")
+            + QStringLiteral(" th {    margin:5px;    padding: 3px;    border:1px solid #336699; ")
+            + QStringLiteral("background-color:#336699;    color:#FFFFFF;   font-family: Arial;  font-size: ") + size
+            + QStringLiteral("pt;    font-weight:bold; } ")
+            + QStringLiteral(" td {    margin:5px;    padding: 3px;    border:1px solid #336699; ")
+            + QStringLiteral("background-color:#FFFFFF;    color:#000000;    font-family: Arial; font-size: ") + size
+            + QStringLiteral("pt; }        ") + QStringLiteral(" fontDettaglio { font-size: ") + size
+            + QStringLiteral("pt;  font-family: Arial; font-color: black; } ")
+            + QStringLiteral("</STYLE></HEAD><body>"));
     });
 }
 

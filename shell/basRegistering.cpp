@@ -15,9 +15,11 @@ int MyMsgBox(const QString &prompt, int buttons, const QString &title)
     try {
         return StyledDialogs::MessageBox(prompt, buttons, title);
     } catch (const PlatformError &e) {
-        PlainMessageBox(errorSentence(e.number(), e.description(), QStringLiteral("MyMsgBox"), kModule, OwnerKind::Modulo));
+        PlainMessageBox(
+            errorSentence(e.number(), e.description(), QStringLiteral("MyMsgBox"), kModule, OwnerKind::Modulo));
     } catch (const std::exception &e) {
-        PlainMessageBox(errorSentence(ErrNo::InvalidProcedureCall, QString::fromUtf8(e.what()), QStringLiteral("MyMsgBox"), kModule, OwnerKind::Modulo));
+        PlainMessageBox(errorSentence(ErrNo::InvalidProcedureCall, QString::fromUtf8(e.what()),
+                                      QStringLiteral("MyMsgBox"), kModule, OwnerKind::Modulo));
     }
     return 0;
 }
@@ -39,11 +41,13 @@ QString concatSql(const QString &p1, const QString &p2, const QString &p3)
 {
     traceProcedure(kModule, QStringLiteral("concatSql"));
     if (isMySql())
-        return QStringLiteral(" concat(ifnull(") + p1 + QStringLiteral(",''),ifnull(") + p2 + QStringLiteral(",''),ifnull(") + p3 + QStringLiteral(",'')) ");
+        return QStringLiteral(" concat(ifnull(") + p1 + QStringLiteral(",''),ifnull(") + p2
+               + QStringLiteral(",''),ifnull(") + p3 + QStringLiteral(",'')) ");
     if (isAccess())
         return QStringLiteral(" ") + p1 + QStringLiteral(" & ") + p2 + QStringLiteral(" & ") + p3 + QStringLiteral(" ");
     if (isSqlLite())
-        return QStringLiteral(" (ifnull(") + p1 + QStringLiteral(",'') || ifnull(") + p2 + QStringLiteral(",'') || ifnull(") + p3 + QStringLiteral(",'')) ");
+        return QStringLiteral(" (ifnull(") + p1 + QStringLiteral(",'') || ifnull(") + p2
+               + QStringLiteral(",'') || ifnull(") + p3 + QStringLiteral(",'')) ");
     return QString();
 }
 

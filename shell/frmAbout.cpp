@@ -28,9 +28,11 @@ frmAbout::frmAbout() : Form(kForm)
     txtWebPage->setText(QStringLiteral("https://norvik.example.org/"));
     txtWebPage->setLocked(true);
     txtWebPage->setGeometry(236, 104, 208, 24);
-    OsenXPLabel4 = new XPLabel(this, QStringLiteral("OsenXPLabel4"), QStringLiteral("Realizzato dal gruppo di sviluppo Norvik"));
+    OsenXPLabel4 =
+        new XPLabel(this, QStringLiteral("OsenXPLabel4"), QStringLiteral("Realizzato dal gruppo di sviluppo Norvik"));
     OsenXPLabel4->setGeometry(16, 150, 428, 20);
-    OsenXPLabel5 = new XPLabel(this, QStringLiteral("OsenXPLabel5"), QStringLiteral("Assistenza: assistenza@norvik.example.org"));
+    OsenXPLabel5 =
+        new XPLabel(this, QStringLiteral("OsenXPLabel5"), QStringLiteral("Assistenza: assistenza@norvik.example.org"));
     OsenXPLabel5->setGeometry(16, 172, 428, 20);
     cmdGoToWebPage = new XPButton(this, QStringLiteral("cmdGoToWebPage"), QStringLiteral("&Vai al sito web"));
     cmdGoToWebPage->setGeometry(196, 216, 140, 32);

@@ -5,11 +5,11 @@
 #include "platform/WebBrowser.h"
 #include "platform/XPControls.h"
 #include "shell/ErrorExit.h"
+#include "shell/WindowRegistry.h"
 #include "shell/basAggiornamentiDatabase.h"
 #include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
 #include "shell/basRegistering.h"
-#include "shell/WindowRegistry.h"
 
 namespace {
 const QString kForm = QStringLiteral("frmMain");
@@ -20,7 +20,8 @@ frmMain::frmMain() : Form(QStringLiteral("frmMain"))
     setFixedSize(580, 292);
     OsenXPForm1 = new XPForm(this, QStringLiteral("OsenXPForm1"), QStringLiteral("Norvik 1.0"));
     OsenXPForm1->setGeometry(0, 0, 580, 30);
-    OsenXPLabel1 = new XPLabel(this, QStringLiteral("OsenXPLabel1"), QStringLiteral("Norvik 1.0 Gestione Fidelity Clienti"));
+    OsenXPLabel1 =
+        new XPLabel(this, QStringLiteral("OsenXPLabel1"), QStringLiteral("Norvik 1.0 Gestione Fidelity Clienti"));
     OsenXPLabel1->setBold(true);
     {
         QFont f = OsenXPLabel1->font();
@@ -211,12 +212,14 @@ void frmMain::cmdCambiaIntestazione_Click()
     Procedure p(kForm, QStringLiteral("cmdCambiaIntestazione_Click"), OwnerKind::Form, ErrorForm::Plain);
     p.run([] {
         const QString current = getSetting(QStringLiteral("INTESTAZ"));
-        const QString answer = StyledDialogs::InputBox(QStringLiteral("Inserire l'intestazione"), QStringLiteral("Norvik"), current);
+        const QString answer =
+            StyledDialogs::InputBox(QStringLiteral("Inserire l'intestazione"), QStringLiteral("Norvik"), current);
         if (answer.trimmed().isEmpty()) {
             MyMsgBox(QStringLiteral("Intestazione non modificata"), 48, QStringLiteral("Norvik"));
             return;
         }
-        if (gDbExecute(QStringLiteral("update settings set value='") + QString(answer).replace(QLatin1Char('\''), QStringLiteral("''"))
+        if (gDbExecute(QStringLiteral("update settings set value='")
+                       + QString(answer).replace(QLatin1Char('\''), QStringLiteral("''"))
                        + QStringLiteral("' where mnemocode='INTESTAZ'")))
             MyMsgBox(QStringLiteral("Intestazione aggiornata con successo"), 64, QStringLiteral("Norvik"));
     });

@@ -19,20 +19,21 @@
 static void scriptTheBoxes() { DialogScript::enable(); }
 Q_COREAPP_STARTUP_FUNCTION(scriptTheBoxes)
 
-const QString kPageHead7 = QStringLiteral(
-    "<html><HEAD><STYLE>     table {border-collapse:collapse;} th {    margin:5px;    padding: 3px;    "
-    "border:1px solid #336699; background-color:#336699;    color:#FFFFFF;   font-family: Arial;  "
-    "font-size: 7pt;    font-weight:bold; }  td {    margin:5px;    padding: 3px;    border:1px solid "
-    "#336699; background-color:#FFFFFF;    color:#000000;    font-family: Arial; font-size: 7pt; }"
-    "         fontDettaglio { font-size: 7pt;  font-family: Arial; font-color: black; } "
-    "</STYLE></HEAD><body>");
+const QString kPageHead7 =
+    QStringLiteral("<html><HEAD><STYLE>     table {border-collapse:collapse;} th {    margin:5px;    padding: 3px;    "
+                   "border:1px solid #336699; background-color:#336699;    color:#FFFFFF;   font-family: Arial;  "
+                   "font-size: 7pt;    font-weight:bold; }  td {    margin:5px;    padding: 3px;    border:1px solid "
+                   "#336699; background-color:#FFFFFF;    color:#000000;    font-family: Arial; font-size: 7pt; }"
+                   "         fontDettaglio { font-size: 7pt;  font-family: Arial; font-color: black; } "
+                   "</STYLE></HEAD><body>");
 const QString kHeadingFont = QStringLiteral("<font style=\"font-family: arial ; font-size: 22pt;\">");
 const QString kGridTable = QStringLiteral("<table border=\"0\" cellpadding=\"0\" cellspacing=\"0\">");
 
 void TestProgram::exec(const QString &dbPath, const QString &sql)
 {
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(dbPath.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+    if (sqlite3_open_v2(dbPath.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
+        != SQLITE_OK)
         throw std::runtime_error("cannot open test database");
     char *err = nullptr;
     const int rc = sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, &err);
@@ -49,7 +50,8 @@ QString TestProgram::scalar(const QString &sql) const
     sqlite3_open_v2(dbPath().toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt *st = nullptr;
     QString out;
-    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK && sqlite3_step(st) == SQLITE_ROW) {
+    if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK
+        && sqlite3_step(st) == SQLITE_ROW) {
         if (const unsigned char *t = sqlite3_column_text(st, 0))
             out = QString::fromUtf8(reinterpret_cast<const char *>(t));
     }
@@ -65,7 +67,9 @@ QString TestProgram::setting(const QString &code) const
 
 void TestProgram::addType(qint64 id, const QString &name) const
 {
-    exec(QStringLiteral("insert into TipologiaPersone (TIPOLOGIAID, Tipologia) values (%1, %2)").arg(id).arg(sqlText(name)));
+    exec(QStringLiteral("insert into TipologiaPersone (TIPOLOGIAID, Tipologia) values (%1, %2)")
+             .arg(id)
+             .arg(sqlText(name)));
 }
 
 void TestProgram::addCustomer(qint64 id, const QString &cognome, const QVariantMap &more) const
@@ -89,7 +93,9 @@ void TestProgram::addCustomer(qint64 id, const QString &cognome, const QVariantM
 
 QString sqlText(const QString &s)
 {
-    return s.isNull() ? QStringLiteral("NULL") : QLatin1Char('\'') + QString(s).replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
+    return s.isNull()
+               ? QStringLiteral("NULL")
+               : QLatin1Char('\'') + QString(s).replace(QLatin1Char('\''), QLatin1String("''")) + QLatin1Char('\'');
 }
 
 QStringList prompts()
@@ -110,10 +116,18 @@ QStringList boxLog()
     QStringList out;
     for (const auto &b : DialogScript::boxes()) {
         switch (b.kind) {
-        case DialogScript::Box::Save: out << QStringLiteral("save:") + b.defaultText; break;
-        case DialogScript::Box::Plain: out << QStringLiteral("plain:") + b.prompt; break;
-        case DialogScript::Box::Input: out << QStringLiteral("input:") + b.prompt + QLatin1Char('|') + b.defaultText; break;
-        default: out << msg(b.prompt, b.buttons, b.title); break;
+        case DialogScript::Box::Save:
+            out << QStringLiteral("save:") + b.defaultText;
+            break;
+        case DialogScript::Box::Plain:
+            out << QStringLiteral("plain:") + b.prompt;
+            break;
+        case DialogScript::Box::Input:
+            out << QStringLiteral("input:") + b.prompt + QLatin1Char('|') + b.defaultText;
+            break;
+        default:
+            out << msg(b.prompt, b.buttons, b.title);
+            break;
         }
     }
     return out;
@@ -135,8 +149,8 @@ static void closeForms()
 
 void closeAllForms()
 {
-    closeForms<frmEditAnagrafica, frmSelectAnagrafica, frmAnagrafica, frmEditTipologiaPersone, frmSelectTipologiaPersone,
-               frmTipologiaPersone, frmAbout, frmMain>();
+    closeForms<frmEditAnagrafica, frmSelectAnagrafica, frmAnagrafica, frmEditTipologiaPersone,
+               frmSelectTipologiaPersone, frmTipologiaPersone, frmAbout, frmMain>();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 

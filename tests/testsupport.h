@@ -78,7 +78,8 @@ void closeAllForms();
 template <class T>
 void drive(std::function<void(T *)> driver)
 {
-    DialogScript::driveModal(QString::fromLatin1(T::staticMetaObject.className()), [driver](Form *f) { driver(static_cast<T *>(f)); });
+    DialogScript::driveModal(QString::fromLatin1(T::staticMetaObject.className()),
+                             [driver](Form *f) { driver(static_cast<T *>(f)); });
 }
 
 // The data cells of one grid column, row 1 down; the cells of one row.

@@ -1,9 +1,9 @@
 // The customer edit dialog and the edit-dialog helpers it shares with the other registers.
-#include "testsupport.h"
 #include "customers/frmAnagrafica.h"
 #include "customers/frmEditAnagrafica.h"
 #include "platform/SqliteDb.h"
 #include "shell/EditDialog.h"
+#include "testsupport.h"
 #include <QDateTime>
 
 namespace {
@@ -35,10 +35,20 @@ void verifyRecentStamp(const QString &stamp)
 // The text boxes and the columns they are written to, in the statements' order.
 QList<QPair<XPTextBox *, QString>> textFields(frmEditAnagrafica *d)
 {
-    return {{d->txtNome, "Nome"}, {d->txtCognome, "Cognome"}, {d->txtIndirizzo, "Indirizzo"}, {d->txtComune, "Comune"},
-            {d->txtProvincia, "Provincia"}, {d->txtTelefonoCasa, "TelefonoCasa"}, {d->txtTelefonoUfficio, "TelefonoUfficio"},
-            {d->txtFax, "Fax"}, {d->txtCellulare, "Cellulare"}, {d->txtCFIva, "CFIva"}, {d->txtEmail, "Email"},
-            {d->txtSitoWeb, "SitoWeb"}, {d->txtNote, "NoteAnagrafica"}, {d->txtNumeroTessera, "NumeroTessera"}};
+    return {{d->txtNome, "Nome"},
+            {d->txtCognome, "Cognome"},
+            {d->txtIndirizzo, "Indirizzo"},
+            {d->txtComune, "Comune"},
+            {d->txtProvincia, "Provincia"},
+            {d->txtTelefonoCasa, "TelefonoCasa"},
+            {d->txtTelefonoUfficio, "TelefonoUfficio"},
+            {d->txtFax, "Fax"},
+            {d->txtCellulare, "Cellulare"},
+            {d->txtCFIva, "CFIva"},
+            {d->txtEmail, "Email"},
+            {d->txtSitoWeb, "SitoWeb"},
+            {d->txtNote, "NoteAnagrafica"},
+            {d->txtNumeroTessera, "NumeroTessera"}};
 }
 } // namespace
 
@@ -52,7 +62,8 @@ private slots:
     void comboOfKeysAndWriteThenCallBack()
     {
         TestProgram prog;
-        prog.exec("insert into TipologiaPersone (TIPOLOGIAID, Tipologia) values (5, 'Zeta'), (40000, 'Alfa'), (7, NULL)");
+        prog.exec(
+            "insert into TipologiaPersone (TIPOLOGIAID, Tipologia) values (5, 'Zeta'), (40000, 'Alfa'), (7, NULL)");
         Form f(QStringLiteral("frmProva"));
         XPComboBox combo(&f, QStringLiteral("cboTipo"));
         int changes = 0;
@@ -66,8 +77,10 @@ private slots:
         QCOMPARE(QStringList({combo.List(0), combo.List(1), combo.List(2)}), QStringList({"", "Alfa", "Zeta"}));
         QCOMPARE(EditDialog::selectedKey(&combo), qint64(40000));
         QCOMPARE(changes, 0);
-        QCOMPARE(EditDialog::fillCombo(&combo, sql, "TIPOLOGIAID",
-            [](const Recordset &rs) { return "#" + rs.Fields()("TIPOLOGIAID").Value().toString(); }, 99), qint64(-1));
+        QCOMPARE(EditDialog::fillCombo(
+                     &combo, sql, "TIPOLOGIAID",
+                     [](const Recordset &rs) { return "#" + rs.Fields()("TIPOLOGIAID").Value().toString(); }, 99),
+                 qint64(-1));
         QCOMPARE(EditDialog::selectedKey(&combo), qint64(-1));
         QCOMPARE(combo.List(2), QStringLiteral("#5"));
         // End and Home; other keys and an empty combo change nothing.
@@ -84,9 +97,9 @@ private slots:
         // write the row twice.
         auto *dialog = new Form(QStringLiteral("frmProva"));
         dialog->Load();
-        QVERIFY_THROWS_EXCEPTION(PlatformError,
-            EditDialog::writeThenCallBack(dialog, "INSERT INTO TipologiaPersone (Tipologia) VALUES ('B')",
-                                          [] { throw PlatformError(5, "lista"); }));
+        QVERIFY_THROWS_EXCEPTION(PlatformError, EditDialog::writeThenCallBack(
+                                                    dialog, "INSERT INTO TipologiaPersone (Tipologia) VALUES ('B')",
+                                                    [] { throw PlatformError(5, "lista"); }));
         QVERIFY(!dialog->isLoaded());
         QCOMPARE(prog.scalar("select count(*) from TipologiaPersone"), QStringLiteral("4"));
     }
@@ -97,12 +110,14 @@ private slots:
     {
         TestProgram prog;
         prog.exec("insert into TipologiaPersone (Tipologia) values ('Socio'), ('Amico'), ('Collaboratore')");
-        prog.exec("insert into Anagrafica (TIPOLOGIAID, Cognome, NumeroTessera) values (1, 'Verdi', 'T1'), (1, 'Gialli', NULL)");
+        prog.exec("insert into Anagrafica (TIPOLOGIAID, Cognome, NumeroTessera) values (1, 'Verdi', 'T1'), (1, "
+                  "'Gialli', NULL)");
         frmEditAnagrafica *d = openDialog(true);
         // Add mode: the types by name, none chosen, the pickers empty.
         QCOMPARE(QStringList({d->cboTipologia->List(0), d->cboTipologia->List(2)}), QStringList({"Amico", "Socio"}));
         QCOMPARE(d->cboTipologia->ListIndex(), -1);
-        QVERIFY(d->txtDataNascita->IsEmpty() && d->txtDataIscrizione->IsEmpty() && d->txtDataScadenzaIscrizione->IsEmpty());
+        QVERIFY(d->txtDataNascita->IsEmpty() && d->txtDataIscrizione->IsEmpty()
+                && d->txtDataScadenzaIscrizione->IsEmpty());
         // No type: the only message, whatever else is wrong.
         d->txtCognome->setTextValue("   ");
         d->txtCAP->setTextValue("12");
@@ -136,9 +151,12 @@ private slots:
         d->cmdOK->click();
         NO_BOXES();
         QVERIFY(!dialogOpen());
-        QCOMPARE(prog.scalar("select CAP || '|' || NumeroTessera from Anagrafica where Cognome = 'Rossi'"), QStringLiteral("12345|T2"));
-        QCOMPARE(prog.scalar("select Nome is null and Indirizzo is null and NoteAnagrafica is null and DataNascita is null "
-                             "from Anagrafica where Cognome = 'Rossi'"), QStringLiteral("1"));
+        QCOMPARE(prog.scalar("select CAP || '|' || NumeroTessera from Anagrafica where Cognome = 'Rossi'"),
+                 QStringLiteral("12345|T2"));
+        QCOMPARE(
+            prog.scalar("select Nome is null and Indirizzo is null and NoteAnagrafica is null and DataNascita is null "
+                        "from Anagrafica where Cognome = 'Rossi'"),
+            QStringLiteral("1"));
         // Editing: its own card number is no duplicate, another customer's is; customers
         // without a card are never duplicates of each other.
         d = openDialog(false, 1);
@@ -187,18 +205,22 @@ private slots:
             QCOMPARE(prog.scalar("select " + col + " from Anagrafica"), "l'" + col + "''");
         QCOMPARE(prog.scalar("select TIPOLOGIAID || CAP || DataNascita || DataScadenzaIscrizione from Anagrafica"),
                  QStringLiteral("2001001970-05-04 00:00:002025-12-31 00:00:00"));
-        QCOMPARE(prog.scalar("select (DataIscrizione is null) + (DateTimeLastUpdated is null) from Anagrafica"), QStringLiteral("2"));
+        QCOMPARE(prog.scalar("select (DataIscrizione is null) + (DateTimeLastUpdated is null) from Anagrafica"),
+                 QStringLiteral("2"));
         const QString stamp = prog.scalar("select DateTimeCreated from Anagrafica");
         verifyRecentStamp(stamp);
         // The statement as written, with its comma and two blanks after every value.
-        QCOMPARE(writes(), QStringList{
-            "INSERT INTO Anagrafica (TIPOLOGIAID, Nome, Cognome, Indirizzo, CAP, Comune, Provincia, TelefonoCasa, "
-            "TelefonoUfficio, Fax, Cellulare, CFIva, Email, SitoWeb, NoteAnagrafica, numerotessera,datanascita,"
-            "dataiscrizione,datascadenzaiscrizione,DateTimeCreated) VALUES (2,  'l''Nome''''',  'l''Cognome''''',  "
-            "'l''Indirizzo''''',  '00100',  'l''Comune''''',  'l''Provincia''''',  'l''TelefonoCasa''''',  "
-            "'l''TelefonoUfficio''''',  'l''Fax''''',  'l''Cellulare''''',  'l''CFIva''''',  'l''Email''''',  "
-            "'l''SitoWeb''''',  'l''NoteAnagrafica''''',  'l''NumeroTessera''''',  '1970-05-04 00:00:00',  Null,  "
-            "'2025-12-31 00:00:00',  '" + stamp + "') "});
+        QCOMPARE(
+            writes(),
+            QStringList{
+                "INSERT INTO Anagrafica (TIPOLOGIAID, Nome, Cognome, Indirizzo, CAP, Comune, Provincia, TelefonoCasa, "
+                "TelefonoUfficio, Fax, Cellulare, CFIva, Email, SitoWeb, NoteAnagrafica, numerotessera,datanascita,"
+                "dataiscrizione,datascadenzaiscrizione,DateTimeCreated) VALUES (2,  'l''Nome''''',  'l''Cognome''''',  "
+                "'l''Indirizzo''''',  '00100',  'l''Comune''''',  'l''Provincia''''',  'l''TelefonoCasa''''',  "
+                "'l''TelefonoUfficio''''',  'l''Fax''''',  'l''Cellulare''''',  'l''CFIva''''',  'l''Email''''',  "
+                "'l''SitoWeb''''',  'l''NoteAnagrafica''''',  'l''NumeroTessera''''',  '1970-05-04 00:00:00',  Null,  "
+                "'2025-12-31 00:00:00',  '"
+                + stamp + "') "});
         // Opened for editing, every field shows what was stored.
         d = openDialog(false, 1);
         QCOMPARE(d->cboTipologia->Text(), QStringLiteral("Socio"));
@@ -215,8 +237,10 @@ private slots:
     {
         TestProgram prog;
         prog.exec("insert into TipologiaPersone (Tipologia) values ('Socio'), ('Amico')");
-        prog.exec("insert into Anagrafica (TIPOLOGIAID, Cognome, Nome, CAP, NumeroTessera, DataNascita, DataIscrizione, DateTimeCreated) "
-                  "values (1, 'Rossi', 'Mario', '00100', 'T1', '1970-05-04 00:00:00', '2020-01-01 00:00:00', '2020-01-01 10:00:00')");
+        prog.exec("insert into Anagrafica (TIPOLOGIAID, Cognome, Nome, CAP, NumeroTessera, DataNascita, "
+                  "DataIscrizione, DateTimeCreated) "
+                  "values (1, 'Rossi', 'Mario', '00100', 'T1', '1970-05-04 00:00:00', '2020-01-01 00:00:00', "
+                  "'2020-01-01 10:00:00')");
         recordWrites();
         frmEditAnagrafica *d = openDialog(false, 1);
         chooseType(d, "Amico");
@@ -230,18 +254,23 @@ private slots:
         NO_BOXES();
         QVERIFY(!dialogOpen());
 
-        QCOMPARE(prog.scalar("select TIPOLOGIAID || '|' || Cognome || '|' || NoteAnagrafica || '|' || NumeroTessera || '|' || "
-                             "DataIscrizione || '|' || DataScadenzaIscrizione || '|' || DateTimeCreated from Anagrafica"),
+        QCOMPARE(prog.scalar(
+                     "select TIPOLOGIAID || '|' || Cognome || '|' || NoteAnagrafica || '|' || NumeroTessera || '|' || "
+                     "DataIscrizione || '|' || DataScadenzaIscrizione || '|' || DateTimeCreated from Anagrafica"),
                  QStringLiteral("2|O'Neil|l'altro|T1|2020-01-01 00:00:00|2026-02-28 00:00:00|2020-01-01 10:00:00"));
-        QCOMPARE(prog.scalar("select (Nome is null) + (CAP is null) + (DataNascita is null) from Anagrafica"), QStringLiteral("3"));
+        QCOMPARE(prog.scalar("select (Nome is null) + (CAP is null) + (DataNascita is null) from Anagrafica"),
+                 QStringLiteral("3"));
         const QString stamp = prog.scalar("select DateTimeLastUpdated from Anagrafica");
         verifyRecentStamp(stamp);
-        QCOMPARE(writes(), QStringList{
-            "UPDATE Anagrafica SET TIPOLOGIAID = 2,  Nome = Null,  Cognome = 'O''Neil',  Indirizzo = Null,  CAP = Null,  "
-            "Comune = Null,  Provincia = Null,  TelefonoCasa = Null,  TelefonoUfficio = Null,  Fax = Null,  "
-            "Cellulare = Null,  CFIva = Null,  Email = Null,  SitoWeb = Null,  NoteAnagrafica = 'l''altro',  "
-            "NumeroTessera = 'T1',  DataNascita = Null,  DataIscrizione = '2020-01-01 00:00:00',  "
-            "DataScadenzaIscrizione = '2026-02-28 00:00:00',  DateTimeLastUpdated = '" + stamp + "' WHERE ANAGRAFICAID = 1 "});
+        QCOMPARE(writes(),
+                 QStringList{
+                     "UPDATE Anagrafica SET TIPOLOGIAID = 2,  Nome = Null,  Cognome = 'O''Neil',  Indirizzo = Null,  "
+                     "CAP = Null,  "
+                     "Comune = Null,  Provincia = Null,  TelefonoCasa = Null,  TelefonoUfficio = Null,  Fax = Null,  "
+                     "Cellulare = Null,  CFIva = Null,  Email = Null,  SitoWeb = Null,  NoteAnagrafica = 'l''altro',  "
+                     "NumeroTessera = 'T1',  DataNascita = Null,  DataIscrizione = '2020-01-01 00:00:00',  "
+                     "DataScadenzaIscrizione = '2026-02-28 00:00:00',  DateTimeLastUpdated = '"
+                     + stamp + "' WHERE ANAGRAFICAID = 1 "});
         // Null columns come back as empty boxes and empty pickers.
         d = openDialog(false, 1);
         QCOMPARE(d->cboTipologia->Text() + d->txtNome->Text() + d->txtCAP->Text(), QStringLiteral("Amico"));
@@ -251,7 +280,8 @@ private slots:
     void typeKeysBeyondSixteenBitsAndEndHome()
     {
         TestProgram prog;
-        prog.exec("insert into TipologiaPersone (TIPOLOGIAID, Tipologia) values (3, 'Amico'), (40000, 'Socio'), (5000000000, 'Zeta')");
+        prog.exec("insert into TipologiaPersone (TIPOLOGIAID, Tipologia) values (3, 'Amico'), (40000, 'Socio'), "
+                  "(5000000000, 'Zeta')");
         prog.exec("insert into Anagrafica (ANAGRAFICAID, TIPOLOGIAID, Cognome) values (70000, 40000, 'Rossi')");
         // Loading a customer of such a type shows it, and saving keeps it.
         frmEditAnagrafica *d = openDialog(false, 70000);
@@ -272,7 +302,8 @@ private slots:
         d->txtCognome->setTextValue("Bianchi");
         d->cmdOK_Click();
         NO_BOXES();
-        QCOMPARE(prog.scalar("select TIPOLOGIAID from Anagrafica where Cognome = 'Bianchi'"), QStringLiteral("5000000000"));
+        QCOMPARE(prog.scalar("select TIPOLOGIAID from Anagrafica where Cognome = 'Bianchi'"),
+                 QStringLiteral("5000000000"));
     }
 
     void refusedWriteKeepsTheDialog()
@@ -280,8 +311,10 @@ private slots:
         TestProgram prog;
         prog.exec("insert into TipologiaPersone (Tipologia) values ('Socio')");
         prog.exec("insert into Anagrafica (TIPOLOGIAID, Cognome) values (1, 'Verdi')");
-        prog.exec("create trigger no_insert before insert on Anagrafica begin select raise(abort, 'inserimento rifiutato'); end;"
-                  "create trigger no_update before update on Anagrafica begin select raise(abort, 'modifica rifiutata'); end;");
+        prog.exec("create trigger no_insert before insert on Anagrafica begin select raise(abort, 'inserimento "
+                  "rifiutato'); end;"
+                  "create trigger no_update before update on Anagrafica begin select raise(abort, 'modifica "
+                  "rifiutata'); end;");
         frmAnagrafica *list = openForm<frmAnagrafica>();
         QCOMPARE(list->MSFlexGrid1->Rows(), 2);
 
@@ -304,7 +337,8 @@ private slots:
         d->cmdOK_Click();
         NO_BOXES();
         QVERIFY(!dialogOpen());
-        QCOMPARE(prog.scalar("select Cognome || DataNascita from Anagrafica where ANAGRAFICAID = 2"), QStringLiteral("Rossi1980-01-01 00:00:00"));
+        QCOMPARE(prog.scalar("select Cognome || DataNascita from Anagrafica where ANAGRAFICAID = 2"),
+                 QStringLiteral("Rossi1980-01-01 00:00:00"));
         QCOMPARE(list->MSFlexGrid1->Rows(), 3);
 
         DialogScript::reset();
@@ -342,18 +376,19 @@ private slots:
         auto field = [](const QString &label, const QString &value) {
             return "<tr></tr><tr><th>" + label + "</th><td>" + value + "</td></tr>";
         };
-        const QString expected = kPageHead7 + kHeadingFont + "Bottega <Rossi></p>" + kHeadingFont + "Scheda del socio</p><table>"
-            + "<tr></tr>" // frame band
-            + field("Tipologia", "Soci <A&B>") // a combo's text goes out as it is
-            + field("Cognome / Ragione Sociale", "D'Amico") + field("Nome", "Anna Maria")
-            + field("Indirizzo", "") + field("CAP", "00100") + field("Comune", "") + field("Provincia", "")
-            + field("Telefono Casa", "") + field("Telefono Ufficio", "") + field("Fax", "") + field("Cellulare", "")
-            + field("Codice Fiscale / Partita IVA", "") + field("E-mail", "") + field("Sito Web", "")
-            + field("Note", "a&lt;b&gt; & c") + field("Numero Tessera", "") + field("Data Nascita", "04/05/1970")
-            + field("Data Iscrizione", "") + field("Data Scadenza Iscrizione", "")
-            + "<tr></tr><tr></tr><tr></tr>" // the three buttons
-            + "<tr></tr>" // the browser control
-            + "</table></body></html>";
+        const QString expected = kPageHead7 + kHeadingFont + "Bottega <Rossi></p>" + kHeadingFont
+                                 + "Scheda del socio</p><table>" + "<tr></tr>" // frame band
+                                 + field("Tipologia", "Soci <A&B>")            // a combo's text goes out as it is
+                                 + field("Cognome / Ragione Sociale", "D'Amico") + field("Nome", "Anna Maria")
+                                 + field("Indirizzo", "") + field("CAP", "00100") + field("Comune", "")
+                                 + field("Provincia", "") + field("Telefono Casa", "") + field("Telefono Ufficio", "")
+                                 + field("Fax", "") + field("Cellulare", "") + field("Codice Fiscale / Partita IVA", "")
+                                 + field("E-mail", "") + field("Sito Web", "") + field("Note", "a&lt;b&gt; & c")
+                                 + field("Numero Tessera", "") + field("Data Nascita", "04/05/1970")
+                                 + field("Data Iscrizione", "") + field("Data Scadenza Iscrizione", "")
+                                 + "<tr></tr><tr></tr><tr></tr>" // the three buttons
+                                 + "<tr></tr>"                   // the browser control
+                                 + "</table></body></html>";
         QCOMPARE(d->web->html(), expected);
     }
 

@@ -1,10 +1,10 @@
 // The customer filter dialog and the filter-dialog behaviour every filter dialog shares: the
 // fragment it builds and what that selects in the database, the values kept for the run,
 // Reimposta and Annulla, and the refusal of a date bound that is no date.
-#include "testsupport.h"
 #include "customers/frmAnagrafica.h"
 #include "customers/frmSelectAnagrafica.h"
 #include "shell/FilterDialog.h"
+#include "testsupport.h"
 
 namespace {
 void seed(const TestProgram &prog)
@@ -25,7 +25,8 @@ void seed(const TestProgram &prog)
 // How many customers the list's own query selects with the filter now applied.
 int listCount(const TestProgram &prog)
 {
-    const QString count = prog.scalar("select count(*) from (" + FormInstance<frmAnagrafica>::get()->listQueryText() + ")");
+    const QString count =
+        prog.scalar("select count(*) from (" + FormInstance<frmAnagrafica>::get()->listQueryText() + ")");
     return count.isEmpty() ? -1 : count.toInt();
 }
 
@@ -150,7 +151,8 @@ private slots:
         d->txtDataNascitaA->setText(QStringLiteral("31/12/1990"));
         d->cmdOK_Click();
         const QString applied = gWhereAnagrafica;
-        QCOMPARE(applied, QStringLiteral("a.datanascita >= ('1979-12-31 00:00:00') AND a.datanascita <= ('1990-12-31 00:00:00')"));
+        QCOMPARE(applied, QStringLiteral(
+                              "a.datanascita >= ('1979-12-31 00:00:00') AND a.datanascita <= ('1990-12-31 00:00:00')"));
         QCOMPARE(listCount(prog), 5);
         NO_BOXES();
         const QStringList saved = gFilterStateAnagrafica;
@@ -168,7 +170,8 @@ private slots:
         d->txtDataIscrizioneA->setText(QStringLiteral("31/01/2011"));
         d->cmdOK_Click();
         QCOMPARE(DialogScript::boxes().size(), 1);
-        QCOMPARE(gWhereAnagrafica, "a.Nome Like '%ros%' AND " + applied + " AND a.dataiscrizione <= ('2011-01-31 00:00:00')");
+        QCOMPARE(gWhereAnagrafica,
+                 "a.Nome Like '%ros%' AND " + applied + " AND a.dataiscrizione <= ('2011-01-31 00:00:00')");
     }
 
     void termsFollowTheirFixedOrder()
@@ -178,19 +181,21 @@ private slots:
         frmSelectAnagrafica *d = openDialog();
         chooseType(d->cboTipologia, 1);
         for (XPTextBox *b : textBoxes(d))
-            b->setText(b->Name().startsWith(QLatin1String("txtData")) ? QStringLiteral("02/03/2004") : QStringLiteral("x"));
+            b->setText(b->Name().startsWith(QLatin1String("txtData")) ? QStringLiteral("02/03/2004")
+                                                                      : QStringLiteral("x"));
         d->optOR->setChecked(true);
         d->cmdOK_Click();
         const QStringList terms = gWhereAnagrafica.split(QStringLiteral(" OR "));
         QStringList columns;
         for (const QString &t : terms)
             columns << t.section(QLatin1Char(' '), 0, 1);
-        QCOMPARE(columns.join(QLatin1Char('|')),
-                 QStringLiteral("a.TIPOLOGIAID =|a.Nome Like|a.Cognome Like|a.Indirizzo Like|a.CAP Like|a.Comune Like|"
-                                "a.Provincia Like|a.TelefonoCasa Like|a.TelefonoUfficio Like|a.Fax Like|a.Cellulare Like|"
-                                "a.CFIva Like|a.Email Like|a.SitoWeb Like|a.NoteAnagrafica Like|a.datanascita >=|"
-                                "a.datanascita <=|a.dataiscrizione >=|a.dataiscrizione <=|"
-                                "a.datascadenzaiscrizione >=|a.datascadenzaiscrizione <=|a.NumeroTessera Like"));
+        QCOMPARE(
+            columns.join(QLatin1Char('|')),
+            QStringLiteral("a.TIPOLOGIAID =|a.Nome Like|a.Cognome Like|a.Indirizzo Like|a.CAP Like|a.Comune Like|"
+                           "a.Provincia Like|a.TelefonoCasa Like|a.TelefonoUfficio Like|a.Fax Like|a.Cellulare Like|"
+                           "a.CFIva Like|a.Email Like|a.SitoWeb Like|a.NoteAnagrafica Like|a.datanascita >=|"
+                           "a.datanascita <=|a.dataiscrizione >=|a.dataiscrizione <=|"
+                           "a.datascadenzaiscrizione >=|a.datascadenzaiscrizione <=|a.NumeroTessera Like"));
         // The database takes the whole fragment: every customer with a birth date is on one side.
         QCOMPARE(listCount(prog), 6);
         NO_BOXES();
@@ -294,7 +299,8 @@ private slots:
         d->cmdOK->click();
         QCOMPARE(gTestWhere, QStringLiteral("a.Numero IN ('12', '13') AND a.Sbarrato =0 "));
         QCOMPARE(gTestRefills, 1);
-        QCOMPARE(gTestState, QStringList({QString(), QStringLiteral("12,13"), QStringLiteral("0"), QString(), QString(), QString()}));
+        QCOMPARE(gTestState, QStringList({QString(), QStringLiteral("12,13"), QStringLiteral("0"), QString(), QString(),
+                                          QString()}));
         // Restored as saved; Reimposta puts the box back to grey and saves that.
         d = new frmTestFilter;
         d->Load();

@@ -1,10 +1,10 @@
 // The customer list: fill, selection, delete, sorting, the edit and filter call-backs, the
 // printout and the wheel, driven headless through the scripted boxes and the modal driver.
 // The list-window machinery every register shares is tested here, once.
-#include "testsupport.h"
 #include "customers/frmAnagrafica.h"
 #include "platform/MouseWheel.h"
 #include "shell/frmMain.h"
+#include "testsupport.h"
 
 namespace {
 const QString kConfirm = QStringLiteral("Sei sicuro di voler eliminare il record?");
@@ -63,10 +63,28 @@ private slots:
         QCOMPARE(w.pointers, QList<int>(2 * 23, 11));
         QCOMPARE(Screen::MousePointer(), 0);
         MSFlexGrid *g = w.MSFlexGrid1;
-        QCOMPARE(gridRow(g, 0), (QStringList{"IDFIELD", "IDFIELD", "Tipologia", "Cognome / Ragione Sociale", "Nome", "Indirizzo", "CAP",
-                                             "Comune", "Provincia", "Telefono Casa", "Telefono Ufficio", "Fax", "Cellulare",
-                                             "Codice Fiscale / Partita IVA", "E-mail", "Sito Web", "Note", "Numero Tessera",
-                                             "Data Nascita", "Data Iscrizione", "Data Scadenza Iscrizione", "Data Creazione",
+        QCOMPARE(gridRow(g, 0), (QStringList{"IDFIELD",
+                                             "IDFIELD",
+                                             "Tipologia",
+                                             "Cognome / Ragione Sociale",
+                                             "Nome",
+                                             "Indirizzo",
+                                             "CAP",
+                                             "Comune",
+                                             "Provincia",
+                                             "Telefono Casa",
+                                             "Telefono Ufficio",
+                                             "Fax",
+                                             "Cellulare",
+                                             "Codice Fiscale / Partita IVA",
+                                             "E-mail",
+                                             "Sito Web",
+                                             "Note",
+                                             "Numero Tessera",
+                                             "Data Nascita",
+                                             "Data Iscrizione",
+                                             "Data Scadenza Iscrizione",
+                                             "Data Creazione",
                                              "Data Ultima Modifica"}));
         QCOMPARE(column(g, 0), (QStringList{"1", "2"}));
         QCOMPARE(column(g, 3), (QStringList{"Rossi", "Bianchi"}));
@@ -103,8 +121,15 @@ private slots:
     void longListWidthsAppendAndWheel()
     {
         // Margin shrinking as the text widens, at least 600, at most 8000 (100 + 491.67 -> 592).
-        for (const auto &[widest, width] : QList<QPair<int, int>>{{0, 600}, {100, 600}, {1500, 1875}, {3000, 3250}, {4800, 4900},
-                                                                  {5999, 5999}, {6000, 6000}, {9000, 8000}, {32767, 8000}})
+        for (const auto &[widest, width] : QList<QPair<int, int>>{{0, 600},
+                                                                  {100, 600},
+                                                                  {1500, 1875},
+                                                                  {3000, 3250},
+                                                                  {4800, 4900},
+                                                                  {5999, 5999},
+                                                                  {6000, 6000},
+                                                                  {9000, 8000},
+                                                                  {32767, 8000}})
             QCOMPARE(ListWindow::ColumnWidth(widest), width);
         // Measured on the header and the first 60 data rows only: a long text further down does
         // not widen its column, one near the top is capped at 8000.
@@ -112,8 +137,10 @@ private slots:
         prog.addType(1, "Socio");
         const QString wide(400, 'W');
         for (int i = 1; i <= 70; ++i)
-            prog.addCustomer(i, QStringLiteral("C%1").arg(i), {{"Nome", i == 3 ? wide : "Mario"}, {"Comune", i == 70 ? wide : "Roma"},
-                                                               {"NoteAnagrafica", i == 61 ? wide : QString()}});
+            prog.addCustomer(i, QStringLiteral("C%1").arg(i),
+                             {{"Nome", i == 3 ? wide : "Mario"},
+                              {"Comune", i == 70 ? wide : "Roma"},
+                              {"NoteAnagrafica", i == 61 ? wide : QString()}});
         frmAnagrafica *w = openForm<frmAnagrafica>();
         MSFlexGrid *g = w->MSFlexGrid1;
         QCOMPARE(g->Rows(), 71);
@@ -187,7 +214,8 @@ private slots:
         QCOMPARE(column(g, 0), (QStringList{"1", "3"}));
         QCOMPARE(QList<int>({g->Row(), g->Col(), g->ColSel()}), QList<int>({2, 0, g->Cols() - 1}));
         // A guard that cannot look deletes nothing and asks nothing.
-        prog.exec("delete from Pagamenti; delete from Anagrafica where ANAGRAFICAID = 4; alter table Pagamenti rename to Altro");
+        prog.exec("delete from Pagamenti; delete from Anagrafica where ANAGRAFICAID = 4; alter table Pagamenti rename "
+                  "to Altro");
         deleteRow(2, 6);
         QVERIFY(!prompts().contains(kConfirm));
         QVERIFY(prompts().value(0).endsWith("in procedure gRsOpen of Modulo basGeneral"));
@@ -206,7 +234,8 @@ private slots:
         TestProgram prog;
         prog.addType(1, "Socio");
         // Birth dates in the day-first form: as text they would sort differently.
-        const QStringList names{"Rossi", "bianchi", "Verdi", "Azzurri"}, dates{"01/02/1990", "15/01/1985", "20/12/1989", "02/01/2001"};
+        const QStringList names{"Rossi", "bianchi", "Verdi", "Azzurri"},
+            dates{"01/02/1990", "15/01/1985", "20/12/1989", "02/01/2001"};
         for (int i = 0; i < 4; ++i)
             prog.addCustomer(i + 1, names[i], {{"Nome", QString(QChar('A' + i))}, {"DataNascita", dates[i]}});
         frmAnagrafica *w = openForm<frmAnagrafica>();
@@ -289,7 +318,8 @@ private slots:
         frmAnagrafica *w = openForm<frmAnagrafica>();
         gWhereAnagrafica = "a.Comune = 'Roma' OR a.Comune = 'Milano' AND 1 = 0";
         // The parentheses keep the OR inside the filter, the join holds for every row.
-        QVERIFY(w->listQueryText().endsWith("WHERE a.TIPOLOGIAID = b.TIPOLOGIAID  AND (a.Comune = 'Roma' OR a.Comune = 'Milano' AND 1 = 0)"));
+        QVERIFY(w->listQueryText().endsWith(
+            "WHERE a.TIPOLOGIAID = b.TIPOLOGIAID  AND (a.Comune = 'Roma' OR a.Comune = 'Milano' AND 1 = 0)"));
         w->FillGrid();
         QCOMPARE(column(w->MSFlexGrid1, 0), (QStringList{"1", "3"}));
         QCOMPARE(w->MSFlexGrid1->Row(), 0);
@@ -299,7 +329,8 @@ private slots:
         gRsOpen("select 99, 98, 'stale'");
         w->FillGrid();
         QCOMPARE(w->MSFlexGrid1->Rows(), 1);
-        QVERIFY2(prompts().join('|').contains("in procedure FillGrid of Form frmAnagrafica"), qPrintable(prompts().join('|')));
+        QVERIFY2(prompts().join('|').contains("in procedure FillGrid of Form frmAnagrafica"),
+                 qPrintable(prompts().join('|')));
         QCOMPARE(Screen::MousePointer(), 0);
         QCOMPARE(w->MSFlexGrid1->Row(), 0);
     }
@@ -315,7 +346,8 @@ private slots:
         frmAnagrafica *w = openForm<frmAnagrafica>();
         MSFlexGrid *g = w->MSFlexGrid1;
         QCOMPARE(column(g, 0), (QStringList{"40000", "5000000000"}));
-        QCOMPARE(g->TextMatrix(2, 2) + g->TextMatrix(2, 3) + g->TextMatrix(2, 16), QStringLiteral("Socio d'onoreO'Neill'altro"));
+        QCOMPARE(g->TextMatrix(2, 2) + g->TextMatrix(2, 3) + g->TextMatrix(2, 16),
+                 QStringLiteral("Socio d'onoreO'Neill'altro"));
         // Payments of the customer with the big key and the apostrophe.
         clickRow(g, 2, 3);
         w->cmdApriPagamenti_Click();
@@ -332,7 +364,8 @@ private slots:
         prog.exec("update Anagrafica set Cognome = 'Neri', TIPOLOGIAID = 2, Comune = NULL where ANAGRAFICAID = 40000");
         w->mANAGRAFICAID = 40000;
         w->UpdateGridRow();
-        QCOMPARE(g->TextMatrix(1, 1) + g->TextMatrix(1, 2) + g->TextMatrix(1, 3) + g->TextMatrix(1, 7), QStringLiteral("2SostenitoreNeri"));
+        QCOMPARE(g->TextMatrix(1, 1) + g->TextMatrix(1, 2) + g->TextMatrix(1, 3) + g->TextMatrix(1, 7),
+                 QStringLiteral("2SostenitoreNeri"));
         QCOMPARE(column(g, 3), (QStringList{"Neri", "O'Neil"}));
         QCOMPARE(g->TextMatrix(0, 3), QStringLiteral("Cognome / Ragione Sociale"));
         // Delete, update and add by keys beyond 32 bits.
@@ -353,7 +386,8 @@ private slots:
         prog.exec("drop table Anagrafica");
         clickRow(g, 1, 3);
         w->UpdateGridRow();
-        QVERIFY2(prompts().join('|').contains("in procedure UpdateGridRow of Form frmAnagrafica"), qPrintable(prompts().join('|')));
+        QVERIFY2(prompts().join('|').contains("in procedure UpdateGridRow of Form frmAnagrafica"),
+                 qPrintable(prompts().join('|')));
         QCOMPARE(g->TextMatrix(1, 3), QStringLiteral("Grande"));
     }
 
@@ -362,11 +396,12 @@ private slots:
         TestProgram prog;
         prog.exec("update settings set value='Bottega' where mnemocode='INTESTAZ'");
         prog.addType(1, "Socio");
-        prog.exec("insert into Anagrafica (ANAGRAFICAID, TIPOLOGIAID, Cognome, Nome, Indirizzo, CAP, Comune, Provincia, "
-                  "TelefonoCasa, Cellulare, CFIva, Email, NoteAnagrafica, NumeroTessera, DataNascita, DataIscrizione, "
-                  "DataScadenzaIscrizione, DateTimeCreated) values (1, 1, 'Rossi', 'Mario', 'Via Roma 1', '00100', 'Roma', "
-                  "'RM', '06 123', '333', 'RSSMRA', 'm@x.it', '<b>vip</b> & co', 'T1', '1980-01-02 00:00:00', "
-                  "'2024-01-01 00:00:00', '2025-01-01 00:00:00', '2024-01-01 10:00:00')");
+        prog.exec(
+            "insert into Anagrafica (ANAGRAFICAID, TIPOLOGIAID, Cognome, Nome, Indirizzo, CAP, Comune, Provincia, "
+            "TelefonoCasa, Cellulare, CFIva, Email, NoteAnagrafica, NumeroTessera, DataNascita, DataIscrizione, "
+            "DataScadenzaIscrizione, DateTimeCreated) values (1, 1, 'Rossi', 'Mario', 'Via Roma 1', '00100', 'Roma', "
+            "'RM', '06 123', '333', 'RSSMRA', 'm@x.it', '<b>vip</b> & co', 'T1', '1980-01-02 00:00:00', "
+            "'2024-01-01 00:00:00', '2025-01-01 00:00:00', '2024-01-01 10:00:00')");
         prog.addCustomer(2, "Bianchi");
         frmAnagrafica *w = openForm<frmAnagrafica>();
         w->cmdPrintGrid->click();
@@ -379,14 +414,15 @@ private slots:
                 s += "<" + tag + ">" + c + "</" + tag + ">";
             return s + "</tr>";
         };
-        const QString expected = kPageHead7 + kHeadingFont + "Bottega - Anagrafica Clienti</p>" + kGridTable
+        const QString expected =
+            kPageHead7 + kHeadingFont + "Bottega - Anagrafica Clienti</p>" + kGridTable
             + row("th", {"Tipologia", "Cognome / Ragione Sociale", "Nome", "Indirizzo", "CAP", "Comune", "Provincia",
-                         "Telefono Casa", "Telefono Ufficio", "Fax", "Cellulare", "Codice Fiscale / Partita IVA", "E-mail",
-                         "Sito Web", "Note", "Data Iscrizione", "Data Scadenza Iscrizione", "Data Creazione",
+                         "Telefono Casa", "Telefono Ufficio", "Fax", "Cellulare", "Codice Fiscale / Partita IVA",
+                         "E-mail", "Sito Web", "Note", "Data Iscrizione", "Data Scadenza Iscrizione", "Data Creazione",
                          "Data Ultima Modifica"})
-            + row("td", {"Socio", "Rossi", "Mario", "Via Roma 1", "00100", "Roma", "RM", "06 123", "", "", "333", "RSSMRA",
-                         "m@x.it", "", "&lt;b&gt;vip&lt;/b&gt; & co", "2024-01-01 00:00:00", "2025-01-01 00:00:00",
-                         "2024-01-01 10:00:00", ""})
+            + row("td", {"Socio", "Rossi", "Mario", "Via Roma 1", "00100", "Roma", "RM", "06 123", "", "", "333",
+                         "RSSMRA", "m@x.it", "", "&lt;b&gt;vip&lt;/b&gt; & co", "2024-01-01 00:00:00",
+                         "2025-01-01 00:00:00", "2024-01-01 10:00:00", ""})
             + row("td", {"Socio", "Bianchi", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", ""})
             + "</table></body></html>";
         QCOMPARE(w->web->html(), expected);

@@ -10,7 +10,9 @@ const QString kSave = QStringLiteral("save:File CSV|*.csv");
 QString success(const QString &file) { return msg("I dati sono stati esportati con successo sul file " + file); }
 QString failure(int number, const QString &description)
 {
-    return QStringLiteral("plain:Error %1 (%2) in procedure xMSFlexGrid_Save of Modulo basGeneral").arg(number).arg(description);
+    return QStringLiteral("plain:Error %1 (%2) in procedure xMSFlexGrid_Save of Modulo basGeneral")
+        .arg(number)
+        .arg(description);
 }
 
 // The export as the button runs it, the save dialog answered with `file`.
@@ -54,7 +56,8 @@ private slots:
         QCOMPARE(readFile(path("soci.csv")),
                  "\"Cognome\";\"Importo\";\"Note\";\"Idfield\"\r\n"
                  "\"D'Angelo\";\"1.234,50 \x80\";\"dice \"\"ciao\"\" e \"\"addio\"\"\";\"x\"\r\n"
-                 "\"Perch\xE9 \xE0\xE8\xEC\xF2\xF9 \xC4\xD6\xDC\xDF\";\"\";\"\x91\x8Cuvre\x92 \x96 \x93\x99\x94 \x85\";\"\"\r\n"
+                 "\"Perch\xE9 \xE0\xE8\xEC\xF2\xF9 \xC4\xD6\xDC\xDF\";\"\";\"\x91\x8Cuvre\x92 \x96 \x93\x99\x94 "
+                 "\x85\";\"\"\r\n"
                  "\"?? ok\";\"?\";\"?\";\"\xE9\"\r\n");
         QCOMPARE(boxLog(), (QStringList{kSave, success(path("soci.csv"))}));
         // A grid of its header alone.
@@ -68,12 +71,18 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("written");
-        QTest::newRow("no extension") << "export" << "export.csv";
-        QTest::newRow("lower case") << "a.csv" << "a.csv";
-        QTest::newRow("mixed case") << "c.cSv" << "c.cSv";
-        QTest::newRow("other extension") << "d.txt" << "d.txt.csv";
-        QTest::newRow("blanks around") << "e.csv   " << "e.csv";
-        QTest::newRow("blank inside") << "f.csv x" << "f.csv x.csv";
+        QTest::newRow("no extension") << "export"
+                                      << "export.csv";
+        QTest::newRow("lower case") << "a.csv"
+                                    << "a.csv";
+        QTest::newRow("mixed case") << "c.cSv"
+                                    << "c.cSv";
+        QTest::newRow("other extension") << "d.txt"
+                                         << "d.txt.csv";
+        QTest::newRow("blanks around") << "e.csv   "
+                                       << "e.csv";
+        QTest::newRow("blank inside") << "f.csv x"
+                                      << "f.csv x.csv";
     }
     void fileNameRules()
     {

@@ -1,8 +1,8 @@
 // SQL literal helpers, existence tests, form helpers and the Italian conversions they rest on.
-#include "testsupport.h"
 #include "platform/ShellLaunch.h"
 #include "platform/VbRuntime.h"
 #include "shell/basRegistering.h"
+#include "testsupport.h"
 
 class TestHelpers : public QObject {
     Q_OBJECT
@@ -122,7 +122,8 @@ private slots:
         grid.setRows(1);
         sortGridByDate(&grid, 1, 3); // header only: nothing changes
         QCOMPARE(grid.Cols(), 2);
-        const QStringList dates = {"2011-08-23 00:00:00", "", "05/01/2010", "2011-08-23 09:30:00", "2009-12-31 00:00:00"};
+        const QStringList dates = {"2011-08-23 00:00:00", "", "05/01/2010", "2011-08-23 09:30:00",
+                                   "2009-12-31 00:00:00"};
         for (int i = 0; i < dates.size(); ++i) {
             grid.setRows(grid.Rows() + 1);
             grid.setTextMatrix(i + 1, 0, QString::number(i));
@@ -151,7 +152,10 @@ private slots:
         QCOMPARE(boxLog(), QStringList{msg("Could not find associated Browser", 48, "Browser Not Found")});
 
         ShellLaunch::setFindHook([](const QString &) { return QStringLiteral("/usr/bin/browser"); });
-        ShellLaunch::setExecuteHook([&](const QString &, const QString &a) { opened = a; return false; });
+        ShellLaunch::setExecuteHook([&](const QString &, const QString &a) {
+            opened = a;
+            return false;
+        });
         LaunchBrowser("https://example.invalid/", nullptr);
         QCOMPARE(boxLog().last(), msg("Unable to open Web Page."));
         QCOMPARE(opened, QStringLiteral("https://example.invalid/"));

@@ -60,8 +60,8 @@ private slots:
     void gridPrintout()
     {
         GridForm w({{"IDFIELD", "Cognome", "Tessera", "Note", "Importo"},
-                      {"17", "Rossi & Figli", "A-001", "<b>urgente</b> \"sì\"", "1.234,50 €"},
-                      {"18", "", "A-002", "", ""}});
+                    {"17", "Rossi & Figli", "A-001", "<b>urgente</b> \"sì\"", "1.234,50 €"},
+                    {"18", "", "A-002", "", ""}});
         // The zero-width column and the listed one are left out; the texts are escaped, what
         // printString is given is written as it is.
         w.grid.setColWidth(0, 0);
@@ -70,11 +70,12 @@ private slots:
         printString(QStringLiteral("<b>Totale: 1.234,50 €</b>"), &w.web);
         endPrintPreview(&w.web);
         goPrintPreview(&w.web);
-        QCOMPARE(w.web.html(), kPageHead7 + kHeadingFont + "Negozio - Anagrafica <Clienti></p>" + kGridTable
-                                   + "<tr><th>Cognome</th><th>Note</th><th>Importo</th></tr>"
-                                     "<tr><td>Rossi & Figli</td><td>&lt;b&gt;urgente&lt;/b&gt; \"sì\"</td><td>1.234,50 €</td></tr>"
-                                     "<tr><td></td><td></td><td></td></tr></table><b>Totale: 1.234,50 €</b>"
-                                   + kTail);
+        QCOMPARE(w.web.html(),
+                 kPageHead7 + kHeadingFont + "Negozio - Anagrafica <Clienti></p>" + kGridTable
+                     + "<tr><th>Cognome</th><th>Note</th><th>Importo</th></tr>"
+                       "<tr><td>Rossi & Figli</td><td>&lt;b&gt;urgente&lt;/b&gt; \"sì\"</td><td>1.234,50 €</td></tr>"
+                       "<tr><td></td><td></td><td></td></tr></table><b>Totale: 1.234,50 €</b>"
+                     + kTail);
         QCOMPARE(w.web.previewCount(), 1);
         QVERIFY(!w.web.documentOpen());
         NO_BOXES();
@@ -104,7 +105,9 @@ private slots:
         printGrid(a);
         endPrintPreview(&a.web);
         goPrintPreview(&a.web);
-        QCOMPARE(boxLog(), QStringList{msg("Error 9 (Subscript out of range) in procedure printWebGrid of Modulo basPrintPreview")});
+        QCOMPARE(
+            boxLog(),
+            QStringList{msg("Error 9 (Subscript out of range) in procedure printWebGrid of Modulo basPrintPreview")});
         QCOMPARE(a.web.html(), kPageHead7 + kGridTable + "<tr>" + kTail);
         QCOMPARE(a.web.previewCount(), 1);
     }
@@ -148,19 +151,15 @@ private slots:
         printThisForm(&d.form, &d.web);
 
         const QString empty = QStringLiteral("<tr></tr>");
-        const QString expected = kPageHead7 + "<table>"
-            + empty // web
-            + empty // lblNome
-            + "<tr><th>Nome &lt;socio&gt;</th><th>Nome (bis)</th><td>Mario &lt;Rossi&gt; & C.</td></tr>"
-            + empty + "<tr><th>Data</th><td></td></tr>"
-            + empty + "<tr><th>Scadenza</th><td>07/03/2025</td></tr>"
-            + empty + "<tr><th>Tipo</th><td><b>Socio</b></td></tr>"
-            + "<tr><th>Attivo</th><td>Sì</td></tr>"
-            + "<tr><th>Pagato</th><td>No</td></tr>"
-            + empty // lblNote; txtNote hidden
-            + "<tr><td>solo valore</td></tr>"
-            + empty // cmdOK
-            + empty // lblNome (bis)
+        const QString expected =
+            kPageHead7 + "<table>" + empty // web
+            + empty                        // lblNome
+            + "<tr><th>Nome &lt;socio&gt;</th><th>Nome (bis)</th><td>Mario &lt;Rossi&gt; & C.</td></tr>" + empty
+            + "<tr><th>Data</th><td></td></tr>" + empty + "<tr><th>Scadenza</th><td>07/03/2025</td></tr>" + empty
+            + "<tr><th>Tipo</th><td><b>Socio</b></td></tr>" + "<tr><th>Attivo</th><td>Sì</td></tr>"
+            + "<tr><th>Pagato</th><td>No</td></tr>" + empty // lblNote; txtNote hidden
+            + "<tr><td>solo valore</td></tr>" + empty       // cmdOK
+            + empty                                         // lblNome (bis)
             + "</table>" + kTail;
         QCOMPARE(d.web.html(), expected);
         QCOMPARE(d.web.previewCount(), 1);
@@ -181,9 +180,11 @@ private slots:
         // break, a real paragraph kept. The page kept stays as written (the printout tests
         // compare it after their preview).
         const QString page = kPageHead7 + kHeadingFont + "Negozio</p>" + kHeadingFont
-            + "Elenco</p><table><tr></tr><tr><th>A</th><td>1</td></tr><tr> </tr></table><p>nota</p>" + kTail;
-        QCOMPARE(WebBrowser::displayHtml(page), kPageHead7 + kHeadingFont + "Negozio<br>" + kHeadingFont
-                                                    + "Elenco<br><table><tr><th>A</th><td>1</td></tr></table><p>nota</p>" + kTail);
+                             + "Elenco</p><table><tr></tr><tr><th>A</th><td>1</td></tr><tr> </tr></table><p>nota</p>"
+                             + kTail;
+        QCOMPARE(WebBrowser::displayHtml(page),
+                 kPageHead7 + kHeadingFont + "Negozio<br>" + kHeadingFont
+                     + "Elenco<br><table><tr><th>A</th><td>1</td></tr></table><p>nota</p>" + kTail);
     }
 
     void realPreviewRendersPage()

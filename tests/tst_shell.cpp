@@ -1,6 +1,5 @@
 // Start-up, database access, settings, trace and log, error exits, and the main window's own
 // work: backup, heading edit, its buttons and the about box it opens.
-#include "testsupport.h"
 #include "platform/FileCopy.h"
 #include "platform/ShellLaunch.h"
 #include "platform/SqliteDb.h"
@@ -8,6 +7,7 @@
 #include "shell/basAggiornamentiDatabase.h"
 #include "shell/frmAbout.h"
 #include "shell/frmMain.h"
+#include "testsupport.h"
 #include <sqlite3.h>
 
 class TestShell : public QObject {
@@ -22,7 +22,8 @@ private slots:
         frmMain *m = openForm<frmMain>();
         QVERIFY(m->isLoaded());
         QCOMPARE(m->Caption(), QStringLiteral("Norvik 1.0"));
-        QCOMPARE(prog.setting("INTESTAZ") + prog.setting("PRTCSIZE") + prog.setting("LOGSTATUS"), QStringLiteral("Negozio7OFF"));
+        QCOMPARE(prog.setting("INTESTAZ") + prog.setting("PRTCSIZE") + prog.setting("LOGSTATUS"),
+                 QStringLiteral("Negozio7OFF"));
         NO_BOXES();
         closeAllForms();
         // A second start on the same file keeps a changed heading and shows nothing.
@@ -39,7 +40,8 @@ private slots:
         TestProgram prog(false);
         // Missing (readFile's "<missing>"), not a database, emptied: each ends the start and is
         // left as it was.
-        for (const QByteArray &content : {QByteArray("<missing>"), QByteArray("not a database, just text").repeated(200), QByteArray()}) {
+        for (const QByteArray &content :
+             {QByteArray("<missing>"), QByteArray("not a database, just text").repeated(200), QByteArray()}) {
             resetShellState();
             if (content != "<missing>")
                 QVERIFY(writeFile(prog.dbPath(), content));
@@ -71,7 +73,8 @@ private slots:
         CloseDb();
         // A rejected statement is told and reported to its caller.
         QVERIFY(!gDbExecute("insert into settings (mnemocode,value) values ('INTESTAZ','x')"));
-        QCOMPARE(boxLog(), QStringList{msg("Error 19 (UNIQUE constraint failed: settings.mnemocode) in procedure gDbExecute of Modulo basGeneral")});
+        QCOMPARE(boxLog(), QStringList{msg("Error 19 (UNIQUE constraint failed: settings.mnemocode) in procedure "
+                                           "gDbExecute of Modulo basGeneral")});
         QVERIFY(gDbExecute("update settings set value='y' where mnemocode='INTESTAZ'"));
         // A failing query: gRsOpen's own message, then the reader's exit.
         DialogScript::reset();
@@ -83,11 +86,14 @@ private slots:
     {
         QCOMPARE(errorSentence(13, "Type mismatch", "Form_Activate", "frmMain", OwnerKind::Form),
                  QStringLiteral("Error 13 (Type mismatch) in procedure Form_Activate of Form frmMain"));
-        QCOMPARE(errorSentence(9, "Subscript out of range", "aggiungiAggiornamentoDatabase", "basAggiornamentiDatabase", OwnerKind::Modulo),
-                 QStringLiteral("Error 9 (Subscript out of range) in procedure aggiungiAggiornamentoDatabase of Modulo basAggiornamentiDatabase"));
+        QCOMPARE(errorSentence(9, "Subscript out of range", "aggiungiAggiornamentoDatabase", "basAggiornamentiDatabase",
+                               OwnerKind::Modulo),
+                 QStringLiteral("Error 9 (Subscript out of range) in procedure aggiungiAggiornamentoDatabase of Modulo "
+                                "basAggiornamentiDatabase"));
         Procedure plain("frmMain", "cmdCambiaIntestazione_Click", OwnerKind::Form, ErrorForm::Plain);
         QVERIFY(!plain.run([] { throw PlatformError(5, "boom"); }));
-        QCOMPARE(boxLog(), QStringList{"plain:Error 5 (boom) in procedure cmdCambiaIntestazione_Click of Form frmMain"});
+        QCOMPARE(boxLog(),
+                 QStringList{"plain:Error 5 (boom) in procedure cmdCambiaIntestazione_Click of Form frmMain"});
         QCOMPARE(DialogScript::boxes().first().title, QStringLiteral("Norvik"));
     }
 
@@ -134,7 +140,8 @@ private slots:
         NO_BOXES();
         aggiungiAggiornamentoDatabase("select 1");
         QCOMPARE(gNumAggiornamenti, short(30));
-        QCOMPARE(prompts(), QStringList{"Error 9 (Subscript out of range) in procedure aggiungiAggiornamentoDatabase of Modulo basAggiornamentiDatabase"});
+        QCOMPARE(prompts(), QStringList{"Error 9 (Subscript out of range) in procedure aggiungiAggiornamentoDatabase "
+                                        "of Modulo basAggiornamentiDatabase"});
     }
 
     void reportFileLines()
@@ -154,7 +161,8 @@ private slots:
                         "alter table reportistica add column note text\r\n"
                         "create index idx_report_titolo on reportistica (titolo)\r\n");
         AggiornaReportistica();
-        QCOMPARE(prog.scalar("select group_concat(titolo, ',') from (select titolo from reportistica order by ordine)"), QStringLiteral("Uno,Tre"));
+        QCOMPARE(prog.scalar("select group_concat(titolo, ',') from (select titolo from reportistica order by ordine)"),
+                 QStringLiteral("Uno,Tre"));
         QCOMPARE(prompts().size(), 1);
         QVERIFY(prompts().first().startsWith("Error 1 (no such table: tabellainesistente)"));
         // At the next start the lines that took effect are passed over silently; the bad one is told again.
@@ -179,7 +187,9 @@ private slots:
         traceProcedure("basGeneral", "gDbExecute");
         const QList<QByteArray> lines = readFile(log).split('\n');
         QCOMPARE(lines.size(), 3); // two lines and the empty rest after the last CR LF
-        QVERIFY(QRegularExpression(R"(^\[\d\d/\d\d/\d{4} - \d\d:\d\d:\d\d\] frmMain::cmdBackup_Click\r$)").match(QString::fromLatin1(lines[0])).hasMatch());
+        QVERIFY(QRegularExpression(R"(^\[\d\d/\d\d/\d{4} - \d\d:\d\d:\d\d\] frmMain::cmdBackup_Click\r$)")
+                    .match(QString::fromLatin1(lines[0]))
+                    .hasMatch());
         QVERIFY(lines[1].endsWith("] basGeneral::gDbExecute\r"));
         NO_BOXES();
         // A log that cannot be opened (a folder in its way fails the open for root too): one
@@ -236,7 +246,9 @@ private slots:
         QFile::remove(copy);
         sqlite3 *other = nullptr;
         QCOMPARE(sqlite3_open(prog.dbPath().toUtf8().constData(), &other), SQLITE_OK);
-        QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; update settings set value='a metà' where mnemocode='INTESTAZ'", nullptr, nullptr, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; update settings set value='a metà' where mnemocode='INTESTAZ'",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
         backupTo(target);
         QCOMPARE(boxLog().last(), failed);
         QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden), QStringList());
@@ -266,7 +278,8 @@ private slots:
         };
         for (const QString &blank : {QStringLiteral("    "), QString()}) {
             editTo(blank);
-            QCOMPARE(boxLog(), (QStringList{"input:Inserire l'intestazione|Negozio", msg("Intestazione non modificata")}));
+            QCOMPARE(boxLog(),
+                     (QStringList{"input:Inserire l'intestazione|Negozio", msg("Intestazione non modificata")}));
             QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("Negozio"));
         }
 
@@ -296,7 +309,10 @@ private slots:
         // The about box: the locked address is the one opened.
         QString opened;
         ShellLaunch::setFindHook([](const QString &) { return QStringLiteral("/usr/bin/browser"); });
-        ShellLaunch::setExecuteHook([&](const QString &, const QString &a) { opened = a; return true; });
+        ShellLaunch::setExecuteHook([&](const QString &, const QString &a) {
+            opened = a;
+            return true;
+        });
         drive<frmAbout>([&](frmAbout *about) {
             QCOMPARE(about->Caption(), QStringLiteral("Informazioni su Norvik"));
             QVERIFY(about->txtWebPage->Locked());

@@ -2,12 +2,12 @@
 // through the scripted boxes and the modal driver, and checked against the database. What the
 // list and dialog patterns do for every register is tested with the customers; here only what
 // this register states of its own.
-#include "testsupport.h"
 #include "customers/frmAnagrafica.h"
 #include "customers/frmEditTipologiaPersone.h"
 #include "customers/frmSelectTipologiaPersone.h"
 #include "customers/frmTipologiaPersone.h"
 #include "shell/frmMain.h"
+#include "testsupport.h"
 
 namespace {
 const QString kLinked = QStringLiteral("Impossibile eliminare il record: ci sono record collegati nell'anagrafica");
@@ -42,7 +42,8 @@ private slots:
         TestProgram prog;
         drive<frmEditTipologiaPersone>([&](frmEditTipologiaPersone *d) {
             QVERIFY(gIsNewRecord);
-            QCOMPARE(FormInstance<frmTipologiaPersone>::get()->MSFlexGrid1->TextMatrix(0, 0), QStringLiteral("0 Records"));
+            QCOMPARE(FormInstance<frmTipologiaPersone>::get()->MSFlexGrid1->TextMatrix(0, 0),
+                     QStringLiteral("0 Records"));
             // Something else added a type meanwhile: a refill shows it, an append would not.
             prog.exec("insert into TipologiaPersone (Tipologia) values ('Altrove')");
             d->txtTipologia->setTextValue("Socio");
@@ -62,14 +63,16 @@ private slots:
         w->cmdAdd->click();
         NO_BOXES();
         QCOMPARE(column(g, 1), (QStringList{"Altrove", "Socio", "Amico"}));
-        QCOMPARE(g->TextMatrix(3, 0), prog.scalar("select TIPOLOGIAID from TipologiaPersone where Tipologia = 'Amico'"));
+        QCOMPARE(g->TextMatrix(3, 0),
+                 prog.scalar("select TIPOLOGIAID from TipologiaPersone where Tipologia = 'Amico'"));
     }
 
     void deleteGuardAndBigKeys()
     {
         TestProgram prog;
-        prog.exec("insert into TipologiaPersone (TIPOLOGIAID, Tipologia) values (40000, 'Socio'), (5000000000, 'Amico'), "
-                  "(5000000001, 'Ospite')");
+        prog.exec(
+            "insert into TipologiaPersone (TIPOLOGIAID, Tipologia) values (40000, 'Socio'), (5000000000, 'Amico'), "
+            "(5000000001, 'Ospite')");
         prog.exec("insert into Anagrafica (TIPOLOGIAID, Cognome) values (40000, 'Rossi')");
         frmTipologiaPersone *w = openForm<frmTipologiaPersone>();
         MSFlexGrid *g = w->MSFlexGrid1;
@@ -89,14 +92,16 @@ private slots:
         QCOMPARE(DialogScript::pendingDrivers(), 0);
         NO_BOXES();
         QCOMPARE(w->mTIPOLOGIAID, 5000000000.0);
-        QCOMPARE(prog.scalar("select Tipologia from TipologiaPersone where TIPOLOGIAID = 5000000000"), QStringLiteral("Amico caro"));
+        QCOMPARE(prog.scalar("select Tipologia from TipologiaPersone where TIPOLOGIAID = 5000000000"),
+                 QStringLiteral("Amico caro"));
         QCOMPARE(g->TextMatrix(2, 1), QStringLiteral("Amico caro"));
         // An unused one goes after Yes, through the Delete key.
         clickRow(g, 3);
         DialogScript::answerMessage(6);
         w->MSFlexGrid1_KeyDown(46, 0);
         QCOMPARE(boxLog(), QStringList{msg("Sei sicuro di voler eliminare il record?", 4)});
-        QCOMPARE(prog.scalar("select group_concat(Tipologia) from TipologiaPersone"), QStringLiteral("Socio,Amico caro"));
+        QCOMPARE(prog.scalar("select group_concat(Tipologia) from TipologiaPersone"),
+                 QStringLiteral("Socio,Amico caro"));
         QCOMPARE(column(g, 1), (QStringList{"Socio", "Amico caro"}));
         // The next key follows the largest ever given.
         frmEditTipologiaPersone *d = openEdit(true);
@@ -117,9 +122,10 @@ private slots:
         w->cmdPrintGrid->click();
         NO_BOXES();
         QCOMPARE(w->web->previewCount(), 1);
-        QCOMPARE(w->web->html(), kPageHead7 + kHeadingFont + "Norvik - Tipologie anagrafica</p>" + kGridTable
-                                     + "<tr><th>Tipologia</th></tr><tr><td>Socio &lt;vip&gt;</td></tr><tr><td>Amico</td></tr>"
-                                     + "</table></body></html>");
+        QCOMPARE(w->web->html(),
+                 kPageHead7 + kHeadingFont + "Norvik - Tipologie anagrafica</p>" + kGridTable
+                     + "<tr><th>Tipologia</th></tr><tr><td>Socio &lt;vip&gt;</td></tr><tr><td>Amico</td></tr>"
+                     + "</table></body></html>");
     }
 
     void mainWindowOpensTheListUnfiltered()
@@ -169,9 +175,11 @@ private slots:
         QVERIFY(!isOpen<frmEditTipologiaPersone>());
         const QString stamp = prog.scalar("select DateTimeCreated from TipologiaPersone where TIPOLOGIAID = 2");
         QVERIFY(QDateTime::fromString(stamp, "yyyy-MM-dd HH:mm:ss").isValid());
-        QCOMPARE(writes(), QStringList{"INSERT INTO TipologiaPersone (Tipologia, DateTimeCreated) VALUES ('Socio d''onore',  '"
-                                       + stamp + "') "});
-        QCOMPARE(prog.scalar("select Tipologia from TipologiaPersone where TIPOLOGIAID = 2"), QStringLiteral("Socio d'onore"));
+        QCOMPARE(writes(),
+                 QStringList{"INSERT INTO TipologiaPersone (Tipologia, DateTimeCreated) VALUES ('Socio d''onore',  '"
+                             + stamp + "') "});
+        QCOMPARE(prog.scalar("select Tipologia from TipologiaPersone where TIPOLOGIAID = 2"),
+                 QStringLiteral("Socio d'onore"));
         QCOMPARE(column(w->MSFlexGrid1, 1), (QStringList{"Socio", "Socio d'onore"}));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
@@ -188,8 +196,9 @@ private slots:
     {
         TestProgram prog;
         prog.exec("insert into TipologiaPersone (TIPOLOGIAID, Tipologia) values (1, 'Socio'), (2, 'Amico')");
-        prog.exec("insert into Anagrafica (ANAGRAFICAID, TIPOLOGIAID, Cognome) values (1, 1, 'Rossi'), (2, 2, 'Verdi'), "
-                  "(3, 1, 'Bianchi')");
+        prog.exec(
+            "insert into Anagrafica (ANAGRAFICAID, TIPOLOGIAID, Cognome) values (1, 1, 'Rossi'), (2, 2, 'Verdi'), "
+            "(3, 1, 'Bianchi')");
         frmTipologiaPersone *w = openForm<frmTipologiaPersone>();
         MSFlexGrid *g = w->MSFlexGrid1;
         recordWrites();
@@ -220,8 +229,9 @@ private slots:
         g->simulateDblClick(1, 1);
         NO_BOXES();
         const QString stamp = prog.scalar("select DateTimeLastUpdated from TipologiaPersone where TIPOLOGIAID = 1");
-        QCOMPARE(writes(), QStringList{"UPDATE TipologiaPersone SET Tipologia = 'Socio ordinario',  DateTimeLastUpdated = '"
-                                       + stamp + "' WHERE TIPOLOGIAID = 1 "});
+        QCOMPARE(writes(),
+                 QStringList{"UPDATE TipologiaPersone SET Tipologia = 'Socio ordinario',  DateTimeLastUpdated = '"
+                             + stamp + "' WHERE TIPOLOGIAID = 1 "});
         QCOMPARE(column(g, 1), (QStringList{"Socio ordinario", "Amico"}));
         QCOMPARE(g->TextMatrix(1, 3), stamp);
         w->cmdClose->click();
@@ -235,8 +245,9 @@ private slots:
     {
         TestProgram prog;
         prog.addType(1, "Socio");
-        prog.exec("create trigger noinsert before insert on TipologiaPersone begin select raise(abort, 'disco pieno'); end;"
-                  "create trigger noupdate before update on TipologiaPersone begin select raise(abort, 'disco pieno'); end");
+        prog.exec(
+            "create trigger noinsert before insert on TipologiaPersone begin select raise(abort, 'disco pieno'); end;"
+            "create trigger noupdate before update on TipologiaPersone begin select raise(abort, 'disco pieno'); end");
         MSFlexGrid *g = openForm<frmTipologiaPersone>()->MSFlexGrid1;
         clickRow(g, 1);
         for (bool isNew : {true, false}) {
