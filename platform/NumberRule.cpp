@@ -1,0 +1,160 @@
+#include "platform/NumberRule.h"
+#include <charconv>
+#include <cmath>
+
+namespace NumberRule {
+
+namespace {
+
+bool isBlank(char32_t c) { return c == ' ' || c == '\t' || c == 0xA0 || c == 0x202F; }
+bool isDigit(char32_t c) { return c >= '0' && c <= '9'; }
+
+// Shared by the UTF-16 and UTF-8 readers: `at(i)` gives the i-th character (code point or code
+// unit; only ASCII, blanks and the euro sign matter here) and `n` their count.
+template <class At>
+std::optional<double> readChars(At at, size_t n)
+{
+    size_t b = 0, e = n;
+    while (b < e && isBlank(at(b)))
+        ++b;
+    while (e > b && isBlank(at(e - 1)))
+        --e;
+    if (e > b && at(e - 1) == 0x20AC) {
+        --e;
+        while (e > b && isBlank(at(e - 1)))
+            --e;
+    }
+    bool negative = false;
+    if (b < e && (at(b) == '-' || at(b) == '+')) {
+        negative = at(b) == '-';
+        ++b;
+    }
+    if (b >= e)
+        return std::nullopt;
+
+    size_t comma = e;
+    for (size_t i = b; i < e; ++i) {
+        if (at(i) == ',') {
+            if (comma != e)
+                return std::nullopt; // a second comma
+            comma = i;
+        }
+    }
+
+    // The digits, normalised to "0123.45" for the conversion (the zero covers ",5").
+    char buf[400];
+    buf[0] = '0';
+    size_t len = 1;
+    size_t digits = 0;
+    auto put = [&](char c) {
+        if (len + 1 >= sizeof buf)
+            return false;
+        buf[len++] = c;
+        return true;
+    };
+
+    if (comma != e) {
+        // Integer part: plain digits, or 1-3 digits followed by groups of a point and three digits.
+        size_t groupDigits = 0;
+        bool grouped = false;
+        for (size_t i = b; i < comma; ++i) {
+            const char32_t c = at(i);
+            if (isDigit(c)) {
+                ++groupDigits;
+                ++digits;
+                if (!put(char(c)))
+                    return std::nullopt;
+            } else if (c == '.') {
+                if (groupDigits == 0 || (grouped ? groupDigits != 3 : groupDigits > 3))
+                    return std::nullopt;
+                grouped = true;
+                groupDigits = 0;
+            } else {
+                return std::nullopt;
+            }
+        }
+        if (grouped && groupDigits != 3)
+            return std::nullopt;
+        if (!put('.'))
+            return std::nullopt;
+        for (size_t i = comma + 1; i < e; ++i) {
+            const char32_t c = at(i);
+            if (!isDigit(c) || !put(char(c)))
+                return std::nullopt;
+            ++digits;
+        }
+    } else {
+        bool point = false;
+        for (size_t i = b; i < e; ++i) {
+            const char32_t c = at(i);
+            if (isDigit(c)) {
+                ++digits;
+                if (!put(char(c)))
+                    return std::nullopt;
+            } else if (c == '.' && !point) {
+                point = true;
+                if (!put('.'))
+                    return std::nullopt;
+            } else {
+                return std::nullopt;
+            }
+        }
+    }
+    if (digits == 0)
+        return std::nullopt;
+    if (buf[len - 1] == '.')
+        --len; // "12," and "12." are 12
+    double v = 0;
+    const auto r = std::from_chars(buf, buf + len, v);
+    if (r.ec != std::errc() || r.ptr != buf + len || !std::isfinite(v))
+        return std::nullopt;
+    return negative ? -v : v;
+}
+
+}
+
+std::optional<double> read(QStringView text)
+{
+    return readChars([text](size_t i) { return char32_t(text.at(qsizetype(i)).unicode()); }, size_t(text.size()));
+}
+
+std::optional<double> read(std::string_view utf8)
+{
+    // The euro sign is the only character beyond ASCII the rule accepts, and only at the end
+    // (before blanks): fold its three bytes into one character first.
+    const std::string_view euro("\xE2\x82\xAC");
+    size_t n = utf8.size();
+    size_t e = n;
+    while (e > 0 && (utf8[e - 1] == ' ' || utf8[e - 1] == '\t'))
+        --e;
+    if (e >= 3 && utf8.substr(e - 3, 3) == euro) {
+        const std::string_view head = utf8.substr(0, e - 3);
+        return readChars(
+            [head](size_t i) -> char32_t {
+                return i < head.size() ? char32_t(static_cast<unsigned char>(head[i])) : char32_t(0x20AC);
+            },
+            head.size() + 1);
+    }
+    return readChars([utf8](size_t i) { return char32_t(static_cast<unsigned char>(utf8[i])); }, n);
+}
+
+QString toSql(double value)
+{
+    if (value == 0 || !std::isfinite(value))
+        return QStringLiteral("0");
+    char buf[400];
+    const auto r = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
+    if (r.ec != std::errc())
+        return QStringLiteral("0");
+    return QString::fromLatin1(buf, int(r.ptr - buf));
+}
+
+std::optional<QString> amountSql(QStringView typed)
+{
+    const std::optional<double> v = read(typed);
+    if (!v)
+        return std::nullopt;
+    return toSql(*v);
+}
+
+}
