@@ -1,11 +1,10 @@
 #include "customers/frmSelectAnagrafica.h"
 #include "customers/frmAnagrafica.h"
-#include "platform/WebBrowser.h"
 #include "platform/XPControls.h"
 #include "shell/basGeneral.h"
 
 namespace {
-// Two columns of label + field rows under the frame band, the options and buttons below.
+// Two columns of label + field rows under the frame band, the bottom row below.
 constexpr int kLabelWidth = 200;
 constexpr int kFieldWidth = 220;
 constexpr int kLeftColumn = 16;
@@ -16,21 +15,14 @@ constexpr int kRowHeight = 24;
 constexpr int kRows = 10;
 constexpr int kWidth = kRightColumn + kLabelWidth + 4 + kFieldWidth + 16;
 constexpr int kButtonsTop = kTop + kRows * kRowStep + 14;
-constexpr int kButtonWidth = 100;
-constexpr int kButtonHeight = 30;
-constexpr int kHeight = kButtonsTop + kButtonHeight + 16;
 }
 
-frmSelectAnagrafica::frmSelectAnagrafica()
-    : FilterDialog(QStringLiteral("frmSelectAnagrafica"), gWhereAnagrafica, gFilterStateAnagrafica,
-                   gFilterStateSavedAnagrafica, &gFilterOrAnagrafica)
-{
-    const QString caption = QStringLiteral("Cerca in Anagrafica");
-    setCaption(caption);
-    setFixedSize(kWidth, kHeight);
-    OsenXPForm1 = new XPForm(this, QStringLiteral("OsenXPForm1"), caption);
-    OsenXPForm1->setGeometry(0, 0, kWidth, 30);
+FilterState frmSelectAnagrafica::filterState;
 
+frmSelectAnagrafica::frmSelectAnagrafica()
+    : FilterDialog(QStringLiteral("frmSelectAnagrafica"), QStringLiteral("Cerca in Anagrafica"), gWhereAnagrafica,
+                   filterState, FilterDialogOptions())
+{
     auto label = [this](const QString &name, const QString &text, int column, int row) {
         auto *l = new XPLabel(this, name, text);
         l->setGeometry(column, kTop + row * kRowStep, kLabelWidth, kRowHeight);
@@ -105,42 +97,13 @@ frmSelectAnagrafica::frmSelectAnagrafica()
         range("DataScadenzaIscrizione", QStringLiteral("Data scadenza iscrizione"), 8, lblDataScadenzaIscrizioneDa,
               txtDataScadenzaIscrizioneDa, lblDataScadenzaIscrizioneA, txtDataScadenzaIscrizioneA);
 
-    optAND = new XPOptionButton(this, QStringLiteral("optAND"), QStringLiteral("AND"));
-    optAND->setGeometry(L, kButtonsTop, 70, kButtonHeight);
-    optAND->setValue(true);
-    optOR = new XPOptionButton(this, QStringLiteral("optOR"), QStringLiteral("OR"));
-    optOR->setGeometry(L + 76, kButtonsTop, 70, kButtonHeight);
-
-    auto button = [this](const char *name, const QString &text, int x) {
-        auto *b = new XPButton(this, QString::fromLatin1(name), text);
-        b->setGeometry(x, kButtonsTop, kButtonWidth, kButtonHeight);
-        return b;
-    };
-    const int right = kWidth - 16;
-    cmdOK = button("cmdOK", QStringLiteral("Ok"), right - 3 * kButtonWidth - 16);
-    cmdCancel = button("cmdCancel", QStringLiteral("Annulla"), right - 2 * kButtonWidth - 8);
-    cmdPrint = button("cmdPrint", QStringLiteral("Stampa"), right - 4 * kButtonWidth - 24);
-    cmdPrint->setVisible(false);
-    cmdClear = button("cmdClear", QStringLiteral("Reimposta"), right - kButtonWidth);
-    web = new WebBrowser(this, QStringLiteral("web"));
-    web->setGeometry(kWidth - 5, kHeight - 5, 4, 4);
-    wireButtons();
+    addButtonRow(kWidth, kButtonsTop);
 }
 
 void frmSelectAnagrafica::fillCombos()
 {
     fillCombo(cboTipologia, QStringLiteral("SELECT TIPOLOGIAID, Tipologia FROM TipologiaPersone order by tipologia "),
               QStringLiteral("TIPOLOGIAID"), {QStringLiteral("Tipologia")});
-}
-
-// A bound that is no date would reach the list as an empty bound and silently give a wrong list.
-bool frmSelectAnagrafica::checkFields()
-{
-    for (XPTextBox *box : {txtDataNascitaDa, txtDataNascitaA, txtDataIscrizioneDa, txtDataIscrizioneA,
-                           txtDataScadenzaIscrizioneDa, txtDataScadenzaIscrizioneA})
-        if (!checkDateBox(box, QStringLiteral("Data non valida: ") + filterText(box)))
-            return false;
-    return true;
 }
 
 void frmSelectAnagrafica::buildWhere(FilterWhere &where)
@@ -160,12 +123,14 @@ void frmSelectAnagrafica::buildWhere(FilterWhere &where)
     where.addText(QStringLiteral("a.Email"), txtEmail);
     where.addText(QStringLiteral("a.SitoWeb"), txtSitoWeb);
     where.addText(QStringLiteral("a.NoteAnagrafica"), txtNote);
-    where.addDateFrom(QStringLiteral("a.datanascita"), txtDataNascitaDa);
-    where.addDateTo(QStringLiteral("a.datanascita"), txtDataNascitaA);
-    where.addDateFrom(QStringLiteral("a.dataiscrizione"), txtDataIscrizioneDa);
-    where.addDateTo(QStringLiteral("a.dataiscrizione"), txtDataIscrizioneA);
-    where.addDateFrom(QStringLiteral("a.datascadenzaiscrizione"), txtDataScadenzaIscrizioneDa);
-    where.addDateTo(QStringLiteral("a.datascadenzaiscrizione"), txtDataScadenzaIscrizioneA);
+    // A bound that is no date would silently select the wrong customers: it is refused.
+    const QString bad = QStringLiteral("Data non valida: %1");
+    where.addDateFrom(QStringLiteral("a.datanascita"), txtDataNascitaDa, bad);
+    where.addDateTo(QStringLiteral("a.datanascita"), txtDataNascitaA, bad);
+    where.addDateFrom(QStringLiteral("a.dataiscrizione"), txtDataIscrizioneDa, bad);
+    where.addDateTo(QStringLiteral("a.dataiscrizione"), txtDataIscrizioneA, bad);
+    where.addDateFrom(QStringLiteral("a.datascadenzaiscrizione"), txtDataScadenzaIscrizioneDa, bad);
+    where.addDateTo(QStringLiteral("a.datascadenzaiscrizione"), txtDataScadenzaIscrizioneA, bad);
     where.addText(QStringLiteral("a.NumeroTessera"), txtNumeroTessera);
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 #include "shell/FilterDialog.h"
 
-class XPForm;
 class XPLabel;
 class XPTextBox;
 class XPComboBox;
@@ -12,7 +11,9 @@ class frmSelectAnagrafica : public FilterDialog {
 public:
     frmSelectAnagrafica();
 
-    XPForm *OsenXPForm1;
+    // What the dialog remembers for the whole run.
+    static FilterState filterState;
+
     XPLabel *lblTipologia;
     XPComboBox *cboTipologia;
     XPLabel *lblCognome;
@@ -63,7 +64,6 @@ public:
 
 protected:
     void fillCombos() override;
-    bool checkFields() override;
     void buildWhere(FilterWhere &where) override;
     void refillList() override;
 };

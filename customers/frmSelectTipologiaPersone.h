@@ -1,7 +1,6 @@
 #pragma once
 #include "shell/FilterDialog.h"
 
-class XPForm;
 class XPLabel;
 class XPTextBox;
 
@@ -13,7 +12,9 @@ public:
 
     void Form_Activate() override;
 
-    XPForm *OsenXPForm1;
+    // What the dialog remembers for the whole run.
+    static FilterState filterState;
+
     XPLabel *lblTipologia;
     XPTextBox *txtTipologia;
 

@@ -1,6 +1,7 @@
 #include "platform/MSFlexGrid.h"
 #include "platform/Form.h"
 #include "platform/KeyCodes.h"
+#include "platform/NumberRule.h"
 #include "platform/PlatformError.h"
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -46,44 +47,6 @@ int buttonCode(Qt::MouseButton b)
     default:
         return 0;
     }
-}
-
-bool allDigits(QStringView s)
-{
-    for (QChar c : s)
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
-    return true;
-}
-
-// Thousands groups: 1 to 3 digits, then groups of exactly 3.
-bool validGroups(QStringView s)
-{
-    const auto parts = s.split(QLatin1Char('.'));
-    for (qsizetype i = 0; i < parts.size(); ++i) {
-        const QStringView p = parts.at(i);
-        if (!allDigits(p) || (i == 0 ? (p.isEmpty() || p.size() > 3) : p.size() != 3))
-            return false;
-    }
-    return true;
-}
-
-double digitsValue(QStringView s)
-{
-    double v = 0;
-    for (QChar c : s)
-        if (c != QLatin1Char('.'))
-            v = v * 10 + (c.unicode() - '0');
-    return v;
-}
-
-double fractionValue(QStringView s)
-{
-    if (s.isEmpty())
-        return 0;
-    if (s.size() <= 15)
-        return digitsValue(s) / std::pow(10.0, double(s.size()));
-    return digitsValue(s.left(15)) / 1e15;
 }
 
 } // namespace
@@ -263,51 +226,6 @@ void MSFlexGrid::RemoveItem(int row)
     contentChanged();
 }
 
-bool MSFlexGrid::parseNumber(const QString &text, double *value)
-{
-    QStringView s = QStringView(text).trimmed();
-    if (s.endsWith(QChar(0x20AC)))
-        s = s.chopped(1).trimmed();
-    bool negative = false;
-    if (!s.isEmpty() && (s.front() == QLatin1Char('-') || s.front() == QLatin1Char('+'))) {
-        negative = s.front() == QLatin1Char('-');
-        s = s.mid(1);
-    }
-    if (s.isEmpty())
-        return false;
-
-    QStringView intPart = s, fracPart;
-    const qsizetype comma = s.indexOf(QLatin1Char(','));
-    if (comma >= 0) {
-        intPart = s.left(comma);
-        fracPart = s.mid(comma + 1);
-        if (fracPart.isEmpty() || !allDigits(fracPart))
-            return false;
-        if (intPart.contains(QLatin1Char('.')) ? !validGroups(intPart) : !allDigits(intPart))
-            return false;
-    } else if (s.contains(QLatin1Char('.'))) {
-        if (!validGroups(s)) {
-            // Not thousands groups: a single point is a decimal point (as SQL writes numbers).
-            const qsizetype dot = s.indexOf(QLatin1Char('.'));
-            if (s.indexOf(QLatin1Char('.'), dot + 1) >= 0)
-                return false;
-            intPart = s.left(dot);
-            fracPart = s.mid(dot + 1);
-            if (fracPart.isEmpty() || !allDigits(intPart) || !allDigits(fracPart))
-                return false;
-        }
-    } else if (!allDigits(s)) {
-        return false;
-    }
-    if (intPart.isEmpty() && fracPart.isEmpty())
-        return false;
-    if (value) {
-        const double v = digitsValue(intPart) + fractionValue(fracPart);
-        *value = negative ? -v : v;
-    }
-    return true;
-}
-
 void MSFlexGrid::setSort(int order)
 {
     if (order < 1 || order > 4)
@@ -337,8 +255,11 @@ void MSFlexGrid::setSort(int order)
         const GridRow &r = m_rows[size_t(first + i)];
         const QString &t = col < r.capacity ? r.cells[col] : nullString();
         Key &k = keys[size_t(i)];
-        k.isNum = parseNumber(t, &k.num);
-        if (!k.isNum) {
+        const std::optional<double> v = NumberRule::read(QStringView(t));
+        k.isNum = v.has_value();
+        if (k.isNum) {
+            k.num = *v;
+        } else {
             k.num = 0;
             if (generic)
                 k.folded = t.toCaseFolded();
@@ -676,7 +597,7 @@ void MSFlexGrid::paintEvent(QPaintEvent *)
         if (text.isEmpty())
             return;
         const QRect tr = r.adjusted(3, 0, -3, 0);
-        if (!header && parseNumber(text, nullptr)) {
+        if (!header && NumberRule::isNumber(text)) {
             p.drawText(tr, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, text);
         } else {
             QString t = text;

@@ -79,10 +79,6 @@ public:
     void simulateMouseUp(int row, int col, int button = 1, int shift = 0);
     void simulateDblClick(int row, int col);
 
-    // Reads a cell the way the sort and the alignment do: plain or Italian-formatted numbers,
-    // optionally followed by a euro sign. Exposed for the callers that sum amount columns.
-    static bool parseNumber(const QString &text, double *value);
-
 signals:
     void DblClick();
     void KeyDown(int keyCode, int shift);

@@ -1,4 +1,5 @@
 #include "platform/VbRuntime.h"
+#include "platform/NumberRule.h"
 #include "platform/PlatformError.h"
 #include <QLocale>
 #include <QRegularExpression>
@@ -14,42 +15,6 @@ const QLocale &italian()
 }
 
 PlatformError typeMismatch() { return PlatformError(ErrNo::TypeMismatch, QStringLiteral("Type mismatch")); }
-
-bool parseNumber(const QString &raw, double *out)
-{
-    QString t = raw.trimmed();
-    if (t.endsWith(QStringLiteral("€")))
-        t.chop(1), t = t.trimmed();
-    if (t.isEmpty())
-        return false;
-    bool ok = false;
-    double d;
-    if (t.contains(QLatin1Char(','))) {
-        // Italian form: points may only group thousands.
-        static const QRegularExpression it(QStringLiteral("^[+-]?(\\d{1,3}(\\.\\d{3})+|\\d*),\\d*$"));
-        if (!it.match(t).hasMatch())
-            return false;
-        QString c = t;
-        c.remove(QLatin1Char('.'));
-        c.replace(QLatin1Char(','), QLatin1Char('.'));
-        d = c.toDouble(&ok);
-    } else {
-        static const QRegularExpression grouped(QStringLiteral("^[+-]?\\d{1,3}(\\.\\d{3})+$"));
-        if (grouped.match(t).hasMatch()) {
-            QString c = t;
-            c.remove(QLatin1Char('.'));
-            d = c.toDouble(&ok);
-        } else {
-            static const QRegularExpression plain(QStringLiteral("^[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?$"));
-            if (!plain.match(t).hasMatch())
-                return false;
-            d = t.toDouble(&ok);
-        }
-    }
-    if (ok && out)
-        *out = d;
-    return ok;
-}
 
 double toDouble(const QVariant &v)
 {
@@ -67,10 +32,10 @@ double toDouble(const QVariant &v)
     case QMetaType::Bool:
         return v.toBool() ? -1 : 0;
     default: {
-        double d;
-        if (!parseNumber(v.toString(), &d))
+        const std::optional<double> d = NumberRule::read(v.toString());
+        if (!d)
             throw typeMismatch();
-        return d;
+        return *d;
     }
     }
 }
@@ -105,7 +70,7 @@ QString Str(const QVariant &v)
     }
 }
 
-bool IsNumeric(const QString &text) { return parseNumber(text, nullptr); }
+bool IsNumeric(const QString &text) { return NumberRule::isNumber(text); }
 
 double CDbl(const QVariant &v) { return toDouble(v); }
 

@@ -9,10 +9,9 @@
 namespace vb {
 // "" & value: Null gives "", numbers in the Italian form (12,5), texts unchanged.
 QString Str(const QVariant &v);
-// Whether a text reads as a number (Italian form, "." thousands, "," decimals; a plain
-// integer; a stored value with a decimal point like 12.5 when it has no comma).
+// Whether a text reads as a number by the program's one number rule (NumberRule.h).
 bool IsNumeric(const QString &text);
-// CDbl: raises type mismatch (13) on a text that is not a number.
+// CDbl: a text is read by the number rule; raises type mismatch (13) when it is no number.
 double CDbl(const QVariant &v);
 // CInt: 16-bit, banker's rounding; raises 13 on a bad text, 6 (overflow) out of range.
 short CInt(const QVariant &v);

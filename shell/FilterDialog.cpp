@@ -1,4 +1,5 @@
 #include "shell/FilterDialog.h"
+#include "platform/NumberRule.h"
 #include "platform/SqliteDb.h"
 #include "platform/VbRuntime.h"
 #include "platform/WebBrowser.h"
@@ -8,23 +9,33 @@
 #include "shell/basGeneral.h"
 #include "shell/basPrintPreview.h"
 #include "shell/basRegistering.h"
+#include <algorithm>
+#include <vector>
 
-QStringList gFilterStateAnagrafica, gFilterStateTipologiaPersone, gFilterStatePagamenti, gFilterStateAssegniEmessi,
-    gFilterStateMieiContiCorrenti;
-bool gFilterStateSavedAnagrafica = false, gFilterStateSavedTipologiaPersone = false, gFilterStateSavedPagamenti = false,
-     gFilterStateSavedAssegniEmessi = false, gFilterStateSavedMieiContiCorrenti = false;
-bool gFilterOrAnagrafica = false, gFilterOrPagamenti = false, gFilterOrAssegniEmessi = false,
-     gFilterOrMieiContiCorrenti = false;
+namespace {
+// Every register's state, so that a test can start a run afresh.
+std::vector<FilterState *> &allStates()
+{
+    static std::vector<FilterState *> states;
+    return states;
+}
+}
+
+FilterState::FilterState() { allStates().push_back(this); }
+
+FilterState::~FilterState()
+{
+    auto &states = allStates();
+    states.erase(std::remove(states.begin(), states.end(), this), states.end());
+}
 
 void resetFilterStatesForTests()
 {
-    for (QStringList *s : {&gFilterStateAnagrafica, &gFilterStateTipologiaPersone, &gFilterStatePagamenti,
-                           &gFilterStateAssegniEmessi, &gFilterStateMieiContiCorrenti})
-        s->clear();
-    for (bool *b : {&gFilterStateSavedAnagrafica, &gFilterStateSavedTipologiaPersone, &gFilterStateSavedPagamenti,
-                    &gFilterStateSavedAssegniEmessi, &gFilterStateSavedMieiContiCorrenti, &gFilterOrAnagrafica,
-                    &gFilterOrPagamenti, &gFilterOrAssegniEmessi, &gFilterOrMieiContiCorrenti})
-        *b = false;
+    for (FilterState *s : allStates()) {
+        s->values.clear();
+        s->saved = false;
+        s->orChosen = false;
+    }
 }
 
 // ---- terms ----
@@ -47,10 +58,17 @@ QString dateBoundTerm(const QString &column, bool from, const QString &text)
            + QStringLiteral("')");
 }
 
+QString amountBoundTerm(const QString &column, bool from, const QString &sqlNumber)
+{
+    return column + (from ? QStringLiteral(" >= ") : QStringLiteral(" <= ")) + sqlNumber + QLatin1Char(' ');
+}
+
 QString filterText(const XPTextBox *box) { return box->Text().trimmed(); }
 
 void FilterWhere::add(const QString &term)
 {
+    if (refused())
+        return;
     if (!m_text.isEmpty())
         m_text += m_op;
     m_text += term;
@@ -69,18 +87,55 @@ void FilterWhere::addText(const QString &column, const XPTextBox *box)
         add(textTerm(column, t));
 }
 
-void FilterWhere::addDateFrom(const QString &column, const XPTextBox *box)
+void FilterWhere::refuse(XPTextBox *box, const QString &message)
 {
-    const QString t = filterText(box);
-    if (!t.isEmpty())
-        add(dateBoundTerm(column, true, t));
+    if (refused())
+        return;
+    m_refusal = message.contains(QLatin1String("%1")) ? message.arg(filterText(box)) : message;
+    m_refusedBox = box;
 }
 
-void FilterWhere::addDateTo(const QString &column, const XPTextBox *box)
+// A text that is no date would reach the database as an empty bound and silently select the
+// wrong rows.
+void FilterWhere::addDate(const QString &column, bool from, XPTextBox *box, const QString &badMessage)
 {
     const QString t = filterText(box);
-    if (!t.isEmpty())
-        add(dateBoundTerm(column, false, t));
+    if (t.isEmpty())
+        return;
+    if (!vb::IsDate(t))
+        return refuse(box, badMessage);
+    add(dateBoundTerm(column, from, t));
+}
+
+void FilterWhere::addDateFrom(const QString &column, XPTextBox *box, const QString &badMessage)
+{
+    addDate(column, true, box, badMessage);
+}
+
+void FilterWhere::addDateTo(const QString &column, XPTextBox *box, const QString &badMessage)
+{
+    addDate(column, false, box, badMessage);
+}
+
+void FilterWhere::addAmount(const QString &column, bool from, XPTextBox *box, const QString &badMessage)
+{
+    const QString t = filterText(box);
+    if (t.isEmpty())
+        return;
+    const std::optional<QString> number = NumberRule::amountSql(t);
+    if (!number)
+        return refuse(box, badMessage);
+    add(amountBoundTerm(column, from, *number));
+}
+
+void FilterWhere::addAmountFrom(const QString &column, XPTextBox *box, const QString &badMessage)
+{
+    addAmount(column, true, box, badMessage);
+}
+
+void FilterWhere::addAmountTo(const QString &column, XPTextBox *box, const QString &badMessage)
+{
+    addAmount(column, false, box, badMessage);
 }
 
 // ---- the dialog ----
@@ -99,25 +154,63 @@ int leadingNumber(const QString &text)
     const int n = t.left(i).toInt(&ok);
     return ok ? n : 0;
 }
+
+// The item of a combo that carries the key, -1 when none does (or the text is no key).
+int itemOfKey(const XPComboBox *combo, const QString &key)
+{
+    bool ok = false;
+    const qint64 k = key.toLongLong(&ok);
+    if (!ok)
+        return -1;
+    for (int i = 0; i < combo->ListCount(); ++i)
+        if (combo->ItemData(i) == k)
+            return i;
+    return -1;
+}
 }
 
-FilterDialog::FilterDialog(const QString &name, QString &whereSlot, QStringList &state, bool &stateSaved, bool *orFlag,
-                           int checkBoxReset)
-    : Form(name), m_where(whereSlot), m_state(state), m_stateSaved(stateSaved), m_or(orFlag),
-      m_checkReset(checkBoxReset)
+FilterDialog::FilterDialog(const QString &name, const QString &caption, QString &whereSlot, FilterState &state,
+                           const FilterDialogOptions &options)
+    : Form(name), m_where(whereSlot), m_state(state), m_options(options)
 {
+    setCaption(caption);
+    OsenXPForm1 = new XPForm(this, QStringLiteral("OsenXPForm1"), caption);
 }
 
-void FilterDialog::wireButtons()
+void FilterDialog::addButtonRow(int width, int top)
 {
-    if (cmdOK)
-        connect(cmdOK, &QPushButton::clicked, this, [this] { cmdOK_Click(); });
-    if (cmdCancel)
-        connect(cmdCancel, &QPushButton::clicked, this, [this] { cmdCancel_Click(); });
-    if (cmdClear)
-        connect(cmdClear, &QPushButton::clicked, this, [this] { cmdClear_Click(); });
-    if (cmdPrint)
-        connect(cmdPrint, &QPushButton::clicked, this, [this] { cmdPrint_Click(); });
+    if (m_options.andOr) {
+        optAND = new XPOptionButton(this, QStringLiteral("optAND"), QStringLiteral("AND"));
+        optAND->setGeometry(Margin, top, 70, ButtonHeight);
+        optAND->setValue(true);
+        optOR = new XPOptionButton(this, QStringLiteral("optOR"), QStringLiteral("OR"));
+        optOR->setGeometry(Margin + 76, top, 70, ButtonHeight);
+    }
+    // Right-aligned, so that the hidden print button leaves no gap.
+    int x = width - Margin - 4 * ButtonWidth - 3 * 8;
+    auto button = [this, top, &x](const char *name, const QString &text, void (FilterDialog::*handler)()) {
+        auto *b = new XPButton(this, QString::fromLatin1(name), text);
+        b->setGeometry(x, top, ButtonWidth, ButtonHeight);
+        x += ButtonWidth + 8;
+        connect(b, &QPushButton::clicked, this, [this, handler] { (this->*handler)(); });
+        return b;
+    };
+    cmdPrint = button("cmdPrint", QStringLiteral("Stampa"), &FilterDialog::cmdPrint_Click);
+    cmdPrint->setVisible(m_options.printButton);
+    cmdOK = button("cmdOK", QStringLiteral("Ok"), &FilterDialog::cmdOK_Click);
+    cmdCancel = button("cmdCancel", QStringLiteral("Annulla"), &FilterDialog::cmdCancel_Click);
+    cmdClear = button("cmdClear", QStringLiteral("Reimposta"), &FilterDialog::cmdClear_Click);
+    // Tab reaches the buttons after the fields, Ok first.
+    QWidget::setTabOrder(cmdOK, cmdCancel);
+    QWidget::setTabOrder(cmdCancel, cmdClear);
+    QWidget::setTabOrder(cmdClear, cmdPrint);
+
+    const int height = top + ButtonHeight + Margin;
+    setFixedSize(width, height);
+    OsenXPForm1->setGeometry(0, 0, width, BandHeight);
+    // The browser control only holds the printout: a dot in the corner.
+    web = new WebBrowser(this, QStringLiteral("web"));
+    web->setGeometry(width - 5, height - 5, 4, 4);
 }
 
 void FilterDialog::fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
@@ -132,17 +225,6 @@ void FilterDialog::fillCombo(XPComboBox *combo, const QString &sql, const QStrin
     });
 }
 
-bool FilterDialog::checkDateBox(XPTextBox *box, const QString &message)
-{
-    const QString t = filterText(box);
-    if (t.isEmpty() || vb::IsDate(t))
-        return true;
-    EditDialog::refuse(message);
-    box->setFocus(Qt::OtherFocusReason);
-    box->selectAll();
-    return false;
-}
-
 void FilterDialog::Form_Load()
 {
     Procedure p(Name(), QStringLiteral("Form_Load"));
@@ -151,15 +233,15 @@ void FilterDialog::Form_Load()
         CenterForm(this);
         OpenDb();
         fillCombos();
-        if (!m_stateSaved) {
+        if (!m_state.saved) {
             for (Control *c : Controls())
                 if (c->Kind() == ControlKind::ComboBox)
                     static_cast<XPComboBox *>(c)->setListIndex(-1);
-            m_state.resize(Controls().size() + 1);
-            m_stateSaved = true;
+            m_state.values.resize(Controls().size() + 1);
+            m_state.saved = true;
         }
         restoreState();
-        if (m_or && *m_or && optOR && optAND) {
+        if (m_state.orChosen && optOR && optAND) {
             optOR->setValue(true);
             optAND->setValue(false);
         }
@@ -171,9 +253,9 @@ void FilterDialog::restoreState()
     const QList<Control *> controls = Controls();
     for (int i = 0; i < controls.size(); ++i) {
         const int pos = i + 1;
-        if (pos >= m_state.size())
+        if (pos >= m_state.values.size())
             break;
-        const QString &saved = m_state.at(pos);
+        const QString &saved = m_state.values.at(pos);
         if (saved.isEmpty())
             continue;
         Control *c = controls.at(i);
@@ -194,11 +276,10 @@ void FilterDialog::restoreState()
             static_cast<XPCheckBox *>(c)->setValue(leadingNumber(saved));
             break;
         case ControlKind::ComboBox: {
-            // The choice is remembered by position: when the list has shrunk since, it no
-            // longer exists and nothing is chosen.
+            // By key: items added or removed since do not shift the choice to another row, and
+            // a choice that no longer exists leaves nothing chosen.
             auto *combo = static_cast<XPComboBox *>(c);
-            const int index = leadingNumber(saved);
-            combo->setListIndex(index >= -1 && index < combo->ListCount() ? index : -1);
+            combo->setListIndex(itemOfKey(combo, saved));
             break;
         }
         default:
@@ -210,11 +291,12 @@ void FilterDialog::restoreState()
 void FilterDialog::saveState()
 {
     const QList<Control *> controls = Controls();
-    if (m_state.size() < controls.size() + 1)
-        m_state.resize(controls.size() + 1);
+    QStringList &values = m_state.values;
+    if (values.size() < controls.size() + 1)
+        values.resize(controls.size() + 1);
     for (int i = 0; i < controls.size(); ++i) {
         Control *c = controls.at(i);
-        QString &slot = m_state[i + 1];
+        QString &slot = values[i + 1];
         switch (c->Kind()) {
         case ControlKind::TextBox:
             slot = static_cast<XPTextBox *>(c)->Text();
@@ -227,9 +309,11 @@ void FilterDialog::saveState()
         case ControlKind::CheckBox:
             slot = QString::number(static_cast<XPCheckBox *>(c)->Value());
             break;
-        case ControlKind::ComboBox:
-            slot = QString::number(static_cast<XPComboBox *>(c)->ListIndex());
+        case ControlKind::ComboBox: {
+            const auto *combo = static_cast<XPComboBox *>(c);
+            slot = combo->ListIndex() < 0 ? QString() : QString::number(combo->ItemData(combo->ListIndex()));
             break;
+        }
         default:
             break;
         }
@@ -241,15 +325,21 @@ void FilterDialog::cmdOK_Click()
     Procedure p(Name(), QStringLiteral("cmdOK_Click"));
     p.run([this] {
         OpenDb();
-        if (!checkFields())
-            return;
         const bool useAnd = !optAND || optAND->Value();
         FilterWhere where(useAnd ? QStringLiteral(" AND ") : QStringLiteral(" OR "));
         buildWhere(where);
+        if (where.refused()) {
+            // Nothing is stored; the dialog stays with what was typed, on the box to mend.
+            EditDialog::refuse(where.refusal());
+            if (XPTextBox *box = where.refusedBox()) {
+                box->setFocus(Qt::OtherFocusReason);
+                box->selectAll();
+            }
+            return;
+        }
         m_where = where.text();
         refillList();
-        if (m_or)
-            *m_or = optOR && optOR->Value();
+        m_state.orChosen = optOR && optOR->Value();
         saveState();
         Unload();
     });
@@ -275,7 +365,7 @@ void FilterDialog::cmdClear_Click()
                 static_cast<XPDTPicker *>(c)->Clear();
                 break;
             case ControlKind::CheckBox:
-                static_cast<XPCheckBox *>(c)->setValue(m_checkReset);
+                static_cast<XPCheckBox *>(c)->setValue(m_options.checkBoxReset);
                 break;
             case ControlKind::ComboBox:
                 static_cast<XPComboBox *>(c)->setListIndex(-1);

@@ -2,6 +2,7 @@
 #include "platform/Dialogs.h"
 #include "platform/MSFlexGrid.h"
 #include "platform/MouseWheel.h"
+#include "platform/NumberRule.h"
 #include "platform/SqliteDb.h"
 #include "platform/VbRuntime.h"
 #include "platform/WebBrowser.h"
@@ -15,6 +16,8 @@
 #include "shell/frmMain.h"
 #include <QFontMetrics>
 #include <algorithm>
+#include <optional>
+#include <vector>
 
 namespace {
 const QString kTitle = QStringLiteral("Norvik");
@@ -42,6 +45,11 @@ ListWindow::ListWindow(const QString &name, ListWindowDesc desc) : Form(name), m
     web = new WebBrowser(this, QStringLiteral("web"));
     web->setGeometry(0, 0, 1, 1);
     web->lower();
+    if (!m_desc.totalFields.isEmpty()) {
+        lblTotaleImporti = new XPLabel(this, QStringLiteral("lblTotaleImporti"), QStringLiteral("Importo Totale"));
+        lblTotaleImporti->setBold(true);
+        lblTotaleImporti->adjustSize();
+    }
     wireControls();
 }
 
@@ -171,7 +179,7 @@ void ListWindow::fillGridFrom(const QString &sql)
             Screen::setMousePointer(11);
         g->setRows(1);
         OpenDb();
-        beginFill();
+        m_total = 0;
         // A refused query must find nothing left of an earlier one to show as this list.
         releaseRs();
         gRsOpen(sql);
@@ -182,11 +190,18 @@ void ListWindow::fillGridFrom(const QString &sql)
         } else {
             const int count = rs.Fields().Count();
             g->setCols(count);
+            // The amount columns of the total line, decided once per fill, not once per cell.
+            std::vector<char> amount(size_t(count), 0);
             for (int i = 0; i < count; ++i) {
-                const QString header = headerText(rs.Fields()(i).Name(), sql);
+                const QString name = rs.Fields()(i).Name();
+                const QString header = headerText(name, sql);
                 if (!header.isNull())
                     g->setTextMatrix(0, i, header);
+                if (lblTotaleImporti && vb::Like(name, m_desc.totalFields))
+                    amount[size_t(i)] = 1;
             }
+            if (lblTotaleImporti)
+                lblTotaleImporti->setVisible(std::find(amount.begin(), amount.end(), 1) != amount.end());
             // Spacing a header restores the pointer; the rows are the long part of a fill.
             if (m_desc.fillHourglass)
                 Screen::setMousePointer(11);
@@ -196,7 +211,10 @@ void ListWindow::fillGridFrom(const QString &sql)
             while (!rs.EOF_()) {
                 ignoreErrors([&] { g->setRows(g->Rows() + 1); });
                 for (int j = 0; j < count; ++j)
-                    ignoreErrors([&] { g->setTextMatrix(row, j, cellText(Field(&rs, j), j)); });
+                    ignoreErrors([&] {
+                        const Field field(&rs, j);
+                        g->setTextMatrix(row, j, amount[size_t(j)] ? amountCell(field) : cellText(field, j));
+                    });
                 ++row;
                 ignoreErrors([&] { rs.MoveNext(); }); // a failed move ends the result
             }
@@ -245,10 +263,43 @@ void ListWindow::fillGridFrom(const QString &sql)
     ignoreErrors([] { gRs().Close(); });
     releaseRs();
     ignoreErrors([] { CloseDb(); });
-    ignoreErrors([&] { endFill(); });
+    ignoreErrors([&] { showTotal(); });
     Screen::setMousePointer(0);
     ignoreErrors([&] { g->setRow(0); });
     g->setUpdatesEnabled(repaint);
+}
+
+QString ListWindow::amountCell(const Field &field)
+{
+    const QVariant v = field.Value();
+    std::optional<double> amount;
+    if (v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Double)
+        amount = v.toDouble();
+    else if (v.isValid())
+        amount = NumberRule::read(v.toString());
+    // Null stays an empty cell and a text that is no number is shown as it is; neither counts.
+    if (!amount)
+        return field.Text();
+    m_total += *amount;
+    return vb::FormatAmount(*amount) + QStringLiteral(" €");
+}
+
+void ListWindow::showTotal()
+{
+    if (!lblTotaleImporti)
+        return;
+    lblTotaleImporti->setCaption(m_desc.totalCaption + vb::FormatAmount(m_total) + QStringLiteral(" €"));
+    lblTotaleImporti->adjustSize();
+}
+
+// Under the grid, at the window's height less 500 twips; kept inside the window where a frame
+// of the window system makes the outer height larger than the inner one.
+void ListWindow::placeTotal()
+{
+    if (!lblTotaleImporti)
+        return;
+    const double top = std::min(Height() - 500, ScaleHeight() - lblTotaleImporti->Height());
+    lblTotaleImporti->Move(MSFlexGrid1->Left(), top);
 }
 
 void ListWindow::UpdateGridRow()
@@ -347,6 +398,7 @@ void ListWindow::Form_Resize()
         g->Move(g->Left(), g->Top(), ScaleWidth() - 2 * g->Left(), ScaleHeight() - 1.5 * g->Top());
         // The frame band spans the window like a title bar.
         OsenXPForm1->Move(0, 0, ScaleWidth(), OsenXPForm1->Height());
+        placeTotal();
     });
 }
 
@@ -411,6 +463,11 @@ void ListWindow::cmdDelete_Click()
                 return;
         }
         removeSelectedRow();
+        // The total must follow the deletion: the list is read again.
+        if (lblTotaleImporti) {
+            ClearGrid();
+            FillGrid();
+        }
         afterDelete();
     });
 }
@@ -470,9 +527,9 @@ void ListWindow::cmdPrintGrid_Click()
         initPrintPreview(web);
         printWebSubtitle(web, subtitle);
         printWebGrid(MSFlexGrid1, web);
-        const QString trailer = printTrailer();
-        if (!trailer.isEmpty())
-            printString(trailer, web);
+        // The total line follows the table as it reads on screen.
+        if (lblTotaleImporti && lblTotaleImporti->Visible())
+            printString(lblTotaleImporti->Caption(), web);
         endPrintPreview(web);
         goPrintPreview(web);
     });

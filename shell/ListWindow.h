@@ -14,6 +14,7 @@ class MSFlexGrid;
 class WebBrowser;
 class XPButton;
 class XPForm;
+class XPLabel;
 
 struct ListWindowDesc {
     // Window and frame caption.
@@ -50,6 +51,14 @@ struct ListWindowDesc {
     // Printout: the columns left out (zero-width columns are always left out) and the subtitle.
     QVector<int> printExcludedColumns;
     std::function<QString()> printSubtitle;
+
+    // A total line: the fields whose name is Like totalFields ("Importo*") are shown as amounts,
+    // "#,##0.00 €", and summed at every fill; the bold label lblTotaleImporti under the grid then
+    // reads totalCaption followed by the sum in the same form, and is printed after the table.
+    // A fill with rows but no such field hides the label; an empty fill leaves it shown or
+    // hidden as it was. A delete refills the list so that the total follows. Empty: no total.
+    QString totalFields;
+    QString totalCaption;
 
     // The hourglass while the grid is filled.
     bool fillHourglass = true;
@@ -101,6 +110,7 @@ public:
     XPButton *cmdClose = nullptr;
     MSFlexGrid *MSFlexGrid1 = nullptr;
     WebBrowser *web = nullptr;
+    XPLabel *lblTotaleImporti = nullptr; // null unless the list has a total line
 
 protected:
     // Creates the frame, the buttons, the grid and the browser control; the concrete window
@@ -123,18 +133,12 @@ protected:
     virtual bool trapFillErrors() const { return true; }
     // Header of a field by the list rules.
     virtual QString headerText(const QString &fieldName, const QString &sql) const;
-    // Around the rows of a fill: a list with a total resets it first and shows it at the end
-    // (endFill runs among the closing steps, also after an error).
-    virtual void beginFill() {}
-    virtual void endFill() {}
-    // Text of a data cell ("" & value by default).
+    // Text of a data cell other than an amount of the total line ("" & value by default).
     virtual QString cellText(const Field &field, int col);
     // Sets a computed width (IDFIELD columns end up hidden).
     virtual void applyColumnWidth(int col, int width);
     // After the grid row of a deleted record has been removed.
     virtual void afterDelete() {}
-    // A line printed after the table (a total), empty for none.
-    virtual QString printTrailer() const { return QString(); }
 
 private:
     void wireControls();
@@ -143,8 +147,14 @@ private:
     void removeSelectedRow();
     void selectWholeRow();
     void showDialog(const std::function<Form *()> &dialog);
+    // An amount of the total line: summed when it is a number, shown as "1.234,50 €".
+    QString amountCell(const Field &field);
+    void showTotal();
+    void placeTotal();
 
     ListWindowDesc m_desc;
+    // The sum of the last fill's amounts.
+    double m_total = 0;
     // Header clicks alternate ascending and descending, one direction for every column.
     bool m_sortDescending = false;
 };

@@ -1,0 +1,208 @@
+// The total line of the list pattern: the amounts a list shows, their sum under the grid, where
+// that line stands, when it is hidden, and that it follows a deletion and ends the printout.
+#include "shell/ListWindow.h"
+#include "testsupport.h"
+
+namespace {
+
+QString gWhereMovimenti;
+
+const QString kMovimenti =
+    QStringLiteral("SELECT a.MOVIMENTOID, a.Descrizione, a.Importo, a.ImportoNetto, a.Quota FROM Movimenti a ");
+
+// A register list with a total line, or (report) a read-only one filled from any query.
+class frmMovimenti : public ListWindow {
+public:
+    explicit frmMovimenti(bool report = false) : ListWindow(QStringLiteral("frmMovimenti"), desc(report, &mMOVIMENTOID))
+    {
+        resize(toPixels(10000), toPixels(6000));
+        OsenXPForm1->Move(0, 0, 10000, 450);
+        cmdPrintGrid->Move(480, 840, 1095, 375);
+        cmdClose->Move(1680, 840, 1095, 375);
+        MSFlexGrid1->Move(480, 1440, 9000, 3600);
+    }
+    double mMOVIMENTOID = 0;
+    void fillFrom(const QString &sql) { fillGridFrom(sql); }
+
+private:
+    static ListWindowDesc desc(bool report, double *key)
+    {
+        ListWindowDesc d;
+        d.caption = QStringLiteral("Movimenti");
+        d.key = key;
+        d.listQuery = kMovimenti;
+        d.listQueryTail = QStringLiteral(" order by a.MOVIMENTOID ");
+        d.filterSlot = &gWhereMovimenti;
+        d.oneRowQuery = [](const QString &id) { return kMovimenti + QStringLiteral("WHERE MOVIMENTOID = ") + id; };
+        d.newestKeyQuery = QStringLiteral("SELECT MAX(MOVIMENTOID) FROM Movimenti ");
+        d.deleteStatements = [](const QString &id) {
+            return QStringList{QStringLiteral("DELETE From Movimenti WHERE MOVIMENTOID = ") + id};
+        };
+        d.printSubtitle = [] { return QStringLiteral("Norvik - Movimenti"); };
+        if (report) {
+            d.editing = false;
+            d.totalFields = QStringLiteral("*Import*");
+            d.totalCaption = QStringLiteral("Importo complessivo degli importi visualizzati: ");
+        } else {
+            d.totalFields = QStringLiteral("Importo*");
+            d.totalCaption = QStringLiteral("Importo complessivo dei movimenti visualizzati: ");
+        }
+        return d;
+    }
+};
+
+// Amounts as a register may hold them: numbers, Null, a number kept as text with a decimal
+// comma, and a text that is no number.
+void seed(const TestProgram &prog)
+{
+    prog.exec(QStringLiteral(
+        "CREATE TABLE Movimenti (MOVIMENTOID INTEGER PRIMARY KEY, Descrizione TEXT, Importo NUMERIC,"
+        " ImportoNetto NUMERIC, Quota NUMERIC);"
+        "INSERT INTO Movimenti VALUES (1, 'Quota', 1234.5, 1000, 12.5), (2, 'Tessera', 10, NULL, 1),"
+        " (3, 'Omaggio', NULL, NULL, NULL), (4, 'Vecchio', '20,25', 20, 2), (5, 'Da verificare', 'n/d', NULL, 3),"
+        " (6, 'Storno', -0.5, -0.5, 4);"));
+}
+
+int rowOf(const MSFlexGrid *g, const QString &descrizione) { return int(column(g, 1).indexOf(descrizione)) + 1; }
+
+} // namespace
+
+class TestListTotal : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { gWhereMovimenti.clear(); }
+
+    void amountsTheirSumAndADeletion()
+    {
+        TestProgram prog;
+        seed(prog);
+        frmMovimenti w;
+        QCOMPARE(w.lblTotaleImporti->Caption(), QStringLiteral("Importo Totale"));
+        QVERIFY(w.lblTotaleImporti->font().bold());
+        w.Load();
+        NO_BOXES();
+        MSFlexGrid *g = w.MSFlexGrid1;
+        // Every field named like the pattern, shown as an amount; Null empty, a text that is no
+        // number as it is; other numbers untouched.
+        QCOMPARE(column(g, 2), QStringList({"1.234,50 €", "10,00 €", "", "20,25 €", "n/d", "-0,50 €"}));
+        QCOMPARE(column(g, 3), QStringList({"1.000,00 €", "", "", "20,00 €", "", "-0,50 €"}));
+        QCOMPARE(g->TextMatrix(1, 4), QStringLiteral("12,5"));
+        QCOMPARE(w.lblTotaleImporti->Caption(),
+                 QStringLiteral("Importo complessivo dei movimenti visualizzati: 2.283,75 €"));
+        QVERIFY(w.lblTotaleImporti->Visible());
+
+        // The shown amounts sort by their value.
+        g->simulateMouseDown(0, 2);
+        g->simulateMouseUp(0, 2);
+        QCOMPARE(column(g, 2), QStringList({"-0,50 €", "10,00 €", "20,25 €", "1.234,50 €", "", "n/d"}));
+
+        // Deleting a row with the Delete key: the list is read again and the total follows.
+        clickRow(g, rowOf(g, "Storno"));
+        DialogScript::answerMessage(6);
+        QTest::keyClick(g, Qt::Key_Delete);
+        QCOMPARE(prompts(), QStringList{"Sei sicuro di voler eliminare il record?"});
+        QCOMPARE(prog.scalar("select count(*) from Movimenti"), QStringLiteral("5"));
+        QCOMPARE(column(g, 1), QStringList({"Quota", "Tessera", "Omaggio", "Vecchio", "Da verificare"}));
+        QCOMPARE(w.lblTotaleImporti->Caption(),
+                 QStringLiteral("Importo complessivo dei movimenti visualizzati: 2.284,75 €"));
+        DialogScript::reset();
+        // Answering no changes nothing.
+        clickRow(g, 1);
+        DialogScript::answerMessage(7);
+        QTest::keyClick(g, Qt::Key_Delete);
+        QCOMPARE(g->Rows(), 6);
+        QVERIFY(w.lblTotaleImporti->Caption().endsWith(" 2.284,75 €"));
+        QCOMPARE(DialogScript::boxes().size(), 1);
+        DialogScript::reset();
+
+        // A filter sums only what it shows; no row shows a zero total.
+        gWhereMovimenti = QStringLiteral("a.Descrizione Like 'Q%'");
+        w.FillGrid();
+        QCOMPARE(w.lblTotaleImporti->Caption(),
+                 QStringLiteral("Importo complessivo dei movimenti visualizzati: 2.234,50 €"));
+        gWhereMovimenti = QStringLiteral("1 = 0");
+        w.FillGrid();
+        QCOMPARE(g->TextMatrix(0, 0), QStringLiteral("0 Records"));
+        QCOMPARE(w.lblTotaleImporti->Caption(),
+                 QStringLiteral("Importo complessivo dei movimenti visualizzati: 0,00 €"));
+        QVERIFY(w.lblTotaleImporti->Visible());
+        NO_BOXES();
+    }
+
+    void placedUnderTheGridAndPrintedAfterTheTable()
+    {
+        TestProgram prog;
+        seed(prog);
+        frmMovimenti w;
+        w.Load();
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        XPLabel *total = w.lblTotaleImporti;
+        MSFlexGrid *g = w.MSFlexGrid1;
+        auto check = [&] {
+            QCOMPARE(total->Top(), toTwips(toPixels(w.Height() - 500)));
+            QCOMPARE(total->Left(), g->Left());
+            QVERIFY(total->Top() >= g->Top() + g->Height()); // under the grid
+            QVERIFY(total->Top() + total->Height() <= w.ScaleHeight());
+            QCOMPARE(total->width(), total->sizeHint().width()); // sized to its caption
+        };
+        check(); // placed when the window first shows
+        w.resize(900, 520);
+        check();
+        // Smaller than the least size: the window is set back to it, the line follows.
+        w.resize(200, 150);
+        QCOMPARE(toPixels(w.Height()), toPixels(4000));
+        check();
+
+        w.cmdPrintGrid->click();
+        NO_BOXES();
+        QCOMPARE(w.web->previewCount(), 1);
+        const QString html = w.web->html();
+        QVERIFY2(html.endsWith("<td>-0,50 €</td><td>-0,50 €</td><td>4</td></tr></table>"
+                               "Importo complessivo dei movimenti visualizzati: 2.283,75 €</body></html>"),
+                 qPrintable(html.right(200)));
+    }
+
+    void readOnlyListShowsTheLineOnlyWithAmounts()
+    {
+        TestProgram prog;
+        seed(prog);
+        frmMovimenti w(true);
+        w.Load();
+        QVERIFY(!w.cmdAdd && !w.cmdDelete && !w.cmdSelect);
+        XPLabel *total = w.lblTotaleImporti;
+        const QString prefix = QStringLiteral("Importo complessivo degli importi visualizzati: ");
+        QCOMPARE(total->Caption(), prefix + "2.283,75 €");
+        QVERIFY(total->Visible());
+        // Rows but no amount column: hidden, and left out of the printout.
+        w.fillFrom(QStringLiteral("SELECT Descrizione, Quota FROM Movimenti"));
+        QVERIFY(!total->Visible());
+        w.cmdPrintGrid->click();
+        QVERIFY(w.web->html().endsWith("</table></body></html>"));
+        // An empty result leaves it as it was.
+        w.fillFrom(QStringLiteral("SELECT Importo FROM Movimenti WHERE 0"));
+        QVERIFY(!total->Visible());
+        // The pattern matches anywhere in the name and with its letter case: two amount
+        // columns add into one sum, a lower-case one is neither formatted nor summed.
+        w.fillFrom(QStringLiteral("SELECT Descrizione, Importo * 2 AS DoppioImporto, Importo AS importo, "
+                                  "ImportoNetto FROM Movimenti WHERE MOVIMENTOID IN (1, 6)"));
+        QVERIFY(total->Visible());
+        QCOMPARE(gridRow(w.MSFlexGrid1, 1), QStringList({"Quota", "2.469,00 €", "1234,5", "1.000,00 €"}));
+        QCOMPARE(total->Caption(), prefix + "3.467,50 €");
+        w.fillFrom(QStringLiteral("SELECT Importo FROM Movimenti WHERE 0"));
+        QVERIFY(total->Visible());
+        QCOMPARE(total->Caption(), prefix + "0,00 €");
+        NO_BOXES();
+        // A query the database refuses: its message, no rows, and a zero total rather than the
+        // total of the rows shown before.
+        w.fillFrom(QStringLiteral("SELECT Importo FROM Movimenti"));
+        QCOMPARE(total->Caption(), prefix + "1.264,25 €");
+        w.fillFrom(QStringLiteral("SELECT Importo FROM Nessuna"));
+        QVERIFY(!DialogScript::boxes().isEmpty());
+        QCOMPARE(w.MSFlexGrid1->Rows(), 1);
+        QCOMPARE(total->Caption(), prefix + "0,00 €");
+    }
+};
+
+QTEST_MAIN(TestListTotal)
+#include "tst_list_total.moc"
