@@ -14,13 +14,15 @@ short gFaseUpdate = 0;
 
 namespace {
 const QString kModule = QStringLiteral("basGeneralCustom");
-bool g_reportingLogFailure = false;
+// Set once the user has been told that the log cannot be written; cleared by a line that is
+// written again. Meanwhile every traced procedure would show the same message.
+bool g_logFailureTold = false;
 }
 
 void traceProcedure(const QString &owner, const QString &procedure)
 {
     gCurrentProcedure = owner + QStringLiteral("::") + procedure;
-    if (gLogStatus == QLatin1String("ON") && !g_reportingLogFailure)
+    if (gLogStatus == QLatin1String("ON"))
         addToLog(gCurrentProcedure);
 }
 
@@ -35,15 +37,19 @@ void addToLog(const QString &text)
     const QByteArray bytes = line.toLatin1();
     if (f.open(QIODevice::WriteOnly | QIODevice::Append) && f.write(bytes) == bytes.size() && f.flush()) {
         f.close();
+        g_logFailureTold = false;
         return;
     }
+    if (g_logFailureTold)
+        return;
     const long number = f.error() == QFileDevice::OpenError ? ErrNo::PermissionDenied : ErrNo::FileIO;
     const PlatformError e(number, f.errorString());
-    // The message box traces itself; that entry must not try the log again.
-    g_reportingLogFailure = true;
+    // Set before the message: the box traces itself, and so does whatever runs while it is open.
+    g_logFailureTold = true;
     showErrorExit(e, QStringLiteral("addToLog"), kModule, OwnerKind::Modulo);
-    g_reportingLogFailure = false;
 }
+
+void resetLogForTests() { g_logFailureTold = false; }
 
 QString getSetting(const QString &key)
 {

@@ -175,31 +175,7 @@ void frmMain::cmdBackup_Click()
         if (!folder.endsWith(QLatin1Char('/')))
             folder += QLatin1Char('/');
         const QString target = folder + gDbFileName;
-        // A read transaction keeps other writers out, so the copy is one consistent state. When
-        // it cannot be had (another program is writing) there is no copy: it could be torn.
-        const bool locked = gSqliteDb && gSqliteDb->isOpen() && [] {
-            try {
-                gSqliteDb->execute(QStringLiteral("BEGIN"));
-            } catch (const PlatformError &) {
-                return false;
-            }
-            try {
-                gSqliteDb->execute(QStringLiteral("SELECT count(*) FROM sqlite_master"));
-                return true;
-            } catch (const PlatformError &) {
-                // A transaction left open would swallow every later change of the run.
-                ignoreErrors([] { gSqliteDb->execute(QStringLiteral("ROLLBACK")); });
-                return false;
-            }
-        }();
-        const bool copied = locked && APIFileCopy(gDbPath, target, true);
-        if (locked) {
-            try {
-                gSqliteDb->execute(QStringLiteral("COMMIT"));
-            } catch (const PlatformError &) {
-                ignoreErrors([] { gSqliteDb->execute(QStringLiteral("ROLLBACK")); });
-            }
-        }
+        const bool copied = gSqliteDb && gSqliteDb->isOpen() && APIFileCopy(gSqliteDb->handle(), target);
         if (copied)
             MyMsgBox(QStringLiteral("Copia del database avvenuta con successo"), 64, QStringLiteral("Norvik"));
         else

@@ -243,6 +243,7 @@ void resetShellState()
     gPagamentiClienteNome.clear();
     gPagamentiClienteID = 0;
     resetFilterStatesForTests();
+    resetLogForTests();
     DialogScript::enable();
     DialogScript::reset();
 }

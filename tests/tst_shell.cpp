@@ -8,7 +8,42 @@
 #include "shell/frmAbout.h"
 #include "shell/frmMain.h"
 #include "testsupport.h"
+#include <csignal>
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+const QString kCopied = msg("Copia del database avvenuta con successo", 64);
+const QString kFailed = msg("Errore durante la copia del database");
+
+// The backup as the button runs it, the input box answered with `answer`; the last box shown.
+QString backupTo(frmMain *m, const QString &answer)
+{
+    DialogScript::reset();
+    DialogScript::answerInput(answer);
+    QTest::mouseClick(m->cmdBackup, Qt::LeftButton);
+    return boxLog().last();
+}
+
+QStringList filesIn(const QString &folder)
+{
+    QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    names.sort();
+    return names;
+}
+
+// A database file's integrity verdict and the first value of `sql`: "ok 42".
+QString copyContent(const QString &path, const QString &sql)
+{
+    SqliteDbComponent db;
+    db.open(path);
+    return db.query("PRAGMA integrity_check")->Fields()(0).Value().toString() + " "
+           + db.query(sql)->Fields()(0).Value().toString();
+}
+}
 
 class TestShell : public QObject {
     Q_OBJECT
@@ -192,15 +227,41 @@ private slots:
                     .hasMatch());
         QVERIFY(lines[1].endsWith("] basGeneral::gDbExecute\r"));
         NO_BOXES();
-        // A log that cannot be opened (a folder in its way fails the open for root too): one
-        // message per failure, and the program goes on.
+    }
+
+    // A log that cannot be written is told once, not at every traced procedure (one heading edit
+    // alone enters eight). The program goes on, and the log resumes once it can be written.
+    void unwritableLogIsToldOnce()
+    {
+        TestProgram prog;
+        frmMain *m = openForm<frmMain>();
+        const QString log = prog.folder() + "/brumlet3.log";
+        QDir(prog.folder()).mkdir("brumlet3.log"); // a folder in its way stops root too
+        gLogStatus = "ON";
+        const QString told = "Error 70 (Is a directory) in procedure addToLog of Modulo basGeneralCustom";
+        auto editHeading = [&](const QString &answer) {
+            DialogScript::answerInput(answer);
+            QTest::mouseClick(m->cmdCambiaIntestazione, Qt::LeftButton);
+        };
+        editHeading("Bottega");
+        QCOMPARE(prompts(), (QStringList{told, "Inserire l'intestazione", "Intestazione aggiornata con successo"}));
+        QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("Bottega"));
+        DialogScript::reset();
+        editHeading("Emporio");
+        QCOMPARE(prompts(), (QStringList{"Inserire l'intestazione", "Intestazione aggiornata con successo"}));
+        QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("Emporio"));
+
+        // Written again, then broken again: told again, once.
+        QDir(prog.folder()).rmdir("brumlet3.log");
+        DialogScript::reset();
+        traceProcedure("frmMain", "cmdInfo_Click");
+        QVERIFY(readFile(log).endsWith("] frmMain::cmdInfo_Click\r\n"));
         QFile::remove(log);
         QDir(prog.folder()).mkdir("brumlet3.log");
-        traceProcedure("frmMain", "cmdInfo_Click");
-        traceProcedure("frmMain", "cmdEsci_Click");
+        for (int i = 0; i < 17; ++i)
+            traceProcedure("frmEditAnagrafica", "cmdOK_Click");
+        QCOMPARE(prompts(), QStringList{told});
         gLogStatus.clear();
-        QCOMPARE(prompts().size(), 2);
-        QVERIFY(prompts().first().endsWith("in procedure addToLog of Modulo basGeneralCustom"));
     }
 
     void backup()
@@ -211,37 +272,23 @@ private slots:
         const QString target = prog.folder() + "/copie";
         const QString copy = target + "/norvik.db3";
         QDir().mkpath(target);
-        auto backupTo = [&](const QString &answer) {
-            DialogScript::reset();
-            DialogScript::answerInput(answer);
-            m->cmdBackup_Click();
-        };
-        const QString failed = msg("Errore durante la copia del database");
-
         for (const QString &blank : {QStringLiteral("   "), QString()}) { // blank or cancelled: no message
-            backupTo(blank);
+            backupTo(m, blank);
             QCOMPARE(boxLog(), QStringList{"input:Inserire il percorso dove copiare il database|"});
         }
 
-        backupTo("  " + target + "  ");
-        QCOMPARE(boxLog().last(), msg("Copia del database avvenuta con successo", 64));
-        {
-            SqliteDbComponent db;
-            db.open(copy);
-            QCOMPARE(db.query("PRAGMA integrity_check")->Fields()(0).Value().toString(), QStringLiteral("ok"));
-            QCOMPARE(db.query("select x from extra")->Fields()(0).Value().toInt(), 42);
-        }
-        QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden).size(), 1);
+        QCOMPARE(backupTo(m, "  " + target + "  "), kCopied);
+        QCOMPARE(copyContent(copy, "select x from extra"), QStringLiteral("ok 42"));
+        QCOMPARE(filesIn(target), QStringList{"norvik.db3"});
         // An existing copy is never overwritten; a closing slash gives the same target.
         writeFile(copy, "older copy");
-        backupTo(target + "/");
-        QCOMPARE(boxLog().last(), failed);
+        QCOMPARE(backupTo(m, target + "/"), kFailed);
         QCOMPARE(readFile(copy), QByteArray("older copy"));
-        QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden).size(), 1);
-        // A folder that does not exist fails and leaves nothing.
-        backupTo(prog.folder() + "/manca");
-        QCOMPARE(boxLog().last(), failed);
+        QCOMPARE(filesIn(target), QStringList{"norvik.db3"});
+        // A folder that does not exist, or a file where the folder should be, fails and leaves nothing.
+        QCOMPARE(backupTo(m, prog.folder() + "/manca"), kFailed);
         QVERIFY(!QFileInfo::exists(prog.folder() + "/manca"));
+        QCOMPARE(backupTo(m, prog.folder() + "/norvik.db3"), kFailed);
         // Another program holds the database: no consistent state can be read, no copy.
         QFile::remove(copy);
         sqlite3 *other = nullptr;
@@ -249,22 +296,164 @@ private slots:
         QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; update settings set value='a metà' where mnemocode='INTESTAZ'",
                               nullptr, nullptr, nullptr),
                  SQLITE_OK);
-        backupTo(target);
-        QCOMPARE(boxLog().last(), failed);
-        QCOMPARE(QDir(target).entryList(QDir::Files | QDir::Hidden), QStringList());
+        QCOMPARE(backupTo(m, target), kFailed);
+        QCOMPARE(filesIn(target), QStringList());
         sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(other);
         // The program's own later changes are still committed, not held in a dangling transaction.
         QVERIFY(gDbExecute("update settings set value='Dopo' where mnemocode='INTESTAZ'"));
         QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("Dopo"));
-        backupTo(target);
-        QCOMPARE(boxLog().last(), msg("Copia del database avvenuta con successo", 64));
-        // A copy that fails half-way (reading a folder) leaves no file.
-        QTemporaryDir dir;
-        QDir(dir.path()).mkdir("sorgente");
-        QVERIFY(!APIFileCopy(dir.path() + "/sorgente", dir.path() + "/copia.db3", true));
-        QVERIFY(!APIFileCopy(dir.path() + "/manca", dir.path() + "/copia.db3", true));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList());
+        QCOMPARE(backupTo(m, target), kCopied);
+        QCOMPARE(copyContent(copy, "select value from settings where mnemocode='INTESTAZ'"), QStringLiteral("ok Dopo"));
+    }
+
+    // Changes committed into the write-ahead log and not yet moved into the database file are
+    // part of the database: a copy of the file alone would lose them while claiming success.
+    void backupHoldsChangesNotYetCheckpointed()
+    {
+        TestProgram prog;
+        frmMain *m = openForm<frmMain>();
+        sqlite3 *other = nullptr;
+        QCOMPARE(sqlite3_open(prog.dbPath().toUtf8().constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other,
+                              "PRAGMA journal_mode=WAL; PRAGMA wal_autocheckpoint=0;"
+                              "create table recenti (x); insert into recenti values (7);",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        QVERIFY(gDbExecute("insert into recenti values (8)"));
+        const QString fileOnly = prog.folder() + "/solo-file.db3";
+        QVERIFY(writeFile(fileOnly, readFile(prog.dbPath())));
+        QCOMPARE(copyContent(fileOnly, "select count(*) from sqlite_master where name='recenti'"),
+                 QStringLiteral("ok 0"));
+
+        const QString target = prog.folder() + "/copie";
+        QDir().mkpath(target);
+        QCOMPARE(backupTo(m, target), kCopied);
+        sqlite3_close(other);
+        QCOMPARE(copyContent(target + "/norvik.db3", "select group_concat(x) from recenti"), QStringLiteral("ok 7,8"));
+    }
+
+    // Where the file system refuses a step of naming the copy, the next one takes over, and
+    // none of them ever replaces a file of that name, not even one that appeared during the copy.
+    void backupNamingFallbacks()
+    {
+        TestProgram prog;
+        frmMain *m = openForm<frmMain>();
+        const QString target = prog.folder() + "/copie";
+        const QString copy = target + "/norvik.db3";
+        QDir().mkpath(target);
+        struct Restore {
+            ~Restore() { resetFileCopyCalls(); }
+        } restore;
+        int linkCalls = 0;
+        auto refuse = [](int err) {
+            return [err](const char *, const char *) {
+                errno = err;
+                return -1;
+            };
+        };
+        auto countedLink = [&](int err) {
+            fileCopyCalls().link = [&linkCalls, err](const char *from, const char *to) {
+                ++linkCalls;
+                if (err == 0)
+                    return ::link(from, to);
+                errno = err;
+                return -1;
+            };
+        };
+        // Nothing is ever written under the copy's own name before it is named.
+        bool targetSeenEarly = false;
+        auto watchTarget = [&] {
+            targetSeenEarly = false;
+            fileCopyCalls().beforeNaming = [&](const QString &) { targetSeenEarly = QFileInfo::exists(copy); };
+        };
+
+        // No NOREPLACE rename (EINVAL), then no hard links either (EPERM, as on FAT).
+        fileCopyCalls().renameNoReplace = refuse(EINVAL);
+        for (int linkError : {0, EPERM}) {
+            countedLink(linkError);
+            QFile::remove(copy);
+            linkCalls = 0;
+            watchTarget();
+            QCOMPARE(backupTo(m, target), kCopied);
+            QCOMPARE(linkCalls, 1);
+            QVERIFY(!targetSeenEarly);
+            QCOMPARE(copyContent(copy, "select value from settings where mnemocode='INTESTAZ'"),
+                     QStringLiteral("ok Negozio"));
+            QCOMPARE(filesIn(target), QStringList{"norvik.db3"});
+
+            // There already, or appearing while the copy is made: left exactly as it is.
+            writeFile(copy, "older copy");
+            QCOMPARE(backupTo(m, target), kFailed);
+            QCOMPARE(readFile(copy), QByteArray("older copy"));
+            QFile::remove(copy);
+            fileCopyCalls().beforeNaming = [&](const QString &) { writeFile(copy, "copy of another program"); };
+            QCOMPARE(backupTo(m, target), kFailed);
+            QCOMPARE(readFile(copy), QByteArray("copy of another program"));
+            QCOMPARE(filesIn(target), QStringList{"norvik.db3"});
+        }
+
+        // A real failure of the rename is no reason to fall back to a weaker step.
+        QFile::remove(copy);
+        fileCopyCalls().renameNoReplace = refuse(EIO);
+        countedLink(0);
+        linkCalls = 0;
+        watchTarget();
+        QCOMPARE(backupTo(m, target), kFailed);
+        QCOMPARE(linkCalls, 0);
+        QCOMPARE(filesIn(target), QStringList());
+    }
+
+    // A backup killed after its copy is complete and before it has its name leaves the temporary
+    // behind; the next backup into that folder removes it, and only what is plainly its own.
+    void killedBackupIsCleanedByTheNext()
+    {
+        TestProgram prog;
+        frmMain *m = openForm<frmMain>();
+        const QString target = prog.folder() + "/copie";
+        QDir().mkpath(target);
+        const QString source = prog.folder() + "/altra.db3";
+        TestProgram::exec(source, "create table t (x); insert into t values (1);");
+
+        const pid_t child = fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            sqlite3 *db = nullptr;
+            sqlite3_open_v2(source.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+            fileCopyCalls().beforeNaming = [](const QString &) { ::raise(SIGKILL); };
+            APIFileCopy(db, target + "/norvik.db3");
+            ::_exit(0); // not reached: the copy is killed before naming
+        }
+        int status = 0;
+        QCOMPARE(waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        const QStringList left = filesIn(target);
+        QCOMPARE(left.size(), 1);
+        QVERIFY(isCopyTemporaryName(left.first(), "norvik.db3"));
+        QVERIFY(QFileInfo(target + "/" + left.first()).size() > 0);
+
+        // Names that only resemble ours are the user's; a temporary still locked is a copy
+        // running elsewhere right now.
+        const QStringList usersOwn{"norvik.db3.copia-in-corso-nota.txt", "norvik.db3.copia-in-corso-ab",
+                                   "vecchio.db3.copia-in-corso-abc123", "norvik.db3.bak"};
+        for (const QString &name : usersOwn)
+            writeFile(target + "/" + name, "dell'utente");
+        const QString running = target + "/norvik.db3.copia-in-corso-Run123";
+        writeFile(running, "in corso");
+        const int lockFd = ::open(running.toUtf8().constData(), O_RDONLY);
+        QCOMPARE(::flock(lockFd, LOCK_EX), 0);
+
+        QCOMPARE(backupTo(m, target), kCopied);
+        ::close(lockFd);
+        QStringList expected = usersOwn;
+        expected << "norvik.db3"
+                 << "norvik.db3.copia-in-corso-Run123";
+        expected.sort();
+        QCOMPARE(filesIn(target), expected);
+        QCOMPARE(copyContent(target + "/norvik.db3", "select value from settings where mnemocode='INTESTAZ'"),
+                 QStringLiteral("ok Negozio"));
+        for (const QString &name : usersOwn)
+            QCOMPARE(readFile(target + "/" + name), QByteArray("dell'utente"));
     }
 
     void headingEdit()
