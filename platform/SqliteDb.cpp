@@ -1,15 +1,79 @@
 #include "platform/SqliteDb.h"
 #include "platform/VbRuntime.h"
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <atomic>
 #include <sqlite3.h>
 
-namespace {
 PlatformError sqliteError(sqlite3 *db, int rc)
 {
     const char *msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
-    return PlatformError(rc & 0xff, QString::fromUtf8(msg));
+    // The connection's extended code belongs to this failure only when it says the same thing.
+    int extended = db ? sqlite3_extended_errcode(db) : rc;
+    if ((extended & 0xff) != (rc & 0xff))
+        extended = rc;
+    return PlatformError(rc & 0xff, QString::fromUtf8(msg), extended);
 }
+
+// ---- Statement ----
+
+Statement::Statement(sqlite3 *db, const char *sql, int bytes, const char **tail) : m_db(db)
+{
+    const int rc = sqlite3_prepare_v2(db, sql, bytes, &m_stmt, tail);
+    if (rc != SQLITE_OK) {
+        const PlatformError e = sqliteError(db, rc);
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        throw e;
+    }
 }
+
+Statement::Statement(sqlite3 *db, const QString &sql) : Statement()
+{
+    const QByteArray utf8 = sql.toUtf8();
+    *this = Statement(db, utf8.constData(), int(utf8.size()));
+}
+
+Statement::~Statement() { sqlite3_finalize(m_stmt); }
+
+Statement::Statement(Statement &&other) noexcept : m_db(other.m_db), m_stmt(other.m_stmt) { other.m_stmt = nullptr; }
+
+Statement &Statement::operator=(Statement &&other) noexcept
+{
+    if (this != &other) {
+        sqlite3_finalize(m_stmt);
+        m_db = other.m_db;
+        m_stmt = other.m_stmt;
+        other.m_stmt = nullptr;
+    }
+    return *this;
+}
+
+void Statement::bind(int index, const QString &text)
+{
+    const QByteArray utf8 = text.toUtf8();
+    const int rc = sqlite3_bind_text(m_stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    if (rc != SQLITE_OK)
+        throw sqliteError(m_db, rc);
+}
+
+bool Statement::step()
+{
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    throw sqliteError(m_db, rc);
+}
+
+void Statement::run()
+{
+    while (step()) {
+    }
+}
+
+void Statement::reset() { sqlite3_reset(m_stmt); }
 
 // ---- Field / Fields ----
 
@@ -42,35 +106,25 @@ Field Fields::operator()(const QString &name) const { return operator()(m_rs->co
 
 // ---- Recordset ----
 
-Recordset::~Recordset()
-{
-    if (m_stmt)
-        sqlite3_finalize(m_stmt);
-}
+Recordset::~Recordset() = default;
 
 void Recordset::requireOpen() const
 {
-    if (!m_stmt)
+    if (!m_statement)
         throw PlatformError(3704, QStringLiteral("Operation is not allowed when the object is closed."));
 }
 
 void Recordset::step()
 {
-    int rc = sqlite3_step(m_stmt);
-    if (rc == SQLITE_ROW) {
-        m_eof = false;
-    } else if (rc == SQLITE_DONE) {
-        m_eof = true;
-    } else {
-        m_eof = true;
-        throw sqliteError(m_db, rc);
-    }
+    // A failed step leaves no row current.
+    m_eof = true;
+    m_eof = !m_statement.step();
 }
 
 void Recordset::MoveFirst()
 {
     requireOpen();
-    sqlite3_reset(m_stmt);
+    m_statement.reset();
     step();
 }
 
@@ -85,8 +139,7 @@ void Recordset::MoveNext()
 void Recordset::Close()
 {
     requireOpen();
-    sqlite3_finalize(m_stmt);
-    m_stmt = nullptr;
+    m_statement = Statement();
     m_eof = true;
     m_names.clear();
 }
@@ -94,20 +147,21 @@ void Recordset::Close()
 QVariant Recordset::value(int index) const
 {
     requireOpen();
+    sqlite3_stmt *const st = m_statement.handle();
     if (m_eof)
         throw PlatformError(3021, QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
-    switch (sqlite3_column_type(m_stmt, index)) {
+    switch (sqlite3_column_type(st, index)) {
     case SQLITE_INTEGER:
-        return QVariant(qint64(sqlite3_column_int64(m_stmt, index)));
+        return QVariant(qint64(sqlite3_column_int64(st, index)));
     case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(m_stmt, index));
+        return QVariant(sqlite3_column_double(st, index));
     case SQLITE_TEXT: {
-        const char *t = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, index));
-        return QVariant(QString::fromUtf8(t, sqlite3_column_bytes(m_stmt, index)));
+        const char *t = reinterpret_cast<const char *>(sqlite3_column_text(st, index));
+        return QVariant(QString::fromUtf8(t, sqlite3_column_bytes(st, index)));
     }
     case SQLITE_BLOB:
-        return QVariant(QByteArray(static_cast<const char *>(sqlite3_column_blob(m_stmt, index)),
-                                   sqlite3_column_bytes(m_stmt, index)));
+        return QVariant(
+            QByteArray(static_cast<const char *>(sqlite3_column_blob(st, index)), sqlite3_column_bytes(st, index)));
     default:
         return QVariant();
     }
@@ -119,12 +173,13 @@ QString Recordset::text(int index) const
     if (m_eof)
         throw PlatformError(3021, QStringLiteral("Either BOF or EOF is True, or the current record has been deleted."));
     // Texts and whole numbers, nearly every cell of a list, skip the QVariant.
-    switch (sqlite3_column_type(m_stmt, index)) {
+    sqlite3_stmt *const st = m_statement.handle();
+    switch (sqlite3_column_type(st, index)) {
     case SQLITE_TEXT:
-        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, index)),
-                                 sqlite3_column_bytes(m_stmt, index));
+        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, index)),
+                                 sqlite3_column_bytes(st, index));
     case SQLITE_INTEGER:
-        return QString::number(qint64(sqlite3_column_int64(m_stmt, index)));
+        return QString::number(qint64(sqlite3_column_int64(st, index)));
     case SQLITE_NULL:
         return QString();
     default:
@@ -180,22 +235,15 @@ void SqliteDbComponent::open(const QString &path, const QString &)
     }
     sqlite3_busy_timeout(db, 2000);
     // Reading the schema and a quick check tells a damaged or foreign file at once.
-    sqlite3_stmt *st = nullptr;
-    rc = sqlite3_prepare_v2(db, "PRAGMA quick_check", -1, &st, nullptr);
     QString verdict;
-    if (rc == SQLITE_OK) {
-        rc = sqlite3_step(st);
-        if (rc == SQLITE_ROW)
-            verdict = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
-        rc = (rc == SQLITE_ROW || rc == SQLITE_DONE) ? SQLITE_OK : rc;
-    }
-    if (rc != SQLITE_OK) {
-        PlatformError e = sqliteError(db, rc);
-        sqlite3_finalize(st);
+    try {
+        Statement st(db, "PRAGMA quick_check", -1);
+        if (st.step())
+            verdict = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st.handle(), 0)));
+    } catch (const PlatformError &) {
         sqlite3_close_v2(db);
-        throw e;
+        throw;
     }
-    sqlite3_finalize(st);
     if (verdict != QLatin1String("ok")) {
         sqlite3_close_v2(db);
         throw PlatformError(SQLITE_CORRUPT, QStringLiteral("database disk image is malformed"));
@@ -210,41 +258,137 @@ void SqliteDbComponent::execute(const QString &sql)
     const char *tail = utf8.constData();
     const char *end = tail + utf8.size();
     while (tail < end) {
-        sqlite3_stmt *st = nullptr;
-        int rc = sqlite3_prepare_v2(m_db, tail, int(end - tail), &st, &tail);
-        if (rc != SQLITE_OK)
-            throw sqliteError(m_db, rc);
-        if (!st) // blank or comment only
-            continue;
-        do {
-            rc = sqlite3_step(st);
-        } while (rc == SQLITE_ROW);
-        if (rc != SQLITE_DONE) {
-            PlatformError e = sqliteError(m_db, rc);
-            sqlite3_finalize(st);
-            throw e;
-        }
-        sqlite3_finalize(st);
+        Statement st(m_db, tail, int(end - tail), &tail);
+        if (st) // blank or comment only otherwise
+            st.run();
     }
 }
 
 std::unique_ptr<Recordset> SqliteDbComponent::query(const QString &sql)
 {
     requireOpen();
-    sqlite3_stmt *st = nullptr;
-    const QByteArray utf8 = sql.toUtf8();
-    int rc = sqlite3_prepare_v2(m_db, utf8.constData(), utf8.size(), &st, nullptr);
-    if (rc != SQLITE_OK)
-        throw sqliteError(m_db, rc);
+    Statement st(m_db, sql);
     if (!st)
         throw PlatformError(SQLITE_MISUSE, QStringLiteral("not a query"));
     auto rs = std::make_unique<Recordset>();
-    rs->m_db = m_db;
-    rs->m_stmt = st;
-    const int n = sqlite3_column_count(st);
+    const int n = sqlite3_column_count(st.handle());
     rs->m_names.reserve(n);
     for (int i = 0; i < n; ++i)
-        rs->m_names << QString::fromUtf8(sqlite3_column_name(st, i));
+        rs->m_names << QString::fromUtf8(sqlite3_column_name(st.handle(), i));
+    rs->m_statement = std::move(st);
     rs->step();
     return rs;
+}
+
+bool SqliteDbComponent::hasObject(const QString &type, const QString &name) const
+{
+    requireOpen();
+    Statement st(m_db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = ?1 AND name = ?2 COLLATE NOCASE "
+                                      "UNION ALL "
+                                      "SELECT 1 FROM sqlite_temp_master WHERE type = ?1 AND name = ?2 COLLATE NOCASE"));
+    st.bind(1, type.toLower());
+    st.bind(2, name);
+    return st.step();
+}
+
+bool SqliteDbComponent::hasColumn(const QString &table, const QString &column) const
+{
+    requireOpen();
+    Statement st(m_db, QStringLiteral("SELECT 1 FROM pragma_table_info(?1) WHERE name = ?2 COLLATE NOCASE"));
+    st.bind(1, table);
+    st.bind(2, column);
+    return st.step();
+}
+
+namespace {
+// A name as SQL writes it: bare, or quoted with "", [] or ``.
+const QString kName = QStringLiteral(R"((?:"(?:[^"]|"")*"|\[[^\]]*\]|`(?:[^`]|``)*`|[^\s.(,;"\[`]+))");
+
+QString unquoted(const QString &name)
+{
+    if (name.size() >= 2) {
+        const QChar first = name.front();
+        if (first == QLatin1Char('"') || first == QLatin1Char('`'))
+            return name.mid(1, name.size() - 2).replace(QString(2, first), QString(first));
+        if (first == QLatin1Char('['))
+            return name.mid(1, name.size() - 2);
+    }
+    return name;
+}
+}
+
+bool SqliteDbComponent::alreadyApplied(const QString &sql, const PlatformError &e) const
+{
+    if (e.extendedCode() == SQLITE_CONSTRAINT_PRIMARYKEY || e.extendedCode() == SQLITE_CONSTRAINT_UNIQUE)
+        return true;
+    if (e.number() != SQLITE_ERROR || !m_db)
+        return false;
+    static const QRegularExpression create(
+        QStringLiteral(R"(^\s*CREATE\s+(?:TEMP\s+|TEMPORARY\s+)?(?:UNIQUE\s+|VIRTUAL\s+)?(TABLE|INDEX|VIEW|TRIGGER)\s+)"
+                       R"((?:IF\s+NOT\s+EXISTS\s+)?(?:%1\s*\.\s*)?(%1))")
+            .arg(kName),
+        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression addColumn(
+        QStringLiteral(R"(^\s*ALTER\s+TABLE\s+(?:%1\s*\.\s*)?(%1)\s+ADD\s+(?:COLUMN\s+)?(%1))").arg(kName),
+        QRegularExpression::CaseInsensitiveOption);
+    if (const auto m = create.match(sql); m.hasMatch())
+        return hasObject(m.captured(1), unquoted(m.captured(2)));
+    if (const auto m = addColumn.match(sql); m.hasMatch())
+        return hasColumn(unquoted(m.captured(1)), unquoted(m.captured(2)));
+    return false;
+}
+
+// ---- Transaction ----
+
+namespace {
+void runOn(sqlite3 *db, const char *sql)
+{
+    Statement st(db, sql, -1);
+    st.run();
+}
+}
+
+Transaction::Transaction(SqliteDbComponent &db) : m_db(db.handle())
+{
+    if (!m_db)
+        throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
+                                                 "either closed or invalid in this context."));
+    if (sqlite3_get_autocommit(m_db)) {
+        // The write lock is taken now, not half-way through the statements.
+        runOn(m_db, "BEGIN IMMEDIATE");
+    } else {
+        static std::atomic<unsigned> counter{0};
+        m_savepoint = "norvik_" + QByteArray::number(++counter);
+        runOn(m_db, ("SAVEPOINT " + m_savepoint).constData());
+    }
+    m_open = true;
+}
+
+Transaction::~Transaction() { rollback(); }
+
+void Transaction::commit()
+{
+    if (!m_open)
+        throw PlatformError(SQLITE_MISUSE, QStringLiteral("the transaction is no longer open"));
+    runOn(m_db, m_savepoint.isEmpty() ? "COMMIT" : ("RELEASE " + m_savepoint).constData());
+    m_open = false;
+}
+
+void Transaction::rollback() noexcept
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    try {
+        if (m_savepoint.isEmpty()) {
+            // SQLite may have rolled back by itself already (a full disk, an I/O error).
+            if (!sqlite3_get_autocommit(m_db))
+                runOn(m_db, "ROLLBACK");
+        } else {
+            runOn(m_db, ("ROLLBACK TO " + m_savepoint).constData());
+            runOn(m_db, ("RELEASE " + m_savepoint).constData());
+        }
+    } catch (...) {
+        // Nothing left to take back: the outer transaction is gone with everything in it.
+    }
 }

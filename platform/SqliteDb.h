@@ -10,6 +10,39 @@ struct sqlite3_stmt;
 
 class Recordset;
 
+// One prepared SQLite statement, finalized however the block that holds it is left.
+class Statement {
+public:
+    Statement() = default;
+    // Prepares the first statement of the UTF-8 text; *tail, when given, receives the rest. A
+    // text of blanks or comments gives a null statement. Raises the database's error.
+    Statement(sqlite3 *db, const char *sql, int bytes, const char **tail = nullptr);
+    Statement(sqlite3 *db, const QString &sql);
+    ~Statement();
+    Statement(Statement &&other) noexcept;
+    Statement &operator=(Statement &&other) noexcept;
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    explicit operator bool() const { return m_stmt != nullptr; }
+    sqlite3_stmt *handle() const { return m_stmt; }
+    // 1-based, as SQLite counts parameters.
+    void bind(int index, const QString &text);
+    // One step: true while a row is there, false once done. Raises the database's error.
+    bool step();
+    // Every step to the end.
+    void run();
+    void reset();
+
+private:
+    sqlite3 *m_db = nullptr;
+    sqlite3_stmt *m_stmt = nullptr;
+};
+
+// The error SQLite reports for a failed call on the connection: its primary result code as the
+// number, its extended result code kept beside it.
+PlatformError sqliteError(sqlite3 *db, int rc);
+
 // One column of the current row of a result set.
 class Field {
 public:
@@ -53,7 +86,7 @@ public:
         requireOpen();
         return m_eof;
     }
-    bool isOpen() const { return m_stmt != nullptr; }
+    bool isOpen() const { return bool(m_statement); }
     void MoveFirst();
     void MoveNext();
     ::Fields Fields() const { return ::Fields(this); }
@@ -70,8 +103,7 @@ private:
     QString text(int index) const;
     int columnIndex(const QString &name) const;
 
-    sqlite3 *m_db = nullptr;
-    sqlite3_stmt *m_stmt = nullptr;
+    Statement m_statement;
     bool m_eof = true;
     bool m_started = false;
     QStringList m_names;
@@ -89,11 +121,46 @@ public:
     // Fails on a missing or empty file or one that is not an SQLite database; never creates a file.
     void open(const QString &path, const QString &password = QString());
     bool isOpen() const { return m_db != nullptr; }
+    // Runs every statement of the text in turn; the first refused one stops the rest.
     void execute(const QString &sql);
     std::unique_ptr<Recordset> query(const QString &sql);
     sqlite3 *handle() const { return m_db; }
 
+    // Facts of the schema, names compared without regard to case as SQLite compares them:
+    // whether an object of the type ("table", "index", "view", "trigger") exists, whether a
+    // table has the column.
+    bool hasObject(const QString &type, const QString &name) const;
+    bool hasColumn(const QString &table, const QString &column) const;
+    // Whether the refusal of the statement means it took effect before: the row is there
+    // (primary key or unique constraint), or the table, index, view, trigger or column it
+    // creates exists. The statements run at every start are told apart by this.
+    bool alreadyApplied(const QString &sql, const PlatformError &e) const;
+
 private:
     void requireOpen() const;
     sqlite3 *m_db = nullptr;
+};
+
+// One write that takes effect whole or not at all. commit() makes it permanent; leaving the
+// scope any other way (an error raised, an early return) takes all of it back. Opened while
+// another transaction is open it becomes a savepoint inside it: its rollback undoes only its own
+// work, and its commit keeps that work only as long as the outer transaction keeps it.
+class Transaction {
+public:
+    explicit Transaction(SqliteDbComponent &db);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    // Raises the database's error, and the transaction stays open for the destructor to undo.
+    void commit();
+    // Takes the work back now; never raises.
+    void rollback() noexcept;
+    bool isNested() const { return !m_savepoint.isEmpty(); }
+    bool isOpen() const { return m_open; }
+
+private:
+    sqlite3 *m_db;
+    QByteArray m_savepoint; // empty for the outermost transaction
+    bool m_open = false;
 };

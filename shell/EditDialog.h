@@ -1,94 +1,266 @@
 #pragma once
-// What the edit dialogs of every register share: the SQL literals made from their fields, the
-// combo boxes of keys, and the write that closes the dialog only once the database took the row.
+// The register edit dialog. A concrete dialog creates its controls, binds each field control to
+// its column with the column's literal rule, and states in desc() the fixed texts of its
+// statements, its checks and its differences; from that the base loads the record in edit mode,
+// builds the INSERT and the UPDATE, runs the checks in order, writes, and calls the list back.
+// The static helpers are shared with the filter dialogs and the lists.
+#include "platform/Form.h"
 #include <QString>
+#include <QStringList>
+#include <QVector>
 #include <QtGlobal>
 #include <functional>
 
-class Form;
+class Control;
 class ListWindow;
 class MSFlexGrid;
 class QWidget;
 class Recordset;
+class WebBrowser;
+class XPButton;
+class XPCheckBox;
 class XPComboBox;
 class XPDTPicker;
+class XPForm;
+class XPTextBox;
 
-namespace EditDialog {
+// What one check of OK found.
+struct Verdict {
+    enum Kind { Pass, Refuse, Stop };
+    Kind kind = Pass;
+    QString message;
+    static Verdict pass() { return {}; }
+    // The message is shown with the warning icon; the dialog stays as it is.
+    static Verdict refuse(QString message) { return {Refuse, std::move(message)}; }
+    // The check could not look and has said why: nothing is written, and no further message.
+    static Verdict stop() { return {Stop, QString()}; }
+};
+using Check = std::function<Verdict()>;
 
-// A check that failed: its message with the warning icon; the dialog stays as it is.
-void refuse(const QString &message);
-
-// ---- SQL literals ----
-
-// Text column: blanks around the text removed; Null when nothing is left, else the text quoted
-// with its single quotes doubled.
-QString textLiteral(const QString &text);
-// Date column from a picker: Null when it holds no date, else the stored form
-// 'YYYY-MM-DD HH:MM:SS'.
-QString dateLiteral(const XPDTPicker *picker);
-// The current date and time, quoted, for DateTimeCreated and DateTimeLastUpdated.
-QString timeStamp();
-// A record key as decimal digits; list windows hold their keys in a Double.
-QString keyText(double key);
-
-// The date check of a picker: an empty picker passes (its column is written as Null), a set one
-// passes when it holds a real date.
-bool pickerHoldsDate(const XPDTPicker *picker);
-
-// ---- combo boxes of keys ----
-
-// Fills the combo from the query, one item per row in the query's order: the item's text from
-// itemText, its item data the row's keyField. Only the item whose key equals selectKey ends up
-// selected (-1 selects nothing), and the combo raises no Change while it is filled, so the
-// combo shows exactly the key returned: the selected item's key, or -1 when none matched.
-qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
-                 const std::function<QString(const Recordset &)> &itemText, qint64 selectKey = -1);
-// The same with the item's text read from one column ("" for Null).
-qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField, const QString &textField,
-                 qint64 selectKey = -1);
-
-// The item data of the selected item, -1 when nothing is selected.
-qint64 selectedKey(const XPComboBox *combo);
-
-// A combo's KeyUp: End (35) selects the last item, Home (36) the first; an empty combo and any
-// other key leave it as it is.
-void comboEndHome(XPComboBox *combo, int keyCode);
-
-// ---- writing ----
-
-// The list call-back after an INSERT: a grid holding only its header row (an empty list, or no
-// grid at all) is refilled, otherwise the new row is appended.
-void afterInsert(const MSFlexGrid *grid, const std::function<void()> &fillGrid,
-                 const std::function<void()> &addGridRow);
-
-// Runs the INSERT or UPDATE; once the database took it, calls the list back and unloads the
-// dialog (also when the call-back fails, so the row is never written twice). When the database
-// refused it, gDbExecute has said why: the dialog stays open with everything typed, the list is
-// not touched, and the result is false.
-bool writeThenCallBack(Form *dialog, const QString &sql, const std::function<void()> &callBack);
-
-// The register dialogs' two writes with their list call-backs: an INSERT refills an empty list
-// or appends the new row (afterInsert), an UPDATE rewrites the list's current row.
-bool insertThenCallBack(Form *dialog, const QString &sql, ListWindow *list);
-bool updateThenCallBack(Form *dialog, const QString &sql, ListWindow *list);
-
-// ---- layout ----
-
-// Lays label and field pairs down a column: each label left of its field, one row per pair.
-class FieldColumn {
-public:
-    static constexpr int RowHeight = 32;
-    static constexpr int FieldHeight = 24;
-    FieldColumn(int left, int top, int labelWidth, int fieldWidth);
-    // Places the pair on the next row; fieldWidth 0 takes the column's width.
-    void add(QWidget *label, QWidget *field, int fieldWidth = 0);
-    int top() const { return m_top; }
-
-private:
-    int m_left;
-    int m_top;
-    int m_labelWidth;
-    int m_fieldWidth;
+// A control bound to a column: how its value is written into SQL and read back at load.
+struct BoundField {
+    enum Rule {
+        Text,    // text box: trimmed; Null when empty, else quoted with its quotes doubled
+        Date,    // picker: Null when empty, else 'YYYY-MM-DD HH:MM:SS'
+        Key,     // the key chosen in a combo box, in decimal
+        Flag,    // check box: 0, 1 or 2, unquoted
+        Amount,  // text box read by the number rule, written as an SQL number; Null when empty
+        Stamp,   // the write's time stamp (the creation stamp's place among the INSERT's values)
+        Literal, // a literal the dialog computes itself
+    };
+    Rule rule;
+    // The column as the UPDATE spells it ("notepagamento = "), and its name in the record read
+    // at load (names are matched in any case). Empty: only inserted, never read or updated.
+    QString column;
+    Control *control = nullptr;
+    const qint64 *key = nullptr;      // Key
+    std::function<QString()> literal; // Literal
 };
 
-}
+// A combo box of keys, filled from its query at load. The key chosen is kept in the dialog's own
+// member (idDelTipoAnag ...): -1 while nothing is chosen.
+struct KeyCombo {
+    XPComboBox *combo = nullptr;
+    qint64 *chosen = nullptr;
+    QString column; // read at load: the record's key, selected in the combo
+    QString query;
+    QString keyField;
+    QStringList textFields; // the item's text: these fields joined by a blank
+    // Add mode: the key to select at load (-1 none).
+    std::function<qint64()> whenAdding;
+    // After each change that leaves an item chosen (not while the combo is filled).
+    std::function<void()> onChange;
+};
+
+struct EditDialogDesc {
+    // The list window called back after a write, and its key member: the record edited.
+    std::function<ListWindow *()> list;
+    std::function<double()> listKey;
+    template <class L>
+    void listWindow(double L::*key)
+    {
+        list = []() -> ListWindow * { return FormInstance<L>::get(); };
+        listKey = [key] { return FormInstance<L>::get()->*key; };
+    }
+
+    // Edit mode: the SELECT of the record, given its key as text.
+    std::function<QString(const QString &key)> loadQuery;
+    // The INSERT up to its values, verbatim ("INSERT INTO T (A, B,C) VALUES ("); each value then
+    // follows with ", " and " ", the last with ")" and " ".
+    QString insertHead;
+    // "UPDATE T SET " and "WHERE TID = ": the columns come between them, each as "Col = " with
+    // its value, ", " and " ", then "DateTimeLastUpdated = " with the time stamp and " ".
+    QString updateHead;
+    QString updateWhere;
+    // In the order of the INSERT's values and of the UPDATE's columns (bind... fills them).
+    QVector<BoundField> fields;
+    QVector<KeyCombo> combos;
+    // Run in this order at OK; the first that does not pass ends it.
+    QVector<Check> checks;
+    // Statements written with the INSERT or UPDATE in the same write, given its time stamp.
+    std::function<QStringList(const QString &stamp)> moreStatements;
+
+    enum class AfterWrite {
+        CallBack,          // the list's AddGridRow (FillGrid when it was empty) or UpdateGridRow
+        CallBackAndRefill, // the same, then ClearGrid and FillGrid
+        Nothing,
+    };
+    AfterWrite afterWrite = AfterWrite::CallBack;
+    // Pickers that start on today's date when the dialog opens in add mode.
+    QVector<XPDTPicker *> todayWhenAdding;
+    // Takes the focus, caret after its text, when the dialog is activated.
+    XPTextBox *focusOnActivate = nullptr;
+    // The dialog only adds, whatever gIsNewRecord says.
+    bool insertOnly = false;
+};
+
+class EditDialog : public Form {
+    Q_OBJECT
+public:
+    // ---- the dialog's handlers ----
+    void Form_Load() override;
+    void Form_Activate() override;
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void cmdPrint_Click();
+    // A combo's Change and KeyUp (End selects the last item, Home the first).
+    void comboChange(XPComboBox *combo);
+    void comboKeyUp(XPComboBox *combo, int KeyCode, int Shift);
+
+    // Fixed at load by gIsNewRecord: add mode, and in edit mode the key of the record shown,
+    // which is the one written.
+    bool isNew() const { return m_isNew; }
+    qint64 recordKey() const { return m_recordKey; }
+    QString recordKeyText() const { return QString::number(m_recordKey); }
+    // The statements OK writes, with the given time stamp.
+    QString insertText(const QString &stamp) const;
+    QString updateText(const QString &stamp) const;
+
+    XPForm *OsenXPForm1 = nullptr;
+    XPButton *cmdOK = nullptr;
+    XPButton *cmdCancel = nullptr;
+    XPButton *cmdPrint = nullptr;
+    WebBrowser *web = nullptr;
+
+    // ---- helpers shared with the filter dialogs and the lists ----
+
+    // A check that failed: its message with the warning icon; the dialog stays as it is.
+    static void refuse(const QString &message);
+    // Text column: blanks around the text removed; Null when nothing is left, else the text
+    // quoted with its single quotes doubled.
+    static QString textLiteral(const QString &text);
+    // Date column from a picker: Null when it holds no date, else 'YYYY-MM-DD HH:MM:SS'.
+    static QString dateLiteral(const XPDTPicker *picker);
+    // Amount column: Null when empty, else the number it reads as, in the database's notation;
+    // a text that is no number raises (the checks refuse it first).
+    static QString amountLiteral(const QString &typed);
+    // The current date and time, quoted, for DateTimeCreated and DateTimeLastUpdated.
+    static QString timeStamp();
+    // A record key as decimal digits; list windows hold their keys in a Double.
+    static QString keyText(double key);
+    // The date check of a picker: an empty picker passes (its column is written as Null), a
+    // set one passes when it holds a real date.
+    static bool pickerHoldsDate(const XPDTPicker *picker);
+
+    // Fills the combo from the query, one item per row in the query's order: the item's text
+    // from itemText, its item data the row's keyField. Only the item whose key equals selectKey
+    // ends up selected (-1 selects nothing), and the combo raises no Change while it is filled,
+    // so the combo shows exactly the key returned: the selected item's key, or -1.
+    static qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
+                            const std::function<QString(const Recordset &)> &itemText, qint64 selectKey = -1);
+    // The same with the item's text read from one column ("" for Null).
+    static qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField, const QString &textField,
+                            qint64 selectKey = -1);
+    // The item data of the selected item, -1 when nothing is selected.
+    static qint64 selectedKey(const XPComboBox *combo);
+    // End (35) selects the last item, Home (36) the first; an empty combo and any other key
+    // leave it as it is.
+    static void comboEndHome(XPComboBox *combo, int keyCode);
+
+    // The list call-back after an INSERT: a grid holding only its header row (an empty list, or
+    // no grid at all) is refilled, otherwise the new row is appended.
+    static void afterInsert(const MSFlexGrid *grid, const std::function<void()> &fillGrid,
+                            const std::function<void()> &addGridRow);
+    // Runs the statements as one write; once the database took them, calls the list back and
+    // unloads the dialog (also when the call-back fails, so nothing is written twice). When the
+    // database refused, gDbExecute has said why: nothing is written, the dialog stays open with
+    // everything typed, the list is not touched, and the result is false.
+    static bool writeThenCallBack(Form *dialog, const QStringList &statements, const std::function<void()> &callBack);
+    static bool writeThenCallBack(Form *dialog, const QString &sql, const std::function<void()> &callBack);
+
+    // Lays label and field pairs down a column: each label left of its field, one row per pair.
+    class FieldColumn {
+    public:
+        static constexpr int RowHeight = 32;
+        static constexpr int FieldHeight = 24;
+        FieldColumn(int left, int top, int labelWidth, int fieldWidth);
+        // Places the pair on the next row; fieldWidth 0 takes the column's width.
+        void add(QWidget *label, QWidget *field, int fieldWidth = 0);
+        int top() const { return m_top; }
+
+    private:
+        int m_left;
+        int m_top;
+        int m_labelWidth;
+        int m_fieldWidth;
+    };
+
+protected:
+    EditDialog(const QString &name, const QString &caption);
+
+    EditDialogDesc &desc() { return m_desc; }
+    // After the record, the combos and today's dates are in place.
+    virtual void afterLoad() {}
+
+    // ---- controls, in the order they are created (the order a printout lists them) ----
+    // The frame band across the top, with the dialog's caption.
+    void addFrame(int width);
+    // A label "lbl" + suffix with the caption, then its field named with the field's prefix and
+    // the same suffix, placed on the column's next row.
+    XPTextBox *addTextBox(FieldColumn &column, const QString &suffix, const QString &caption, int width = 0);
+    XPDTPicker *addPicker(FieldColumn &column, const QString &suffix, const QString &caption, int width = 0);
+    XPComboBox *addCombo(FieldColumn &column, const QString &suffix, const QString &caption, int width = 0);
+    // "Ok" and "Annulla" on the right, the print button on the left, the browser control, all
+    // wired; the dialog's size follows.
+    void addButtons(int width, int top, const QString &printCaption, int printWidth = 110);
+
+    // ---- fields, in the order of the INSERT's values ----
+    void bindText(XPTextBox *box, const QString &column);
+    void bindAmount(XPTextBox *box, const QString &column);
+    void bindDate(XPDTPicker *picker, const QString &column);
+    void bindFlag(XPCheckBox *box, const QString &column);
+    // The combo's query, key field and item text; the binding returned (valid until the next
+    // bind) takes the add-mode preselection and the change hook.
+    KeyCombo &bindKey(XPComboBox *combo, qint64 &chosen, const QString &column, const QString &query,
+                      const QString &keyField, const QStringList &textFields);
+    void bindStamp();
+    void bindLiteral(std::function<QString()> literal, const QString &column = QString());
+
+    // ---- checks ----
+    static Check required(const XPTextBox *box, const QString &message);
+    static Check chosen(const XPComboBox *combo, const qint64 &key, const QString &message);
+    // An empty picker passes; a set one must hold a date.
+    static Check validDate(const XPDTPicker *picker, const QString &message);
+    static Check requiredDate(const XPDTPicker *picker, const QString &message);
+    // An empty box passes; a filled one must hold a number by the number rule.
+    static Check number(const XPTextBox *box, const QString &message);
+    // checkABICAB on a filled box, with the code's name for its messages.
+    static Check code(const XPTextBox *box, const QString &name);
+    // Whether the count query ("... as conteggio ...") finds a row.
+    static Verdict unique(const QString &countSql, const QString &message);
+    // The trimmed text must be new in table.field; in edit mode the record's own row, by
+    // keyField, does not count.
+    Check uniqueText(const QString &table, const QString &field, const XPTextBox *box, const QString &keyField,
+                     const QString &message) const;
+    static Check when(std::function<bool()> condition, Check check);
+
+private:
+    void loadRecord(QVector<qint64> &comboKeys);
+    QString literalOf(const BoundField &field, const QString &stamp) const;
+    void callListBack();
+    const KeyCombo *comboOf(const XPComboBox *combo) const;
+
+    EditDialogDesc m_desc;
+    bool m_isNew = true;
+    qint64 m_recordKey = 0;
+};

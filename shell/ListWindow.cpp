@@ -457,11 +457,10 @@ void ListWindow::cmdDelete_Click()
             return;
         const QStringList statements =
             m_desc.deleteStatements ? m_desc.deleteStatements(keyText(key())) : QStringList();
-        for (const QString &sql : statements) {
-            // gDbExecute has told the user why: the row stays listed, as it stays in the database.
-            if (!gDbExecute(sql))
-                return;
-        }
+        // One write: a record is never left half deleted. When the database refuses, gDbExecute
+        // has told the user why, and the row stays listed as it stays in the database.
+        if (!gDbExecute(statements))
+            return;
         removeSelectedRow();
         // The total must follow the deletion: the list is read again.
         if (lblTotaleImporti) {

@@ -41,7 +41,8 @@ struct ListWindowDesc {
     // Delete: every (table, field) guard is checked; any linked row refuses with the message.
     QVector<QPair<QString, QString>> deleteGuards;
     QString deleteGuardMessage;
-    // The statements of a delete, run in order; the first one refused stops the rest.
+    // The statements of a delete, run in order as one write: the first one refused takes back
+    // those before it.
     std::function<QStringList(const QString &key)> deleteStatements;
 
     // The edit and filter dialogs: the default instance to show modally.

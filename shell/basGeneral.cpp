@@ -120,29 +120,44 @@ void gRsOpen(const QString &sql)
 
 bool gDbExecute(const QString &sql) { return gDbExecute(sql, false); }
 
-bool isAlreadyApplied(const PlatformError &e)
+bool isAlreadyApplied(const QString &sql, const PlatformError &e)
 {
-    const QString &d = e.description();
-    if (e.number() == 19) // constraint: the row is there already
-        return d.startsWith(QLatin1String("UNIQUE constraint failed")) || d.contains(QLatin1String("PRIMARY KEY"));
-    return e.number() == 1
-           && (d.contains(QLatin1String(" already exists")) || d.startsWith(QLatin1String("duplicate column name")));
+    return gSqliteDb && gSqliteDb->isOpen() && gSqliteDb->alreadyApplied(sql, e);
+}
+
+namespace {
+void requireDatabase()
+{
+    if (!gSqliteDb || !gSqliteDb->isOpen())
+        throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
+                                                 "either closed or invalid in this context."));
+}
 }
 
 bool gDbExecute(const QString &sql, bool passOverApplied)
 {
     Procedure p(kModule, QStringLiteral("gDbExecute"), OwnerKind::Modulo);
     try {
-        if (!gSqliteDb || !gSqliteDb->isOpen())
-            throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
-                                                     "either closed or invalid in this context."));
+        requireDatabase();
         gSqliteDb->execute(sql);
         return true;
     } catch (const PlatformError &e) {
-        if (!(passOverApplied && isAlreadyApplied(e)))
+        if (!(passOverApplied && isAlreadyApplied(sql, e)))
             p.report(e);
     }
     return false;
+}
+
+bool gDbExecute(const QStringList &statements)
+{
+    Procedure p(kModule, QStringLiteral("gDbExecute"), OwnerKind::Modulo);
+    return p.run([&] {
+        requireDatabase();
+        Transaction write(*gSqliteDb);
+        for (const QString &sql : statements)
+            gSqliteDb->execute(sql);
+        write.commit();
+    });
 }
 
 // ---- SQL literal helpers ----

@@ -47,7 +47,10 @@ bool gDbExecute(const QString &sql);
 // The same, passing over silently a rejection that means the statement took effect before
 // (the table or column exists, the key is present): the start-up statements run at every start.
 bool gDbExecute(const QString &sql, bool passOverApplied);
-bool isAlreadyApplied(const PlatformError &e);
+bool isAlreadyApplied(const QString &sql, const PlatformError &e);
+// Several statements as one write: all of them take effect or, after the first refused one
+// (its message shown), none.
+bool gDbExecute(const QStringList &statements);
 // Closes the database so a test can start afresh; the program never calls it.
 void resetDatabaseForTests();
 
