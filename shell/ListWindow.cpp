@@ -190,18 +190,23 @@ void ListWindow::fillGridFrom(const QString &sql)
         } else {
             const int count = rs.Fields().Count();
             g->setCols(count);
-            // The amount columns of the total line, decided once per fill, not once per cell.
-            std::vector<char> amount(size_t(count), 0);
+            // What each column shows (an amount of the total line, a flag word or the plain
+            // value), decided once per fill, not once per cell.
+            enum Kind : char { Plain, Amount, Flag };
+            std::vector<char> kind(size_t(count), Plain);
             for (int i = 0; i < count; ++i) {
-                const QString name = rs.Fields()(i).Name();
+                const Field field = rs.Fields()(i);
+                const QString name = field.Name();
                 const QString header = headerText(name, sql);
                 if (!header.isNull())
                     g->setTextMatrix(0, i, header);
                 if (lblTotaleImporti && vb::Like(name, m_desc.totalFields))
-                    amount[size_t(i)] = 1;
+                    kind[size_t(i)] = Amount;
+                else if (isBooleanField(field))
+                    kind[size_t(i)] = Flag;
             }
             if (lblTotaleImporti)
-                lblTotaleImporti->setVisible(std::find(amount.begin(), amount.end(), 1) != amount.end());
+                lblTotaleImporti->setVisible(std::find(kind.begin(), kind.end(), Amount) != kind.end());
             // Spacing a header restores the pointer; the rows are the long part of a fill.
             if (m_desc.fillHourglass)
                 Screen::setMousePointer(11);
@@ -213,7 +218,11 @@ void ListWindow::fillGridFrom(const QString &sql)
                 for (int j = 0; j < count; ++j)
                     ignoreErrors([&] {
                         const Field field(&rs, j);
-                        g->setTextMatrix(row, j, amount[size_t(j)] ? amountCell(field) : cellText(field, j));
+                        const char k = kind[size_t(j)];
+                        g->setTextMatrix(row, j,
+                                         k == Amount ? amountCell(field)
+                                         : k == Flag ? flagCell(field)
+                                                     : cellText(field, j));
                     });
                 ++row;
                 ignoreErrors([&] { rs.MoveNext(); }); // a failed move ends the result
@@ -282,6 +291,13 @@ QString ListWindow::amountCell(const Field &field)
         return field.Text();
     m_total += *amount;
     return vb::FormatAmount(*amount) + QStringLiteral(" €");
+}
+
+QString ListWindow::flagCell(const Field &field)
+{
+    // A flag the dialogs never wrote (Null) is shown empty, without a message for every row.
+    const QVariant v = field.Value();
+    return v.isValid() ? BooleanToString(v) : QString();
 }
 
 void ListWindow::showTotal()

@@ -150,6 +150,8 @@ private:
     void showDialog(const std::function<Form *()> &dialog);
     // An amount of the total line: summed when it is a number, shown as "1.234,50 €".
     QString amountCell(const Field &field);
+    // A flag column (SuPiazza, Trasferibile, ...): "Vero" or "Falso".
+    static QString flagCell(const Field &field);
     void showTotal();
     void placeTotal();
 

@@ -202,6 +202,21 @@ private slots:
         QCOMPARE(w.MSFlexGrid1->Rows(), 1);
         QCOMPARE(total->Caption(), prefix + "0,00 €");
     }
+
+    // Flag columns read "Vero" for every value but 0, whatever list shows them; a flag the
+    // dialogs never wrote stays empty without a message per row.
+    void flagColumnsShowTheirWords()
+    {
+        TestProgram prog;
+        prog.exec(QStringLiteral("CREATE TABLE Flags (ID INTEGER PRIMARY KEY, SuPiazza INTEGER, Trasferibile INTEGER,"
+                                 " Sbarrato INTEGER, GirataPiena INTEGER, Altro INTEGER);"
+                                 "INSERT INTO Flags VALUES (1, 0, 1, 2, NULL, 1);"));
+        frmMovimenti w(true);
+        w.fillFrom(QStringLiteral("SELECT SuPiazza, Trasferibile, Sbarrato, GirataPiena, Altro, "
+                                  "SuPiazza AS supiazza FROM Flags"));
+        QCOMPARE(gridRow(w.MSFlexGrid1, 1), QStringList({"Falso", "Vero", "Vero", "", "1", "0"}));
+        NO_BOXES();
+    }
 };
 
 QTEST_MAIN(TestListTotal)
