@@ -1,6 +1,9 @@
 #include "platform/SqliteDb.h"
 #include "platform/VbRuntime.h"
 #include <QFileInfo>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <sqlite3.h>
 
 namespace {
@@ -129,6 +132,36 @@ QString Recordset::text(int index) const
         return QString();
     default:
         return vb::Str(value(index));
+    }
+}
+
+std::string_view Recordset::textUtf8(int index, TextBuffer &buffer) const
+{
+    char *const b = buffer.bytes;
+    char *const e = b + sizeof buffer.bytes;
+    switch (sqlite3_column_type(m_stmt, index)) {
+    case SQLITE_TEXT:
+        return {reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, index)),
+                size_t(sqlite3_column_bytes(m_stmt, index))};
+    case SQLITE_INTEGER:
+        return {b, size_t(std::to_chars(b, e, static_cast<long long>(sqlite3_column_int64(m_stmt, index))).ptr - b)};
+    case SQLITE_FLOAT: {
+        // As vb::Str writes a double: whole numbers as digits, others with 15 significant
+        // digits and a decimal comma.
+        const double d = sqlite3_column_double(m_stmt, index);
+        if (d == std::floor(d) && std::fabs(d) < 1e15)
+            return {b, size_t(std::to_chars(b, e, static_cast<long long>(d)).ptr - b)};
+        char *end = std::to_chars(b, e, d, std::chars_format::general, 15).ptr;
+        std::replace(b, end, '.', ',');
+        return {b, size_t(end - b)};
+    }
+    case SQLITE_BLOB: {
+        const int n = sqlite3_column_bytes(m_stmt, index);
+        return n ? std::string_view(static_cast<const char *>(sqlite3_column_blob(m_stmt, index)), size_t(n))
+                 : std::string_view();
+    }
+    default:
+        return {};
     }
 }
 

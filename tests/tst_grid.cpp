@@ -203,13 +203,14 @@ private slots:
     {
         // Generic: numbers first and as numbers (Italian form, euro sign, SQL decimals), then text
         // without regard to case; whole rows move.
-        auto g = gridOf({"10", "abc", "9", "1.234,50 €", "Abd", "-3", "999,99 €", "2.5", "-0,75€", "1.000.000",
+        auto g = gridOf({"10", "abc", "9", "1.234,50 €", "Abd", "-3", "999,99 €", "2.5", "-0,75€", "1.000.000,00",
                          "1.23,5", "1,2,3", "01/02/2024", "  "});
         g->setTextMatrix(0, 0, QStringLiteral("Head"));
         g->setCol(0);
         g->setSort(1);
-        QCOMPARE(column(g.get(), 0), QStringList({"-3", "-0,75€", "2.5", "9", "10", "999,99 €", "1.234,50 €",
-                                                  "1.000.000", "  ", "01/02/2024", "1,2,3", "1.23,5", "abc", "Abd"}));
+        QCOMPARE(column(g.get(), 0),
+                 QStringList({"-3", "-0,75€", "2.5", "9", "10", "999,99 €", "1.234,50 €", "1.000.000,00", "  ",
+                              "01/02/2024", "1,2,3", "1.23,5", "abc", "Abd"}));
         QCOMPARE(column(g.get(), 1).mid(0, 7), QStringList({"5", "8", "7", "2", "0", "6", "3"}));
         QCOMPARE(g->TextMatrix(0, 0), QStringLiteral("Head"));
         g->setSort(2);
