@@ -7,6 +7,34 @@
 #include <sqlite3.h>
 
 namespace {
+
+// Whether a double lies exactly halfway between two numbers of 15 significant digits. Qt's
+// conversion (and so vb::Str) rounds such a value away from zero, std::to_chars to the even
+// digit; for these the neighbouring double away from zero gives Qt's digits.
+bool exactTieAt16thDigit(double d)
+{
+    if (!std::isfinite(d) || d == 0)
+        return false;
+    // Cheap test first: the 16th and 17th significant digits of a tie read "50".
+    char quick[40];
+    const auto q = std::to_chars(quick, quick + sizeof quick, std::fabs(d), std::chars_format::scientific, 16);
+    const char *digits = quick + 2; // past "d."
+    if (q.ec != std::errc() || digits[14] != '5' || digits[15] != '0')
+        return false;
+    // The exact decimal value of a double has at most 767 significant digits.
+    char full[800];
+    const auto f = std::to_chars(full, full + sizeof full, std::fabs(d), std::chars_format::scientific, 770);
+    if (f.ec != std::errc())
+        return false;
+    const char *fd = full + 2;
+    if (fd[14] != '5')
+        return false;
+    for (const char *p = fd + 15; p < f.ptr && *p != 'e'; ++p)
+        if (*p != '0')
+            return false;
+    return true;
+}
+
 PlatformError sqliteError(sqlite3 *db, int rc)
 {
     const char *msg = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
@@ -151,7 +179,9 @@ std::string_view Recordset::textUtf8(int index, TextBuffer &buffer) const
         const double d = sqlite3_column_double(m_stmt, index);
         if (d == std::floor(d) && std::fabs(d) < 1e15)
             return {b, size_t(std::to_chars(b, e, static_cast<long long>(d)).ptr - b)};
-        char *end = std::to_chars(b, e, d, std::chars_format::general, 15).ptr;
+        char *end = std::to_chars(b, e, exactTieAt16thDigit(d) ? std::nextafter(d, 2 * d) : d,
+                                  std::chars_format::general, 15)
+                        .ptr;
         std::replace(b, end, '.', ',');
         return {b, size_t(end - b)};
     }
