@@ -167,28 +167,28 @@ std::string_view Recordset::textUtf8(int index, TextBuffer &buffer) const
 {
     char *const b = buffer.bytes;
     char *const e = b + sizeof buffer.bytes;
-    switch (sqlite3_column_type(m_stmt, index)) {
+    // One call into the statement per cell; the value's own readers take no lock.
+    sqlite3_value *v = sqlite3_column_value(m_stmt, index);
+    switch (sqlite3_value_type(v)) {
     case SQLITE_TEXT:
-        return {reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, index)),
-                size_t(sqlite3_column_bytes(m_stmt, index))};
+        return {reinterpret_cast<const char *>(sqlite3_value_text(v)), size_t(sqlite3_value_bytes(v))};
     case SQLITE_INTEGER:
-        return {b, size_t(std::to_chars(b, e, static_cast<long long>(sqlite3_column_int64(m_stmt, index))).ptr - b)};
+        return {b, size_t(std::to_chars(b, e, static_cast<long long>(sqlite3_value_int64(v))).ptr - b)};
     case SQLITE_FLOAT: {
         // As vb::Str writes a double: whole numbers as digits, others with 15 significant
         // digits and a decimal comma.
-        const double d = sqlite3_column_double(m_stmt, index);
+        const double d = sqlite3_value_double(v);
         if (d == std::floor(d) && std::fabs(d) < 1e15)
             return {b, size_t(std::to_chars(b, e, static_cast<long long>(d)).ptr - b)};
-        char *end = std::to_chars(b, e, exactTieAt16thDigit(d) ? std::nextafter(d, 2 * d) : d,
-                                  std::chars_format::general, 15)
-                        .ptr;
+        char *end =
+            std::to_chars(b, e, exactTieAt16thDigit(d) ? std::nextafter(d, 2 * d) : d, std::chars_format::general, 15)
+                .ptr;
         std::replace(b, end, '.', ',');
         return {b, size_t(end - b)};
     }
     case SQLITE_BLOB: {
-        const int n = sqlite3_column_bytes(m_stmt, index);
-        return n ? std::string_view(static_cast<const char *>(sqlite3_column_blob(m_stmt, index)), size_t(n))
-                 : std::string_view();
+        const int n = sqlite3_value_bytes(v);
+        return n ? std::string_view(static_cast<const char *>(sqlite3_value_blob(v)), size_t(n)) : std::string_view();
     }
     default:
         return {};
@@ -235,7 +235,8 @@ void SqliteDbComponent::open(const QString &path, const QString &)
     if (fi.size() == 0)
         throw PlatformError(SQLITE_NOTADB, QStringLiteral("file is not a database"));
     sqlite3 *db = nullptr;
-    int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    // The program uses its connection from one thread only: no lock around every call.
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         PlatformError e = sqliteError(db, rc);
         sqlite3_close_v2(db);

@@ -19,8 +19,8 @@ namespace {
 // Texts that packing as UTF-8 could damage: accents, the euro sign, an emoji (a surrogate pair),
 // characters from U+E000 on (after the emoji in UTF-16 order, before it in UTF-8), empty.
 const QStringList kAwkward = {QStringLiteral("Nicolò Cantù"), QStringLiteral("12,50 €"), QStringLiteral("😀 ok"),
-                              QStringLiteral("\uFF21zienda"), QStringLiteral("\uFFFD"), QString(),
-                              QStringLiteral("Ärger"), QStringLiteral("ärger"), QStringLiteral("Zoë")};
+                              QStringLiteral("\uFF21zienda"), QStringLiteral("\uFFFD"),  QString(),
+                              QStringLiteral("Ärger"),        QStringLiteral("ärger"),   QStringLiteral("Zoë")};
 
 QString longText(int bytes)
 {
@@ -268,7 +268,6 @@ private slots:
         QCOMPARE(g->TextMatrix(0, 0), QStringLiteral("0,0"));
     }
 
-
     // ---- packed texts ----
 
     void textsSurviveEveryWayIn()
@@ -314,8 +313,8 @@ private slots:
         // and in one written long before.
         for (int r : {1, g->Rows() - 1}) {
             const QStringList before = gridRow(g.get(), r);
-            for (const QString &t : {big, QStringLiteral("è"), QString(), QStringLiteral("😀😀😀 a longer text"),
-                                     QStringLiteral("x")}) {
+            for (const QString &t :
+                 {big, QStringLiteral("è"), QString(), QStringLiteral("😀😀😀 a longer text"), QStringLiteral("x")}) {
                 g->setTextMatrix(r, 1, t);
                 QStringList expected = before;
                 expected[1] = t;
