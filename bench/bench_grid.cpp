@@ -1,16 +1,20 @@
-// Grid storage against a plain vector of string rows: fill row by row the way the list windows
-// do (Rows = Rows + 1, then every cell), then sort on a text column. Prints the time (best of
-// three rounds) and the heap bytes of each store and the ratios grid / plain. Target: time and
-// memory ratios at most 2.
+// Grid storage against a plain vector of string rows: fill row by row from UTF-8 texts the way
+// a list reads them from the database, then sort on a text column. Each store is measured in a
+// fresh process (its memory as a first fill finds it), the stores alternating, median of the
+// rounds: time and heap bytes, and the ratios grid / plain.
 //
-//   bench_grid [rows]        (default 100000 rows of 23 columns)
+//   bench_grid [rows] [rounds]        (default 100000 rows of 23 columns, 5 rounds)
+//   bench_grid measure STORE rows     (one fresh process; used by the above)
+#include "BenchTable.h"
 #include "platform/MSFlexGrid.h"
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
+#include <QProcess>
 #include <algorithm>
 #include <cstdio>
 #include <malloc.h>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -24,107 +28,175 @@ long long heapInUse()
     return (long long)mi.uordblks + (long long)mi.hblkhd;
 }
 
-long long statusKb(const char *field)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(field))
-            return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLongLong();
-    return 0;
-}
-
 // Cell texts like those of a customer or payment list: keys, names, dates, amounts, flags.
-QString makeText(int r, int c)
+std::string makeText(int r, int c)
 {
     const int v = (r * 7919 + c * 104729) % 100003;
+    char b[64];
     switch (c % 6) {
     case 0:
-        return QString::number(r + 1);
+        std::snprintf(b, sizeof b, "%d", r + 1);
+        break;
     case 1:
-        return QStringLiteral("Via Garibaldi %1").arg(v % 300);
+        std::snprintf(b, sizeof b, "Via Garibaldi %d", v % 300);
+        break;
     case 2:
-        return QStringLiteral("%1/%2/%3")
-            .arg(1 + v % 28, 2, 10, QLatin1Char('0'))
-            .arg(1 + v % 12, 2, 10, QLatin1Char('0'))
-            .arg(1990 + v % 35);
+        std::snprintf(b, sizeof b, "%02d/%02d/%d", 1 + v % 28, 1 + v % 12, 1990 + v % 35);
+        break;
     case 3:
-        return QStringLiteral("Cliente %1 Rossi").arg(v);
+        std::snprintf(b, sizeof b, "Cliente %d %s", v, v % 3 ? "Rossi" : "Cantù");
+        break;
     case 4:
-        return QStringLiteral("%1,%2 €").arg(v / 100).arg(v % 100, 2, 10, QLatin1Char('0'));
+        std::snprintf(b, sizeof b, "%d,%02d \xE2\x82\xAC", v / 100, v % 100);
+        break;
     default:
-        return (v & 1) ? QStringLiteral("Vero") : QStringLiteral("Falso");
+        std::snprintf(b, sizeof b, "%s", (v & 1) ? "Vero" : "Falso");
     }
+    return b;
 }
 
-// Each store gets its own copy of a text, as a fill converting field values does.
-inline QString fresh(const QString &s) { return QString(s.constData(), s.size()); }
-
-struct Figures {
-    double fillMs = 0, sortMs = 0;
-    long long bytes = 0;
+struct Source {
+    std::string bytes;
+    std::vector<std::pair<size_t, size_t>> cells; // offset, length; row after row
 };
 
-Figures runGrid(const std::vector<QString> &source, const std::vector<QString> &header, int rows, bool show)
+struct Figures {
+    double fillMs = 0, sortMs = 0, bytes = 0;
+};
+
+double msSince(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
+
+// The grid as the lists fill it today: Rows + 1, then one QString per cell.
+Figures runGrid(const Source &src, int rows)
 {
     Figures f;
-    QElapsedTimer t;
     auto *g = new MSFlexGrid(nullptr, QStringLiteral("MSFlexGrid1"));
     g->resize(900, 450);
     const long long heap0 = heapInUse();
+    QElapsedTimer t;
     t.start();
     g->setRows(1);
     g->setCols(Cols);
     for (int c = 0; c < Cols; ++c)
-        g->setTextMatrix(0, c, fresh(header[size_t(c)]));
+        g->setTextMatrix(0, c, QStringLiteral("Colonna%1").arg(c));
     size_t i = 0;
     for (int r = 1; r <= rows; ++r) {
         g->setRows(g->Rows() + 1);
-        for (int c = 0; c < Cols; ++c)
-            g->setTextMatrix(r, c, fresh(source[i++]));
+        for (int c = 0; c < Cols; ++c, ++i)
+            g->setTextMatrix(r, c, QString::fromUtf8(src.bytes.data() + src.cells[i].first, src.cells[i].second));
     }
-    f.fillMs = t.nsecsElapsed() / 1e6;
-    f.bytes = heapInUse() - heap0;
+    f.fillMs = msSince(t);
+    f.bytes = double(heapInUse() - heap0);
     t.start();
     g->setCol(SortCol);
     g->setSort(1);
-    f.sortMs = t.nsecsElapsed() / 1e6;
-    if (show)
-        std::printf("grid:  first rows after sort: %s | %s\n", qPrintable(g->TextMatrix(1, SortCol)),
-                    qPrintable(g->TextMatrix(2, SortCol)));
+    f.sortMs = msSince(t);
     delete g;
     return f;
 }
 
-Figures runPlain(const std::vector<QString> &source, const std::vector<QString> &header, int rows, bool show)
+// The grid's own row appending from UTF-8 pieces, as a fill straight from the database.
+Figures runGridUtf8(const Source &src, int rows)
 {
     Figures f;
-    QElapsedTimer t;
+    auto *g = new MSFlexGrid(nullptr, QStringLiteral("MSFlexGrid1"));
+    g->resize(900, 450);
     const long long heap0 = heapInUse();
+    QElapsedTimer t;
+    t.start();
+    g->setRows(1);
+    g->setCols(Cols);
+    for (int c = 0; c < Cols; ++c)
+        g->setTextMatrix(0, c, QStringLiteral("Colonna%1").arg(c));
+    size_t i = 0;
+    for (int r = 1; r <= rows; ++r) {
+        g->beginRow();
+        for (int c = 0; c < Cols; ++c, ++i)
+            g->appendCell(std::string_view(src.bytes.data() + src.cells[i].first, src.cells[i].second));
+        g->endRow();
+    }
+    f.fillMs = msSince(t);
+    f.bytes = double(heapInUse() - heap0);
+    t.start();
+    g->setCol(SortCol);
+    g->setSort(1);
+    f.sortMs = msSince(t);
+    delete g;
+    return f;
+}
+
+Figures runPlain(const Source &src, int rows)
+{
+    Figures f;
+    const long long heap0 = heapInUse();
+    QElapsedTimer t;
     t.start();
     std::vector<std::vector<QString>> store;
     store.emplace_back(size_t(Cols));
     for (int c = 0; c < Cols; ++c)
-        store[0][size_t(c)] = fresh(header[size_t(c)]);
+        store[0][size_t(c)] = QStringLiteral("Colonna%1").arg(c);
     size_t i = 0;
     for (int r = 1; r <= rows; ++r) {
         store.emplace_back(size_t(Cols));
         std::vector<QString> &row = store.back();
-        for (int c = 0; c < Cols; ++c)
-            row[size_t(c)] = fresh(source[i++]);
+        for (int c = 0; c < Cols; ++c, ++i)
+            row[size_t(c)] = QString::fromUtf8(src.bytes.data() + src.cells[i].first, src.cells[i].second);
     }
-    f.fillMs = t.nsecsElapsed() / 1e6;
-    f.bytes = heapInUse() - heap0;
+    f.fillMs = msSince(t);
+    f.bytes = double(heapInUse() - heap0);
     t.start();
     std::stable_sort(store.begin() + 1, store.end(), [](const std::vector<QString> &a, const std::vector<QString> &b) {
         return QString::compare(a[SortCol], b[SortCol], Qt::CaseInsensitive) < 0;
     });
-    f.sortMs = t.nsecsElapsed() / 1e6;
-    if (show)
-        std::printf("plain: first rows after sort: %s | %s\n", qPrintable(store[1][SortCol]),
-                    qPrintable(store[2][SortCol]));
+    f.sortMs = msSince(t);
     return f;
+}
+
+int measure(const QString &store, int rows)
+{
+    Source src;
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < Cols; ++c) {
+            const std::string s = makeText(r, c);
+            src.cells.emplace_back(src.bytes.size(), s.size());
+            src.bytes += s;
+        }
+    Figures f;
+    if (store == QLatin1String("grid"))
+        f = runGrid(src, rows);
+    else if (store == QLatin1String("grid-utf8"))
+        f = runGridUtf8(src, rows);
+    else if (store == QLatin1String("plain"))
+        f = runPlain(src, rows);
+    else
+        return 2;
+    std::printf("fill %.3f\nsort %.3f\nbytes %.0f\n", f.fillMs, f.sortMs, f.bytes);
+    return 0;
+}
+
+std::map<std::string, double> runChild(const QString &store, int rows)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("measure"), store, QString::number(rows)});
+    p.waitForFinished(-1);
+    std::map<std::string, double> out;
+    for (const QByteArray &line : p.readAllStandardOutput().split('\n')) {
+        const QList<QByteArray> kv = line.split(' ');
+        if (kv.size() == 2)
+            out[kv[0].toStdString()] = kv[1].toDouble();
+    }
+    if (out.size() != 3) {
+        std::fprintf(stderr, "bench_grid: the measuring process failed\n");
+        std::exit(1);
+    }
+    return out;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
 }
 
 } // namespace
@@ -134,45 +206,35 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int rows = argc > 1 ? std::max(1, atoi(argv[1])) : 100000;
+    const QStringList args = app.arguments().mid(1);
+    if (args.value(0) == QLatin1String("measure") && args.size() == 3)
+        return measure(args[1], args[2].toInt());
+    const int rows = args.size() > 0 ? std::max(1, args[0].toInt()) : 100000;
+    const int rounds = args.size() > 1 ? std::max(1, args[1].toInt()) : 5;
 
-    std::vector<QString> source;
-    source.reserve(size_t(rows) * Cols);
-    for (int r = 0; r < rows; ++r)
-        for (int c = 0; c < Cols; ++c)
-            source.push_back(makeText(r, c));
-    std::vector<QString> header;
-    for (int c = 0; c < Cols; ++c)
-        header.push_back(QStringLiteral("Colonna%1").arg(c));
-
-    // Freed memory stays in the heap, and a first round warms it up: otherwise whichever
-    // store runs first pays the page faults of fresh memory and the comparison says nothing.
-    mallopt(M_TRIM_THRESHOLD, 1 << 30);
-    mallopt(M_MMAP_THRESHOLD, 1 << 30);
-
-    Figures grid, plain;
-    const int rounds = 3;
-    for (int round = 0; round < rounds; ++round) {
-        const Figures g = runGrid(source, header, rows, round == rounds - 1);
-        const Figures p = runPlain(source, header, rows, round == rounds - 1);
-        if (round == 0 || g.fillMs + g.sortMs < grid.fillMs + grid.sortMs)
-            grid = g;
-        if (round == 0 || p.fillMs + p.sortMs < plain.fillMs + plain.sortMs)
-            plain = p;
+    const QStringList stores = {QStringLiteral("grid"), QStringLiteral("grid-utf8"), QStringLiteral("plain")};
+    std::map<QString, std::map<std::string, std::vector<double>>> runs;
+    for (int r = 0; r < rounds; ++r) {
+        std::fprintf(stderr, "grid storage %d rows: round %d of %d\n", rows, r + 1, rounds);
+        for (int k = 0; k < stores.size(); ++k) {
+            const QString &store = stores[(k + r) % stores.size()]; // each goes first in turn
+            for (const auto &kv : runChild(store, rows))
+                runs[store][kv.first].push_back(kv.second);
+        }
     }
-
-    const double gridTime = grid.fillMs + grid.sortMs;
-    const double plainTime = plain.fillMs + plain.sortMs;
-    std::printf("%d rows x %d columns\n", rows, Cols);
-    std::printf("grid : fill %8.1f ms  sort %8.1f ms  total %8.1f ms  heap %8.1f MB\n", grid.fillMs, grid.sortMs,
-                gridTime, grid.bytes / 1048576.0);
-    std::printf("plain: fill %8.1f ms  sort %8.1f ms  total %8.1f ms  heap %8.1f MB\n", plain.fillMs, plain.sortMs,
-                plainTime, plain.bytes / 1048576.0);
-    std::printf("(best of %d rounds; heap = bytes allocated by the filled store; peak RSS of the run %lld kB)\n",
-                rounds, statusKb("VmHWM:"));
-    std::printf("ratio grid/plain: fill time %.2f  sort time %.2f\n", grid.fillMs / plain.fillMs,
-                grid.sortMs / plain.sortMs);
-    std::printf("ratio grid/plain: time %.2f  memory %.2f  (target <= 2)\n", gridTime / plainTime,
-                double(grid.bytes) / double(plain.bytes));
+    auto m = [&](const QString &store, const char *what) { return median(runs[store][what]); };
+    const std::string tag = "grid storage " + std::to_string(rows) + "x" + std::to_string(Cols) + " ";
+    for (const QString &store : {QStringLiteral("grid"), QStringLiteral("grid-utf8")}) {
+        const std::string s = store.toStdString();
+        bench::printRow(tag + s + " fill / plain", bench::msText(m(store, "fill")),
+                        bench::msText(m(QStringLiteral("plain"), "fill")),
+                        m(store, "fill") / m(QStringLiteral("plain"), "fill"), 2);
+        bench::printRow(tag + s + " heap / plain", bench::mbText(m(store, "bytes")),
+                        bench::mbText(m(QStringLiteral("plain"), "bytes")),
+                        m(store, "bytes") / m(QStringLiteral("plain"), "bytes"), 2);
+    }
+    bench::printRow(tag + "sort / plain", bench::msText(m(QStringLiteral("grid"), "sort")),
+                    bench::msText(m(QStringLiteral("plain"), "sort")),
+                    m(QStringLiteral("grid"), "sort") / m(QStringLiteral("plain"), "sort"), 2);
     return 0;
 }

@@ -9,11 +9,15 @@
 #include <QPainter>
 #include <QPointer>
 #include <QScrollBar>
+#include <QStringEncoder>
 #include <QStyle>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numeric>
+#include <optional>
+#include <utility>
 
 namespace {
 
@@ -27,12 +31,6 @@ constexpr int DefaultColWidthTwips = 960;
 [[noreturn]] void invalidIndex()
 {
     throw PlatformError(MSFlexGrid::InvalidIndex, QStringLiteral("Subscript out of range"));
-}
-
-const QString &nullString()
-{
-    static const QString s;
-    return s;
 }
 
 int buttonCode(Qt::MouseButton b)
@@ -49,12 +47,36 @@ int buttonCode(Qt::MouseButton b)
     }
 }
 
+// The text's sort key: case-folded, in UTF-8 whose byte order is the order of its UTF-16 form
+// (the three-byte characters from U+E000 on sort after the four-byte ones, as their UTF-16 code
+// units do after the surrogates).
+void appendSortText(std::string &out, std::string_view t)
+{
+    const size_t start = out.size();
+    out.resize(start + t.size());
+    char *p = &out[start];
+    for (size_t i = 0; i < t.size(); ++i) {
+        const char c = t[i];
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            out.resize(start);
+            const QByteArray f = QString::fromUtf8(t.data(), qsizetype(t.size())).toCaseFolded().toUtf8();
+            for (char b : f) {
+                const unsigned char u = static_cast<unsigned char>(b);
+                out.push_back(u == 0xEE || u == 0xEF ? char(u + 0x10) : b);
+            }
+            return;
+        }
+        p[i] = c >= 'A' && c <= 'Z' ? char(c + 32) : c;
+    }
+}
+
 } // namespace
 
 MSFlexGrid::MSFlexGrid(Form *form, const QString &name, QWidget *parent)
     : QAbstractScrollArea(parent ? parent : static_cast<QWidget *>(form)), Control(form, name, ControlKind::Grid),
-      m_rows(2), m_colWidths(2, -1), m_fontName(QStringLiteral("DejaVu Sans"))
+      m_colWidths(2, -1), m_fontName(QStringLiteral("DejaVu Sans"))
 {
+    m_cells.resize(2);
     setObjectName(name);
     setFocusPolicy(Qt::StrongFocus);
     setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
@@ -76,7 +98,7 @@ void MSFlexGrid::setRows(int rows)
     const int old = Rows();
     if (rows == old)
         return;
-    m_rows.resize(size_t(rows));
+    m_cells.resize(rows);
     if (rows < old) {
         m_row = std::min(m_row, rows - 1);
         m_rowSel = std::min(m_rowSel, rows - 1);
@@ -93,10 +115,7 @@ void MSFlexGrid::setCols(int cols)
         return;
     if (cols < m_cols) {
         // Dropped cells must not come back when the grid widens again.
-        for (GridRow &r : m_rows) {
-            for (int c = cols; c < r.capacity; ++c)
-                r.cells[c] = QString();
-        }
+        m_cells.truncateCols(cols);
         m_col = std::min(m_col, cols - 1);
         m_colSel = std::min(m_colSel, cols - 1);
     }
@@ -146,39 +165,50 @@ void MSFlexGrid::checkCell(int row, int col) const
         invalidIndex();
 }
 
-QString &MSFlexGrid::cellRef(int row, int col)
+QString MSFlexGrid::textAt(int row, int col) const
 {
-    GridRow &r = m_rows[size_t(row)];
-    if (col >= r.capacity) {
-        // One spare cell: a helper column added after the last one (the date sort's key)
-        // then costs no reallocation of every row.
-        const int cap = std::max(m_cols, col + 1) + 1;
-        std::unique_ptr<QString[]> cells(new QString[size_t(cap)]);
-        for (int c = 0; c < r.capacity; ++c)
-            cells[c] = std::move(r.cells[c]);
-        r.cells = std::move(cells);
-        r.capacity = cap;
-    }
-    return r.cells[col];
+    const std::string_view t = m_cells.cell(row, col);
+    return t.empty() ? QString() : QString::fromUtf8(t.data(), qsizetype(t.size()));
 }
 
 QString MSFlexGrid::TextMatrix(int row, int col) const
 {
     checkCell(row, col);
-    const GridRow &r = m_rows[size_t(row)];
-    return col < r.capacity ? r.cells[col] : QString();
+    return textAt(row, col);
 }
 
-void MSFlexGrid::setTextMatrix(int row, int col, const QString &text) { setTextMatrix(row, col, QString(text)); }
-
-void MSFlexGrid::setTextMatrix(int row, int col, QString &&text)
+void MSFlexGrid::setTextMatrix(int row, int col, const QString &text)
 {
     checkCell(row, col);
-    const GridRow &r = m_rows[size_t(row)];
-    if (text.isEmpty() && col >= r.capacity)
-        return; // an empty cell stays unallocated
-    cellRef(row, col) = std::move(text);
+    // Encoded into one reused buffer: no allocation per cell.
+    QStringEncoder encoder(QStringEncoder::Utf8, QStringConverter::Flag::Stateless);
+    m_utf8.resize(size_t(encoder.requiredSpace(text.size())));
+    char *end = encoder.appendToBuffer(m_utf8.data(), text);
+    m_cells.setCell(row, col, std::string_view(m_utf8.data(), size_t(end - m_utf8.data())));
+    if (m_utf8.size() > 4096)
+        std::string().swap(m_utf8); // a long text does not keep its buffer
     cellChanged(row);
+}
+
+void MSFlexGrid::setTextMatrix(int row, int col, QString &&text) { setTextMatrix(row, col, std::as_const(text)); }
+
+void MSFlexGrid::setTextMatrixUtf8(int row, int col, std::string_view utf8)
+{
+    checkCell(row, col);
+    m_cells.setCell(row, col, utf8);
+    cellChanged(row);
+}
+
+void MSFlexGrid::beginRow()
+{
+    m_cells.beginRow();
+    m_appendCol = 0;
+}
+
+void MSFlexGrid::endRow()
+{
+    m_cells.endRow();
+    contentChanged();
 }
 
 QString MSFlexGrid::Text() const { return TextMatrix(m_row, m_col); }
@@ -219,7 +249,7 @@ void MSFlexGrid::RemoveItem(int row)
     // The header row is not a list row: removing it would promote data to the header.
     if (row < 1 || row >= Rows())
         invalidRow();
-    m_rows.erase(m_rows.begin() + row);
+    m_cells.remove(row);
     m_row = std::min(m_row, Rows() - 1);
     m_rowSel = std::min(m_rowSel, Rows() - 1);
     clampScroll();
@@ -242,51 +272,64 @@ void MSFlexGrid::setSort(int order)
         return;
     const int col = m_col;
 
-    // Keys are read once per row; texts are case-folded once so that each comparison is a
-    // plain code-unit comparison (the same order as a case-insensitive one).
+    // Keys are made once per row from the packed texts; texts are case-folded once, so that each
+    // comparison is a plain byte comparison giving the order of a case-insensitive one.
     struct Key {
+        uint64_t prefix = 0; // the first eight bytes of the folded text, for quick comparisons
         double num = 0;
-        QString folded;
+        size_t offset = 0;
+        uint32_t length = 0;
+        int index = 0;
         bool isNum = false;
     };
     std::vector<Key> keys(static_cast<size_t>(n));
+    std::string folded;
     const bool generic = order <= 2;
     for (int i = 0; i < n; ++i) {
-        const GridRow &r = m_rows[size_t(first + i)];
-        const QString &t = col < r.capacity ? r.cells[col] : nullString();
+        const std::string_view t = m_cells.cell(first + i, col);
         Key &k = keys[size_t(i)];
-        const std::optional<double> v = NumberRule::read(QStringView(t));
+        k.index = i;
+        const std::optional<double> v = NumberRule::read(t);
         k.isNum = v.has_value();
-        if (k.isNum) {
-            k.num = *v;
-        } else {
-            k.num = 0;
-            if (generic)
-                k.folded = t.toCaseFolded();
+        k.num = v.value_or(0);
+        if (!k.isNum && generic) {
+            k.offset = folded.size();
+            appendSortText(folded, t);
+            k.length = uint32_t(folded.size() - k.offset);
         }
         if (!generic)
             k.isNum = true; // numeric orders read every non-number as 0
     }
-    auto less = [](const Key &a, const Key &b) {
+    for (Key &k : keys) {
+        for (uint32_t j = 0; j < 8; ++j)
+            k.prefix = (k.prefix << 8) | (j < k.length ? static_cast<unsigned char>(folded[k.offset + j]) : 0u);
+    }
+    const char *texts = folded.data();
+    auto less = [texts](const Key &a, const Key &b) {
         if (a.isNum != b.isNum)
             return a.isNum; // numbers before texts
         if (a.isNum)
             return a.num < b.num;
-        return QString::compare(a.folded, b.folded, Qt::CaseSensitive) < 0;
+        if (a.prefix != b.prefix)
+            return a.prefix < b.prefix;
+        const uint32_t common = std::min(a.length, b.length);
+        if (common > 8) {
+            const int c = std::memcmp(texts + a.offset + 8, texts + b.offset + 8, common - 8);
+            if (c != 0)
+                return c < 0;
+        }
+        return a.length < b.length;
     };
-    std::vector<int> idx(static_cast<size_t>(n));
-    std::iota(idx.begin(), idx.end(), 0);
     const bool descending = order == 2 || order == 4;
     if (descending)
-        std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) { return less(keys[size_t(b)], keys[size_t(a)]); });
+        std::stable_sort(keys.begin(), keys.end(), [&](const Key &a, const Key &b) { return less(b, a); });
     else
-        std::stable_sort(idx.begin(), idx.end(), [&](int a, int b) { return less(keys[size_t(a)], keys[size_t(b)]); });
+        std::stable_sort(keys.begin(), keys.end(), less);
 
-    std::vector<GridRow> sorted;
-    sorted.reserve(size_t(n));
-    for (int i : idx)
-        sorted.push_back(std::move(m_rows[size_t(first + i)]));
-    std::move(sorted.begin(), sorted.end(), m_rows.begin() + first);
+    std::vector<int> sorted(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        sorted[size_t(i)] = keys[size_t(i)].index;
+    m_cells.reorder(first, sorted);
     scheduleRepaint();
 }
 
@@ -608,7 +651,6 @@ void MSFlexGrid::paintEvent(QPaintEvent *)
     };
 
     // Header band: raised cells that do not scroll vertically.
-    const GridRow &head = m_rows[0];
     for (const VisCol &vc : cols) {
         const QRect r(vc.x, 0, vc.w, rh);
         p.fillRect(r, headerBg);
@@ -619,7 +661,7 @@ void MSFlexGrid::paintEvent(QPaintEvent *)
         p.drawLine(r.bottomLeft(), r.bottomRight());
         p.drawLine(r.topRight(), r.bottomRight());
         p.setPen(headerText);
-        drawCellText(r, vc.col < head.capacity ? head.cells[vc.col] : nullString(), true);
+        drawCellText(r, textAt(0, vc.col), true);
     }
 
     const int r0 = std::min(m_row, m_rowSel), r1 = std::max(m_row, m_rowSel);
@@ -627,7 +669,6 @@ void MSFlexGrid::paintEvent(QPaintEvent *)
     const bool multiCell = r0 != r1 || c0 != c1;
     int y = rh;
     for (int row = top; row < Rows() && y < vh; ++row, y += rh) {
-        const GridRow &gr = m_rows[size_t(row)];
         const bool rowSelected = multiCell && row >= r0 && row <= r1;
         for (const VisCol &vc : cols) {
             const QRect r(vc.x, y, vc.w, rh);
@@ -637,7 +678,7 @@ void MSFlexGrid::paintEvent(QPaintEvent *)
             p.drawLine(r.bottomLeft(), r.bottomRight());
             p.drawLine(r.topRight(), r.bottomRight());
             p.setPen(selected ? selText : cellText);
-            drawCellText(r, vc.col < gr.capacity ? gr.cells[vc.col] : nullString(), false);
+            drawCellText(r, textAt(row, vc.col), false);
         }
     }
 

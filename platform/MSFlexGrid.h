@@ -1,17 +1,19 @@
 #pragma once
 #include "platform/Control.h"
+#include "platform/PackedRows.h"
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <QString>
-#include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 class Form;
 
 // The list grid of every register window. Row 0 is the fixed header row; every column scrolls.
-// Cells live in one record per row (an array of QStrings, allocated on first write), so growing
-// the grid by one row or writing a cell costs no more than a plain vector of string rows, and
-// sorting moves whole rows without copying their texts.
+// Texts are kept packed as UTF-8 (see PackedRows): a QString is made only for a cell painted or
+// handed out, so a list of a million rows costs little more than its text, and sorting moves
+// whole rows without copying their texts.
 //
 // Setting Row or Col collapses the selection to the new current cell; RowSel/ColSel set the
 // other corner afterwards. Programmatic changes raise no SelChange: only the user does.
@@ -26,7 +28,7 @@ public:
 
     QWidget *widget() override { return this; }
 
-    int Rows() const { return int(m_rows.size()); }
+    int Rows() const { return m_cells.rows(); }
     void setRows(int rows);
     int Cols() const { return m_cols; }
     void setCols(int cols);
@@ -45,6 +47,19 @@ public:
     QString TextMatrix(int row, int col) const;
     void setTextMatrix(int row, int col, const QString &text);
     void setTextMatrix(int row, int col, QString &&text);
+    // The same from UTF-8 bytes, without a QString on the way.
+    void setTextMatrixUtf8(int row, int col, std::string_view utf8);
+
+    // Appending a whole row from UTF-8 pieces, as a fill from the database does: beginRow adds
+    // a row at the end (Rows grows by one), appendCell gives its cells in column order (those
+    // past Cols are dropped), endRow closes it. Any other change of the grid closes it too.
+    void beginRow();
+    void appendCell(std::string_view utf8)
+    {
+        if (m_appendCol++ < m_cols)
+            m_cells.appendCell(utf8);
+    }
+    void endRow();
 
     // Widths in twips; 0 hides the column, -1 restores the default width.
     double ColWidth(int col) const;
@@ -102,10 +117,6 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
-    struct GridRow {
-        std::unique_ptr<QString[]> cells; // null until the first write; cells past Cols stay null
-        int capacity = 0;
-    };
     struct Layout {
         int viewWidth = 0;
         int viewHeight = 0;
@@ -120,7 +131,7 @@ private:
         }
     };
 
-    QString &cellRef(int row, int col);
+    QString textAt(int row, int col) const;
     void checkCell(int row, int col) const;
     Selection selection() const { return {m_row, m_col, m_rowSel, m_colSel}; }
 
@@ -149,8 +160,10 @@ private:
     bool selectCellAsClick(int row, int col);
     void moveCurrentRow(int row, int col);
 
-    std::vector<GridRow> m_rows;
+    PackedRows m_cells;
     int m_cols = 2;
+    int m_appendCol = 0;
+    std::string m_utf8;           // a text on its way into the cells
     std::vector<int> m_colWidths; // twips, -1 = default
     int m_row = 1, m_col = 0, m_rowSel = 1, m_colSel = 0;
     int m_topRow = 1;

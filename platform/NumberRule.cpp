@@ -1,6 +1,8 @@
 #include "platform/NumberRule.h"
 #include <charconv>
 #include <cmath>
+#include <iterator>
+#include <string>
 
 namespace NumberRule {
 
@@ -120,22 +122,40 @@ std::optional<double> read(QStringView text)
 
 std::optional<double> read(std::string_view utf8)
 {
-    // The euro sign is the only character beyond ASCII the rule accepts, and only at the end
-    // (before blanks): fold its three bytes into one character first.
-    const std::string_view euro("\xE2\x82\xAC");
-    size_t n = utf8.size();
-    size_t e = n;
-    while (e > 0 && (utf8[e - 1] == ' ' || utf8[e - 1] == '\t'))
-        --e;
-    if (e >= 3 && utf8.substr(e - 3, 3) == euro) {
-        const std::string_view head = utf8.substr(0, e - 3);
-        return readChars(
-            [head](size_t i) -> char32_t {
-                return i < head.size() ? char32_t(static_cast<unsigned char>(head[i])) : char32_t(0x20AC);
-            },
-            head.size() + 1);
+    const auto byte = [utf8](size_t i) { return char32_t(static_cast<unsigned char>(utf8[i])); };
+    size_t i = 0;
+    while (i < utf8.size() && byte(i) < 0x80)
+        ++i;
+    if (i == utf8.size())
+        return readChars(byte, utf8.size());
+    // Beyond ASCII the text is read as characters, so that it gives what its UTF-16 form gives
+    // (a no-break space around the number, a closing euro sign). Longer texts than the buffer
+    // can hold have too many characters to be a number unless padded with blanks; they are rare.
+    char32_t local[128];
+    std::u32string heap;
+    char32_t *chars = local;
+    if (utf8.size() > std::size(local)) {
+        heap.resize(utf8.size());
+        chars = heap.data();
     }
-    return readChars([utf8](size_t i) { return char32_t(static_cast<unsigned char>(utf8[i])); }, n);
+    size_t n = 0;
+    for (size_t k = 0; k < utf8.size();) {
+        const unsigned char c = static_cast<unsigned char>(utf8[k]);
+        const int len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
+        char32_t cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
+        bool ok = len > 0 && k + size_t(len) <= utf8.size();
+        for (int j = 1; ok && j < len; ++j) {
+            const unsigned char cc = static_cast<unsigned char>(utf8[k + size_t(j)]);
+            ok = (cc & 0xC0) == 0x80;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        // Overlong forms too: "\xC0\xB1" is no digit one.
+        ok = ok && cp >= (len == 2 ? 0x80u : len == 3 ? 0x800u : len == 4 ? 0x10000u : 0u);
+        // Malformed bytes are no part of a number: one replacement character each.
+        chars[n++] = ok ? cp : char32_t(0xFFFD);
+        k += ok ? size_t(len) : 1;
+    }
+    return readChars([chars](size_t k) { return chars[k]; }, n);
 }
 
 QString toSql(double value)

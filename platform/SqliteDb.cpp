@@ -2,8 +2,42 @@
 #include "platform/VbRuntime.h"
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <algorithm>
 #include <atomic>
+#include <charconv>
+#include <cmath>
 #include <sqlite3.h>
+
+namespace {
+
+// Whether a double lies exactly halfway between two numbers of 15 significant digits. Qt's
+// conversion (and so vb::Str) rounds such a value away from zero, std::to_chars to the even
+// digit; for these the neighbouring double away from zero gives Qt's digits.
+bool exactTieAt16thDigit(double d)
+{
+    if (!std::isfinite(d) || d == 0)
+        return false;
+    // Cheap test first: the 16th and 17th significant digits of a tie read "50".
+    char quick[40];
+    const auto q = std::to_chars(quick, quick + sizeof quick, std::fabs(d), std::chars_format::scientific, 16);
+    const char *digits = quick + 2; // past "d."
+    if (q.ec != std::errc() || digits[14] != '5' || digits[15] != '0')
+        return false;
+    // The exact decimal value of a double has at most 767 significant digits.
+    char full[800];
+    const auto f = std::to_chars(full, full + sizeof full, std::fabs(d), std::chars_format::scientific, 770);
+    if (f.ec != std::errc())
+        return false;
+    const char *fd = full + 2;
+    if (fd[14] != '5')
+        return false;
+    for (const char *p = fd + 15; p < f.ptr && *p != 'e'; ++p)
+        if (*p != '0')
+            return false;
+    return true;
+}
+
+} // namespace
 
 PlatformError sqliteError(sqlite3 *db, int rc)
 {
@@ -187,6 +221,38 @@ QString Recordset::text(int index) const
     }
 }
 
+std::string_view Recordset::textUtf8(int index, TextBuffer &buffer) const
+{
+    char *const b = buffer.bytes;
+    char *const e = b + sizeof buffer.bytes;
+    // One call into the statement per cell; the value's own readers take no lock.
+    sqlite3_value *v = sqlite3_column_value(m_statement.handle(), index);
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_TEXT:
+        return {reinterpret_cast<const char *>(sqlite3_value_text(v)), size_t(sqlite3_value_bytes(v))};
+    case SQLITE_INTEGER:
+        return {b, size_t(std::to_chars(b, e, static_cast<long long>(sqlite3_value_int64(v))).ptr - b)};
+    case SQLITE_FLOAT: {
+        // As vb::Str writes a double: whole numbers as digits, others with 15 significant
+        // digits and a decimal comma.
+        const double d = sqlite3_value_double(v);
+        if (d == std::floor(d) && std::fabs(d) < 1e15)
+            return {b, size_t(std::to_chars(b, e, static_cast<long long>(d)).ptr - b)};
+        char *end =
+            std::to_chars(b, e, exactTieAt16thDigit(d) ? std::nextafter(d, 2 * d) : d, std::chars_format::general, 15)
+                .ptr;
+        std::replace(b, end, '.', ',');
+        return {b, size_t(end - b)};
+    }
+    case SQLITE_BLOB: {
+        const int n = sqlite3_value_bytes(v);
+        return n ? std::string_view(static_cast<const char *>(sqlite3_value_blob(v)), size_t(n)) : std::string_view();
+    }
+    default:
+        return {};
+    }
+}
+
 int Recordset::columnIndex(const QString &name) const
 {
     requireOpen();
@@ -227,7 +293,8 @@ void SqliteDbComponent::open(const QString &path, const QString &)
     if (fi.size() == 0)
         throw PlatformError(SQLITE_NOTADB, QStringLiteral("file is not a database"));
     sqlite3 *db = nullptr;
-    int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    // The program uses its connection from one thread only: no lock around every call.
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         PlatformError e = sqliteError(db, rc);
         sqlite3_close_v2(db);

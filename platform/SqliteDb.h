@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <memory>
+#include <string_view>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -92,6 +93,16 @@ public:
     ::Fields Fields() const { return ::Fields(this); }
     // Closing a result set that is not open raises, as the callers that care expect.
     void Close();
+
+    // Reading a whole result into a grid without an object per cell: the text of column `index`
+    // of the current row, in UTF-8, exactly what Field::Text gives (NULL is empty). Unchecked:
+    // the caller has made sure once that the set is open and on a row (not EOF_) and that the
+    // index is one of its columns. A text points into the row SQLite holds, valid until the
+    // next move; a number is written into `buffer`.
+    struct TextBuffer {
+        char bytes[40];
+    };
+    std::string_view textUtf8(int index, TextBuffer &buffer) const;
 
 private:
     friend class SqliteDbComponent;

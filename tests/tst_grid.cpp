@@ -1,15 +1,35 @@
 // The list grid: storage, current cell and selection, sorting, mouse and keyboard events,
 // scrolling, and the wheel hook that scrolls it a page at a time.
 #include "platform/MouseWheel.h"
+#include "platform/NumberRule.h"
+#include "platform/PackedRows.h"
 #include "testsupport.h"
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QWheelEvent>
 #include <QtTest/qtestspontaneevent.h>
+#include <cmath>
 #include <memory>
+#include <numeric>
+#include <random>
 
 namespace {
+
+// Texts that packing as UTF-8 could damage: accents, the euro sign, an emoji (a surrogate pair),
+// characters from U+E000 on (after the emoji in UTF-16 order, before it in UTF-8), empty.
+const QStringList kAwkward = {QStringLiteral("Nicolò Cantù"), QStringLiteral("12,50 €"), QStringLiteral("😀 ok"),
+                              QStringLiteral("\uFF21zienda"), QStringLiteral("\uFFFD"),  QString(),
+                              QStringLiteral("Ärger"),        QStringLiteral("ärger"),   QStringLiteral("Zoë")};
+
+QString longText(int bytes)
+{
+    QString t;
+    while (t.toUtf8().size() < bytes)
+        t += QStringLiteral("città € 😀 ");
+    return t;
+}
 
 std::unique_ptr<MSFlexGrid> makeGrid(int rows, int cols)
 {
@@ -247,6 +267,291 @@ private slots:
         g->setSort(2);
         QCOMPARE(column(g.get(), 0), QStringList({"e", "c", "b", "d", "a"}));
         QCOMPARE(g->TextMatrix(0, 0), QStringLiteral("0,0"));
+    }
+
+    // ---- packed texts ----
+
+    void textsSurviveEveryWayIn()
+    {
+        // Every way a text goes in gives it back whole, and leaves its neighbours alone.
+        auto g = makeGrid(3, 4);
+        const QString big = longText(100 * 1024);
+        QStringList texts = kAwkward;
+        texts << big;
+        g->setRows(1);
+        for (const QString &t : texts) {
+            g->setRows(g->Rows() + 1);
+            const int r = g->Rows() - 1;
+            g->setTextMatrix(r, 0, QStringLiteral("a%1").arg(r));
+            g->setTextMatrix(r, 1, t);
+            g->setTextMatrixUtf8(r, 2, t.toUtf8().toStdString());
+            g->setTextMatrix(r, 3, QStringLiteral("z%1").arg(r));
+        }
+        for (const QString &t : texts) {
+            g->beginRow();
+            g->appendCell("a");
+            const QByteArray u = t.toUtf8();
+            g->appendCell(std::string_view(u.constData(), size_t(u.size())));
+            g->appendCell(std::string_view(u.constData(), size_t(u.size())));
+            g->appendCell({}); // a NULL field
+            g->appendCell("past the last column");
+            g->endRow();
+        }
+        QCOMPARE(g->Rows(), 1 + 2 * int(texts.size()));
+        QCOMPARE(g->TextMatrix(0, 1), QStringLiteral("0,1"));
+        for (int i = 0; i < texts.size(); ++i) {
+            for (int r : {1 + i, 1 + i + int(texts.size())}) {
+                QCOMPARE(g->TextMatrix(r, 1), texts.at(i));
+                QCOMPARE(g->TextMatrix(r, 2), texts.at(i));
+            }
+            QCOMPARE(g->TextMatrix(1 + i, 3), QStringLiteral("z%1").arg(1 + i));
+            QCOMPARE(g->TextMatrix(1 + i + int(texts.size()), 3), QString());
+        }
+        g->setCols(5);
+        QCOMPARE(g->TextMatrix(g->Rows() - 1, 4), QString()); // what went past Cols was dropped
+
+        // A cell rewritten in the middle of a row, longer and shorter, in the row written last
+        // and in one written long before.
+        for (int r : {1, g->Rows() - 1}) {
+            const QStringList before = gridRow(g.get(), r);
+            for (const QString &t :
+                 {big, QStringLiteral("è"), QString(), QStringLiteral("😀😀😀 a longer text"), QStringLiteral("x")}) {
+                g->setTextMatrix(r, 1, t);
+                QStringList expected = before;
+                expected[1] = t;
+                QCOMPARE(gridRow(g.get(), r), expected);
+            }
+        }
+        // The current cell's text too.
+        g->setRow(2);
+        g->setCol(1);
+        g->setText(QStringLiteral("€uro"));
+        QCOMPARE(g->Text(), QStringLiteral("€uro"));
+        QCOMPARE(g->TextMatrix(3, 1), texts.at(2));
+    }
+
+    void sortingPackedTexts()
+    {
+        // The case-insensitive order is that of the texts' UTF-16 forms, case-folded; equal
+        // keys keep their order.
+        QStringList texts = kAwkward;
+        texts << QStringLiteral("zoe") << QStringLiteral("ZOË") << QStringLiteral("Émile") << QStringLiteral("emile")
+              << QStringLiteral("10") << QStringLiteral("\u00A01.000,00\u00A0€") << longText(1000);
+        auto g = gridOf(texts);
+        g->setCol(0);
+        g->setSort(1);
+        QStringList expected = texts;
+        std::stable_sort(expected.begin(), expected.end(), [](const QString &a, const QString &b) {
+            const std::optional<double> x = NumberRule::read(a), y = NumberRule::read(b);
+            if (x.has_value() != y.has_value())
+                return x.has_value();
+            if (x)
+                return *x < *y;
+            return a.toCaseFolded() < b.toCaseFolded();
+        });
+        QCOMPARE(column(g.get(), 0), expected);
+        QCOMPARE(column(g.get(), 0).mid(0, 3), QStringList({"10", "12,50 €", "\u00A01.000,00\u00A0€"}));
+
+        // After RemoveItem, after rows appended both ways, the rows move whole.
+        g = gridOf({"delta", "alfa", "charlie", "bravo"});
+        g->RemoveItem(2); // alfa
+        g->setRows(g->Rows() + 1);
+        g->setTextMatrix(g->Rows() - 1, 0, QStringLiteral("Ärger"));
+        g->setTextMatrix(g->Rows() - 1, 1, QStringLiteral("4"));
+        g->beginRow();
+        g->appendCell("ALFA");
+        g->appendCell("5");
+        g->endRow();
+        g->setCol(0);
+        g->setSort(1);
+        QCOMPARE(column(g.get(), 0), QStringList({"ALFA", "bravo", "charlie", "delta", "Ärger"}));
+        QCOMPARE(column(g.get(), 1), QStringList({"5", "3", "2", "0", "4"}));
+        g->setSort(2);
+        QCOMPARE(column(g.get(), 1), QStringList({"4", "0", "2", "3", "5"}));
+    }
+
+    void helperColumnAndRefill()
+    {
+        // A column added past the last one, written on every row, sorted on and dropped (the
+        // date sort's way): the rows keep their texts and the column leaves nothing behind.
+        auto g = gridOf({"c", "a", "b"});
+        g->setTextMatrix(2, 1, QStringLiteral("uno più lungo di prima")); // row 2 rewritten, written last
+        g->setCols(3);
+        for (int r = 1; r < g->Rows(); ++r)
+            g->setTextMatrix(r, 2, QString::number(10 - r));
+        g->setCol(2);
+        g->setSort(3);
+        g->setCols(2);
+        QCOMPARE(column(g.get(), 0), QStringList({"b", "a", "c"}));
+        QCOMPARE(column(g.get(), 1), QStringList({"2", "uno più lungo di prima", "0"}));
+        g->setCols(3);
+        QCOMPARE(column(g.get(), 2), QStringList({"", "", ""}));
+        g->setTextMatrix(3, 0, QStringLiteral("cc"));
+        g->setTextMatrix(3, 2, QStringLiteral("x"));
+        QCOMPARE(gridRow(g.get(), 3), QStringList({"cc", "0", "x"}));
+
+        // A refill: the old rows go all at once, the new ones read right.
+        PackedRows store;
+        store.resize(1);
+        store.setCell(0, 0, "header");
+        for (int i = 0; i < 20000; ++i) {
+            store.beginRow();
+            store.appendCell(std::to_string(i));
+            store.appendCell("Cognome Nome Città");
+            store.endRow();
+        }
+        QVERIFY(store.usedBytes() > 20000 * 20);
+        store.resize(1);
+        QVERIFY(store.usedBytes() < 100);
+        QCOMPARE(store.cell(0, 0), std::string_view("header"));
+        store.beginRow();
+        store.appendCell("nuovo");
+        store.endRow();
+        QCOMPARE(store.rows(), 2);
+        QCOMPARE(store.cell(1, 0), std::string_view("nuovo"));
+        QCOMPARE(store.cell(1, 1), std::string_view());
+    }
+
+    void storeAgainstAPlainModel()
+    {
+        // Random changes of every kind, checked against a vector of rows of strings; garbage
+        // never grows past the live texts for long.
+        QRandomGenerator rnd(20240611);
+        PackedRows store;
+        std::vector<std::vector<std::string>> model;
+        auto text = [&]() -> std::string {
+            const int kind = int(rnd.bounded(20));
+            if (kind == 0)
+                return std::string();
+            if (kind == 1)
+                return std::string(size_t(rnd.bounded(2000, 20000)), char('a' + rnd.bounded(26)));
+            std::string t = "è€";
+            t += std::to_string(rnd.bounded(1000000));
+            t.append(size_t(rnd.bounded(30)), 'x');
+            return t;
+        };
+        auto cellOf = [&](size_t r, size_t c) { return c < model[r].size() ? model[r][c] : std::string(); };
+        for (int step = 0; step < 40000; ++step) {
+            const int op = int(rnd.bounded(100));
+            const int rows = int(model.size());
+            if (op < 45 && rows > 0) {
+                const int r = int(rnd.bounded(rows)), c = int(rnd.bounded(12));
+                const std::string t = text();
+                store.setCell(r, c, t);
+                if (model[size_t(r)].size() <= size_t(c))
+                    model[size_t(r)].resize(size_t(c) + 1);
+                model[size_t(r)][size_t(c)] = t;
+            } else if (op < 70) {
+                store.beginRow();
+                model.emplace_back();
+                const int n = int(rnd.bounded(10));
+                for (int c = 0; c < n; ++c) {
+                    model.back().push_back(text());
+                    store.appendCell(model.back().back());
+                }
+                if (rnd.bounded(2))
+                    store.endRow(); // otherwise the next change ends it
+            } else if (op < 80 && rows > 0) {
+                const int r = int(rnd.bounded(rows));
+                store.remove(r);
+                model.erase(model.begin() + r);
+            } else if (op < 85) {
+                // Mostly a few rows more or less; now and then a refill from the header alone.
+                const int n = rnd.bounded(50) ? std::max(0, rows + int(rnd.bounded(30)) - 10) : 1;
+                store.resize(n);
+                model.resize(size_t(n));
+            } else if (op < 90) {
+                const int k = 1 + int(rnd.bounded(12));
+                store.truncateCols(k);
+                for (auto &row : model)
+                    if (row.size() > size_t(k))
+                        row.resize(size_t(k));
+            } else if (rows > 1) {
+                const int first = int(rnd.bounded(rows - 1));
+                std::vector<int> order(size_t(rows - first));
+                std::iota(order.begin(), order.end(), 0);
+                std::shuffle(order.begin(), order.end(), std::mt19937(rnd.generate()));
+                store.reorder(first, order);
+                std::vector<std::vector<std::string>> moved;
+                for (int i : order)
+                    moved.push_back(model[size_t(first + i)]);
+                std::copy(moved.begin(), moved.end(), model.begin() + first);
+            }
+            if (step % 500 == 0 || step == 39999) {
+                store.endRow();
+                QCOMPARE(store.rows(), int(model.size()));
+                for (size_t r = 0; r < model.size(); ++r)
+                    for (size_t c = 0; c < 12; ++c)
+                        QCOMPARE(std::string(store.cell(int(r), int(c))), cellOf(r, c));
+                QVERIFY(store.usedBytes() - store.liveBytes() <= std::max(store.liveBytes(), size_t(1) << 20));
+            }
+        }
+    }
+
+    // ---- filling from a result set ----
+
+    void resultSetTextsAsFieldText()
+    {
+        // The UTF-8 text read straight from SQLite is exactly Field::Text's, for every kind of value.
+        TestProgram prog;
+        QStringList values = {"0",
+                              "-1",
+                              "9223372036854775807",
+                              "-9223372036854775808",
+                              "0.5",
+                              "-0.1",
+                              "2.5",
+                              "-0.0",
+                              "1e15",
+                              "999999999999999.0",
+                              "1e16",
+                              "1.5e300",
+                              "123456789.123456789",
+                              "1e-7",
+                              "0.1 + 0.2",
+                              "12345678901234.25", // halfway between two 15-digit texts
+                              "-1234567890123.125",
+                              "12345678901234.75",
+                              "9e999",
+                              "-9e999",
+                              "NULL",
+                              "''",
+                              "'Nicolò paga 12,50 € 😀'",
+                              "'1.234,50'",
+                              "X''",
+                              "X'41C3A8FF00'",
+                              "CAST('città' AS BLOB)"};
+        QRandomGenerator rnd(7);
+        for (int i = 0; i < 2000; ++i) {
+            const double d = rnd.generateDouble() * std::pow(10.0, int(rnd.bounded(40)) - 20) * (i % 2 ? -1 : 1);
+            values << QString::number(d, 'g', 17);
+        }
+        QString sql = "create table v (x); begin;";
+        for (const QString &v : values)
+            sql += "insert into v values (" + v + ");";
+        prog.exec(sql + "commit;");
+        SqliteDbComponent db;
+        db.open(prog.dbPath());
+        auto rs = db.query("select x from v order by rowid");
+        MSFlexGrid grid(nullptr, "MSFlexGrid1");
+        grid.setRows(1);
+        grid.setCols(1);
+        QStringList viaField;
+        Recordset::TextBuffer buffer;
+        for (; !rs->EOF_(); rs->MoveNext()) {
+            viaField << rs->Fields()(0).Text();
+            const std::string_view t = rs->textUtf8(0, buffer);
+            QCOMPARE(QString::fromUtf8(t.data(), qsizetype(t.size())), viaField.last());
+            grid.beginRow();
+            grid.appendCell(t);
+            grid.endRow();
+        }
+        QCOMPARE(viaField.size(), values.size());
+        QCOMPARE(column(&grid, 0), viaField);
+        QCOMPARE(viaField.mid(0, 4), QStringList({"0", "-1", "9223372036854775807", "-9223372036854775808"}));
+        QCOMPARE(viaField.mid(4, 4), QStringList({"0,5", "-0,1", "2,5", "0"}));
+        QCOMPARE(viaField.mid(15, 3), QStringList({"12345678901234,3", "-1234567890123,13", "12345678901234,8"}));
+        QCOMPARE(viaField.at(22), QStringLiteral("Nicolò paga 12,50 € 😀"));
     }
 
     // ---- mouse and keyboard ----

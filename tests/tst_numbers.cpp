@@ -73,6 +73,10 @@ private slots:
         row("plus sign", "+7", true, "7");
         row("blanks around", "  12,5 ", true, "12.5");
         row("display form with euro", "1.234,50 €", true, "1234.5");
+        row("no-break spaces around", "\u00A012,5\u00A0", true, "12.5");
+        row("narrow no-break space before euro", "1.234,50\u202F€", true, "1234.5");
+        row("accented letter", "12è", false, "");
+        row("emoji", "12😀", false, "");
         row("trailing comma", "12,", true, "12");
         row("trailing point", "12.", true, "12");
         row("leading comma", ",5", true, "0.5");
