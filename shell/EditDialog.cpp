@@ -35,7 +35,7 @@ QString timeStamp() { return QLatin1Char('\'') + FormattaData(QDateTime::current
 
 QString keyText(double key) { return vb::Str(QVariant(key)); }
 
-bool pickerHoldsDate(const XPDTPicker *picker) { return picker->IsEmpty() || vb::IsDate(QVariant(picker->Value())); }
+bool pickerHoldsDate(const XPDTPicker *picker) { return picker->IsEmpty() || picker->Value().isValid(); }
 
 qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
                  const std::function<QString(const Recordset &)> &itemText, qint64 selectKey)
