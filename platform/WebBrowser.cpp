@@ -85,7 +85,11 @@ void WebBrowser::showPreview()
     dlg.setWindowTitle(QStringLiteral("Anteprima di stampa"));
     const QString page = m_html;
     connect(&dlg, &QPrintPreviewDialog::paintRequested, &dlg, [&page](QPrinter *target) { printOn(page, target); });
-    dlg.resize(900, 1000);
+    // A sheet's height where the screen has room for it.
+    QSize size(900, 1000);
+    if (const QScreen *screen = dlg.screen())
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(40, 60));
+    dlg.resize(size);
     dlg.exec();
 }
 
@@ -117,14 +121,25 @@ qreal a4PrintableWidth(QPageLayout::Orientation orientation)
 
 QPageLayout::Orientation WebBrowser::orientationFor(const QString &html)
 {
-    // Unwrapped, every table takes the width its texts need on one line.
-    const auto doc = documentOf(html, QTextOption::NoWrap);
+    // Unwrapped, every table takes the width its texts need on one line. A table of labels and
+    // values (a dialog's card) rather wraps a long value than turns the sheet, unless even its
+    // words do not fit side by side.
     const qreal portrait = a4PrintableWidth(QPageLayout::Portrait);
-    QAbstractTextDocumentLayout *layout = doc->documentLayout();
-    for (QTextFrame *frame : doc->rootFrame()->childFrames())
-        if (qobject_cast<QTextTable *>(frame) && layout->frameBoundingRect(frame).width() > portrait)
-            return QPageLayout::Landscape;
-    return QPageLayout::Portrait;
+    auto tooWide = [portrait](QTextDocument &doc, int fromColumns) {
+        QAbstractTextDocumentLayout *layout = doc.documentLayout();
+        for (QTextFrame *frame : doc.rootFrame()->childFrames()) {
+            const auto *table = qobject_cast<QTextTable *>(frame);
+            if (table && table->columns() >= fromColumns && layout->frameBoundingRect(frame).width() > portrait)
+                return true;
+        }
+        return false;
+    };
+    const auto unwrapped = documentOf(html, QTextOption::NoWrap);
+    if (tooWide(*unwrapped, 3))
+        return QPageLayout::Landscape;
+    const auto wrapped = documentOf(html, QTextOption::WordWrap);
+    wrapped->setTextWidth(portrait);
+    return tooWide(*wrapped, 1) ? QPageLayout::Landscape : QPageLayout::Portrait;
 }
 
 std::unique_ptr<QTextDocument> WebBrowser::layOutForPaper(const QString &html, qreal printableWidth, qreal *scale)

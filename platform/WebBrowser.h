@@ -51,9 +51,9 @@ public:
     // rich-text engine reads differently from a browser rewritten to their browser look.
     static QString displayHtml(const QString &html);
 
-    // On paper: landscape when a table of the page is wider than a portrait sheet. Words are
-    // wrapped only between them, never inside; a table still wider than the sheet is scaled down
-    // to the sheet's width.
+    // On paper: landscape when a table of the page is wider than a portrait sheet (for a table of
+    // labels and values, when its words do not fit side by side). Words are wrapped only between
+    // them, never inside; a table still wider than the sheet is scaled down to the sheet's width.
     static QPageLayout::Orientation orientationFor(const QString &html);
     // The page laid out for a printable area of the given width, in the document's pixels, and
     // the scale that brings it to that width (1 when it fits).

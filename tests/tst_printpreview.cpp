@@ -306,6 +306,11 @@ private slots:
         doc = WebBrowser::layOutForPaper(narrow.web.html(), sheet / 2, &scale);
         QCOMPARE(scale, 1.0);
         QCOMPARE(wordsBroken(*doc), QStringList());
+        // A customer card with long notes wraps them on a portrait sheet.
+        const QString card = kPageHead7 + "<table><tr><th>Cognome</th><td>Rossi</td></tr><tr><th>Note</th><td>"
+                             + QStringLiteral("preferisce essere contattata la mattina ").repeated(8)
+                             + "</td></tr></table>" + kTail;
+        QCOMPARE(WebBrowser::orientationFor(card), QPageLayout::Portrait);
         NO_BOXES();
     }
 
