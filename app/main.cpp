@@ -1,14 +1,12 @@
+#include "platform/Application.h"
 #include "platform/Form.h"
 #include "shell/frmMain.h"
 #include <QApplication>
-#include <QFont>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Norvik"));
-    QApplication::setWindowIcon(mainWindowIcon());
-    QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    setUpApplication();
 
     frmMain *main = FormInstance<frmMain>::get();
     main->Load();

@@ -1,5 +1,6 @@
 #include "platform/Form.h"
 #include "platform/Dialogs.h"
+#include "platform/XPControls.h"
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFontMetricsF>
@@ -45,6 +46,8 @@ void Form::Load()
         return;
     m_loaded = true;
     Form_Load();
+    if (m_loaded)
+        fitButtonCaptions(this);
 }
 
 void Form::Show(bool modal)

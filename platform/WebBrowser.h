@@ -1,9 +1,13 @@
 #pragma once
 #include "platform/Control.h"
+#include <QPageLayout>
 #include <QString>
 #include <QWidget>
+#include <memory>
 
 class Form;
+class QPrinter;
+class QTextDocument;
 class WebBrowser;
 
 // The document of a browser control: text written into it accumulates until it is closed.
@@ -46,6 +50,16 @@ public:
     // The copy of the page the preview lays out: the same content, with the constructs the
     // rich-text engine reads differently from a browser rewritten to their browser look.
     static QString displayHtml(const QString &html);
+
+    // On paper: landscape when a table of the page is wider than a portrait sheet (for a table of
+    // labels and values, when its words do not fit side by side). Words are wrapped only between
+    // them, never inside; a table still wider than the sheet is scaled down to the sheet's width.
+    static QPageLayout::Orientation orientationFor(const QString &html);
+    // The page laid out for a printable area of the given width, in the document's pixels, and
+    // the scale that brings it to that width (1 when it fits).
+    static std::unique_ptr<QTextDocument> layOutForPaper(const QString &html, qreal printableWidth, qreal *scale);
+    // Lays the page out on the printer's paper and paints it, sheet by sheet, numbered.
+    static void printOn(const QString &html, QPrinter *printer);
 
 private:
     friend class HTMLDocument;

@@ -3,16 +3,20 @@
 #include "platform/KeyCodes.h"
 #include "platform/PlatformError.h"
 #include <QCalendarWidget>
+#include <QFrame>
 #include <QKeyEvent>
 #include <QLayout>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QRegularExpressionValidator>
+#include <QScreen>
+#include <QStyle>
 #include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 QWidget *host(Form *form, QWidget *parent) { return parent ? parent : static_cast<QWidget *>(form); }
-// A date far before any real one stands for the empty picker.
-const QDate kEmptyDate(1752, 9, 14);
 }
 
 // ---- XPForm ----
@@ -85,6 +89,39 @@ XPButton::XPButton(Form *form, const QString &name, const QString &caption, QWid
     setAutoDefault(false);
 }
 
+namespace {
+// The width a button needs to show its caption whole: the text and the style's margins.
+int captionWidth(const QPushButton *b)
+{
+    const QStyle *style = b->style();
+    return b->fontMetrics().size(Qt::TextShowMnemonic, b->text()).width()
+           + 2
+                 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b)
+                    + style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, b));
+}
+}
+
+void fitButtonCaptions(QWidget *window)
+{
+    const QList<XPButton *> buttons = window->findChildren<XPButton *>();
+    QList<XPButton *> byLeft = buttons;
+    std::stable_sort(byLeft.begin(), byLeft.end(), [](XPButton *a, XPButton *b) { return a->x() < b->x(); });
+    for (XPButton *b : std::as_const(byLeft)) {
+        const int grow = captionWidth(b) - b->width();
+        if (grow <= 0)
+            continue;
+        const QRect was = b->geometry();
+        b->resize(was.width() + grow, was.height());
+        for (XPButton *other : buttons) {
+            const QRect g = other->geometry();
+            const bool sameRow =
+                other->parentWidget() == b->parentWidget() && g.top() < was.bottom() && g.bottom() > was.top();
+            if (other != b && sameRow && g.left() > was.left())
+                other->move(g.left() + grow, g.top());
+        }
+    }
+}
+
 // ---- combo ----
 
 XPComboBox::XPComboBox(Form *form, const QString &name, QWidget *parent)
@@ -136,70 +173,231 @@ void XPComboBox::keyReleaseEvent(QKeyEvent *e)
 // ---- date picker ----
 
 namespace {
-class PickerCalendar : public QCalendarWidget {
-public:
-    PickerCalendar(XPDTPicker *picker) : QCalendarWidget(picker), m_picker(picker)
-    {
-        setGridVisible(true);
-        setFirstDayOfWeek(Qt::Monday);
-        setLocale(QLocale(QLocale::Italian, QLocale::Italy));
-        auto *today = new QToolButton(this);
-        today->setText(picker->TodayText);
-        today->setAutoRaise(true);
-        if (layout())
-            layout()->addWidget(today);
-        connect(today, &QToolButton::clicked, this, [this, picker] {
-            picker->setValue(QDate::currentDate());
-            if (QWidget *popup = window(); popup && popup != picker->window())
-                popup->hide();
-        });
-    }
+// Years before this are taken for slips of the keyboard.
+constexpr int kFirstYear = 1601;
+const QString kShownForm = QStringLiteral("dd/MM/yyyy");
 
-protected:
-    void showEvent(QShowEvent *e) override
-    {
-        // An empty picker opens on the current month, not on its placeholder date.
-        if (m_picker->IsEmpty())
-            setCurrentPage(QDate::currentDate().year(), QDate::currentDate().month());
-        QCalendarWidget::showEvent(e);
-    }
+bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
-private:
-    XPDTPicker *m_picker;
-};
+bool digitsAt(const QString &t, int from, int count)
+{
+    for (int i = from; i < from + count; ++i)
+        if (i >= t.size() || !isDigit(t.at(i)))
+            return false;
+    return true;
+}
+
+// dd/dd/dddd: every place of a date is taken, so typing goes over the characters.
+bool fullShape(const QString &t)
+{
+    return t.size() == 10 && digitsAt(t, 0, 2) && t.at(2) == QLatin1Char('/') && digitsAt(t, 3, 2)
+           && t.at(5) == QLatin1Char('/') && digitsAt(t, 6, 4);
+}
+}
+
+QDate XPDTPicker::parse(const QString &text)
+{
+    int day = 0, month = 0, year = 0;
+    const QStringList parts = text.split(QLatin1Char('/'));
+    if (parts.size() == 3) {
+        const QString &d = parts.at(0), &m = parts.at(1), &y = parts.at(2);
+        if (d.isEmpty() || d.size() > 2 || m.isEmpty() || m.size() > 2 || y.size() != 4 || !digitsAt(d, 0, d.size())
+            || !digitsAt(m, 0, m.size()) || !digitsAt(y, 0, 4))
+            return QDate();
+        day = d.toInt();
+        month = m.toInt();
+        year = y.toInt();
+    } else if (parts.size() == 1 && text.size() == 8 && digitsAt(text, 0, 8)) {
+        day = text.left(2).toInt();
+        month = text.mid(2, 2).toInt();
+        year = text.mid(4).toInt();
+    } else {
+        return QDate();
+    }
+    if (year < kFirstYear)
+        return QDate();
+    const QDate date(year, month, day);
+    return date.isValid() ? date : QDate();
 }
 
 XPDTPicker::XPDTPicker(Form *form, const QString &name, QWidget *parent)
-    : QDateEdit(host(form, parent)), Control(form, name, ControlKind::DTPicker)
+    : QLineEdit(host(form, parent)), Control(form, name, ControlKind::DTPicker)
 {
-    setLocale(QLocale(QLocale::Italian, QLocale::Italy));
-    setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-    setMinimumDate(kEmptyDate);
-    setMaximumDate(QDate(9999, 12, 31));
-    setSpecialValueText(QStringLiteral("0.00.00"));
-    setCalendarPopup(true);
-    setCalendarWidget(new PickerCalendar(this));
-    setDate(kEmptyDate);
+    setPlaceholderText(QStringLiteral("0.00.00"));
+    setMaxLength(10);
+    setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9/]*")), this));
+
+    m_drop = new QToolButton(this);
+    m_drop->setArrowType(Qt::DownArrow);
+    m_drop->setFocusPolicy(Qt::NoFocus);
+    m_drop->setCursor(Qt::ArrowCursor);
+    m_drop->setToolTip(QStringLiteral("Calendario"));
+    connect(m_drop, &QToolButton::clicked, this, [this] { showCalendar(); });
+
+    m_popup = new QFrame(this, Qt::Popup);
+    m_popup->setFrameShape(QFrame::Box);
+    auto *layout = new QVBoxLayout(m_popup);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    m_calendar = new QCalendarWidget(m_popup);
+    m_calendar->setGridVisible(true);
+    m_calendar->setFirstDayOfWeek(Qt::Monday);
+    m_calendar->setLocale(QLocale(QLocale::Italian, QLocale::Italy));
+    m_calendar->setMinimumDate(QDate(kFirstYear, 1, 1));
+    m_calendar->setMaximumDate(QDate(9999, 12, 31));
+    layout->addWidget(m_calendar);
+    auto *today = new QPushButton(m_popup);
+    today->setObjectName(QStringLiteral("today"));
+    today->setAutoDefault(false);
+    layout->addWidget(today);
+    connect(m_calendar, &QCalendarWidget::clicked, this, [this](QDate d) { choose(d); });
+    connect(m_calendar, &QCalendarWidget::activated, this, [this](QDate d) { choose(d); });
+    connect(today, &QPushButton::clicked, this, [this] { choose(QDate::currentDate()); });
 }
 
-bool XPDTPicker::IsEmpty() const { return date() == kEmptyDate; }
-QDate XPDTPicker::Value() const { return IsEmpty() ? QDate() : date(); }
-void XPDTPicker::setValue(const QDate &d) { setDate(d.isValid() ? d : kEmptyDate); }
-void XPDTPicker::Clear() { setDate(kEmptyDate); }
+bool XPDTPicker::IsEmpty() const { return text().trimmed().isEmpty(); }
+QDate XPDTPicker::Value() const { return parse(text().trimmed()); }
+void XPDTPicker::setValue(const QDate &d) { setText(d.isValid() ? d.toString(kShownForm) : QString()); }
+void XPDTPicker::Clear() { clear(); }
+
 QString XPDTPicker::ValueText() const
 {
-    return IsEmpty() ? QStringLiteral("0.00.00") : date().toString(QStringLiteral("dd/MM/yyyy"));
+    if (IsEmpty())
+        return QStringLiteral("0.00.00");
+    const QDate d = Value();
+    return d.isValid() ? d.toString(kShownForm) : text();
+}
+
+// A whole date typed in another form is shown as dd/mm/yyyy once the user is done with it.
+void XPDTPicker::tidy()
+{
+    const QDate d = Value();
+    if (d.isValid() && text() != d.toString(kShownForm))
+        setValue(d);
+}
+
+void XPDTPicker::choose(const QDate &d)
+{
+    m_popup->hide();
+    setValue(d);
+    setFocus(Qt::PopupFocusReason);
+}
+
+void XPDTPicker::showCalendar()
+{
+    const QDate held = Value();
+    const QDate shown = held.isValid() ? held : QDate::currentDate();
+    m_popup->findChild<QPushButton *>(QStringLiteral("today"))->setText(TodayText);
+    m_calendar->setSelectedDate(shown);
+    m_calendar->setCurrentPage(shown.year(), shown.month());
+    m_popup->adjustSize();
+    // Below the picker, or above it where the screen ends.
+    QPoint at = mapToGlobal(QPoint(0, height()));
+    if (const QScreen *screen = this->screen()) {
+        const QRect room = screen->availableGeometry();
+        if (at.y() + m_popup->height() > room.bottom())
+            at.setY(mapToGlobal(QPoint(0, 0)).y() - m_popup->height());
+        at.setX(std::max(room.left(), std::min(at.x(), room.right() - m_popup->width())));
+    }
+    m_popup->move(at);
+    m_popup->show();
+    m_calendar->setFocus(Qt::PopupFocusReason);
+}
+
+// Up and Down step the part of the date the cursor stands in; an empty picker starts from today.
+void XPDTPicker::step(int direction)
+{
+    if (IsEmpty()) {
+        setValue(QDate::currentDate());
+        setCursorPosition(0);
+        return;
+    }
+    const QDate held = Value();
+    if (!held.isValid())
+        return; // nothing to count from: the text stays as typed
+    const int at = hasSelectedText() ? selectionStart() : cursorPosition();
+    const QDate next = at <= 2   ? held.addDays(direction)
+                       : at <= 5 ? held.addMonths(direction)
+                                 : held.addYears(direction);
+    if (next.year() < kFirstYear || next.year() > 9999)
+        return;
+    setValue(next);
+    setCursorPosition(at);
+}
+
+// Over a date with every place taken, typing replaces a character at a time (skipping the
+// slashes) instead of pushing the text along; at its end it starts a new date.
+bool XPDTPicker::typeOver(QChar c)
+{
+    const QString t = text();
+    if (hasSelectedText() || !fullShape(t))
+        return false;
+    int at = cursorPosition();
+    if (at >= t.size()) {
+        if (isDigit(c)) {
+            selectAll();
+            insert(QString(c));
+        }
+        return true;
+    }
+    if (c == QLatin1Char('/')) {
+        if (t.at(at) == QLatin1Char('/'))
+            setCursorPosition(at + 1);
+        return true;
+    }
+    if (t.at(at) == QLatin1Char('/'))
+        ++at;
+    setSelection(at, 1);
+    insert(QString(c));
+    return true;
 }
 
 void XPDTPicker::keyPressEvent(QKeyEvent *e)
 {
-    // Delete empties the picker: a date that is not known is stored as nothing.
-    if (e->key() == Qt::Key_Delete) {
-        Clear();
+    const Qt::KeyboardModifiers mods = e->modifiers() & ~Qt::KeypadModifier;
+    switch (e->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+        if (mods & Qt::AltModifier) {
+            showCalendar();
+        } else {
+            step(e->key() == Qt::Key_Up ? 1 : -1);
+        }
+        e->accept();
+        return;
+    case Qt::Key_F4:
+        showCalendar();
+        e->accept();
+        return;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        tidy();
+        break;
+    default:
+        break;
+    }
+    const QString typed = e->text();
+    if (typed.size() == 1 && (isDigit(typed.at(0)) || typed.at(0) == QLatin1Char('/'))
+        && !(mods & (Qt::ControlModifier | Qt::AltModifier)) && typeOver(typed.at(0))) {
         e->accept();
         return;
     }
-    QDateEdit::keyPressEvent(e);
+    QLineEdit::keyPressEvent(e);
+}
+
+void XPDTPicker::focusOutEvent(QFocusEvent *e)
+{
+    if (e->reason() != Qt::PopupFocusReason)
+        tidy();
+    QLineEdit::focusOutEvent(e);
+}
+
+void XPDTPicker::resizeEvent(QResizeEvent *e)
+{
+    QLineEdit::resizeEvent(e);
+    const int side = std::max(12, height() - 4);
+    m_drop->setGeometry(width() - side - 2, 2, side, height() - 4);
+    setTextMargins(0, 0, side + 2, 0);
 }
 
 // ---- check, option, picture ----

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDate>
-#include <QDateEdit>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +12,9 @@
 #include <QWidget>
 
 class Form;
+class QCalendarWidget;
+class QFrame;
+class QToolButton;
 
 // The window frame band: a gradient title strip with the main window's icon and the caption.
 class XPForm : public QWidget, public Control {
@@ -65,6 +67,10 @@ public:
     void setCaption(const QString &c) { setText(c); }
 };
 
+// Every button shows its caption in the program's one font. A caption wider than its button
+// widens the button, and the buttons right of it on the same row move along by as much.
+void fitButtonCaptions(QWidget *window);
+
 // A combo box whose items carry a whole-number key (64 bits, so no key is out of reach).
 class XPComboBox : public QComboBox, public Control {
     Q_OBJECT
@@ -91,22 +97,46 @@ protected:
     void keyReleaseEvent(QKeyEvent *e) override;
 };
 
-// Date picker: dd/mm/yyyy, a today button "Oggi", and an empty state whose text is "0.00.00".
-class XPDTPicker : public QDateEdit, public Control {
+// Date picker: a date typed as dd/mm/yyyy (or ddmmyyyy) or chosen in its calendar, which has a
+// today button "Oggi". Empty, it shows "0.00.00". Text typed that is not a whole date stays as
+// it was typed: the picker then holds no date, and the window's own date check refuses it.
+class XPDTPicker : public QLineEdit, public Control {
     Q_OBJECT
 public:
     XPDTPicker(Form *form, const QString &name, QWidget *parent = nullptr);
     QWidget *widget() override { return this; }
     bool IsEmpty() const;
-    QDate Value() const; // null when empty
+    QDate Value() const; // null when empty or when the text is not a whole date
     void setValue(const QDate &d);
     void Clear();
-    // The picker's value as text: "0.00.00" when empty, else dd/mm/yyyy.
+    // The picker's value as text: "0.00.00" when empty, dd/mm/yyyy for a date, else the text
+    // as typed.
     QString ValueText() const;
     QString TodayText = QStringLiteral("Oggi");
 
+    // A whole date as the picker reads typed text (d/m/yyyy with its slashes, or ddmmyyyy
+    // without); a null date for anything else.
+    static QDate parse(const QString &text);
+
+    // The calendar opens on the date held, or on today when the picker holds none.
+    void showCalendar();
+    QCalendarWidget *calendarWidget() const { return m_calendar; }
+    QToolButton *dropButton() const { return m_drop; }
+
 protected:
     void keyPressEvent(QKeyEvent *e) override;
+    void focusOutEvent(QFocusEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+
+private:
+    void step(int direction);
+    bool typeOver(QChar c);
+    void tidy();
+    void choose(const QDate &d);
+
+    QFrame *m_popup;
+    QCalendarWidget *m_calendar;
+    QToolButton *m_drop;
 };
 
 class XPCheckBox : public QCheckBox, public Control {

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the program and the tests need, when any is missing.
 set -euo pipefail
-pkgs=(g++ cmake ninja-build qt6-base-dev libsqlite3-dev sqlite3 fonts-dejavu-core)
+pkgs=(g++ cmake ninja-build qt6-base-dev qt6-translations-l10n libsqlite3-dev sqlite3 fonts-dejavu-core)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -61,7 +61,7 @@ QString EditDialog::keyText(double key) { return vb::Str(QVariant(key)); }
 
 bool EditDialog::pickerHoldsDate(const XPDTPicker *picker)
 {
-    return picker->IsEmpty() || vb::IsDate(QVariant(picker->Value()));
+    return picker->IsEmpty() || picker->Value().isValid();
 }
 
 qint64 EditDialog::fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,

@@ -14,7 +14,6 @@
 #include "shell/basPrintPreview.h"
 #include "shell/basRegistering.h"
 #include "shell/frmMain.h"
-#include <QFontMetrics>
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -391,7 +390,6 @@ void ListWindow::Form_Load()
         beforeLoad();
         orderTabsByPosition();
         DisattivaTabstop(this);
-        fitButtonCaptions();
         WheelHook(this, [this](int keys, int rotation, int x, int y) { MouseWheel(keys, rotation, x, y); });
         CenterForm(this);
         FillGrid();
@@ -485,26 +483,6 @@ void ListWindow::cmdDelete_Click()
         }
         afterDelete();
     });
-}
-
-// The buttons are drawn in the grid's small font; a caption that still does not fit its
-// designed width is set condensed rather than cut off.
-void ListWindow::fitButtonCaptions()
-{
-    for (Control *c : Controls()) {
-        if (c->Kind() != ControlKind::Button)
-            continue;
-        auto *b = static_cast<XPButton *>(c);
-        QFont f = MSFlexGrid1->font();
-        f.setBold(false);
-        b->setFont(f);
-        QString caption = b->text();
-        caption.remove(QLatin1Char('&'));
-        if (QFontMetrics(f).horizontalAdvance(caption) + 8 > b->width()) {
-            f.setStretch(QFont::Condensed);
-            b->setFont(f);
-        }
-    }
 }
 
 void ListWindow::removeSelectedRow()

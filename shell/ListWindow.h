@@ -144,7 +144,6 @@ protected:
 private:
     void wireControls();
     void orderTabsByPosition();
-    void fitButtonCaptions();
     void removeSelectedRow();
     void selectWholeRow();
     void showDialog(const std::function<Form *()> &dialog);

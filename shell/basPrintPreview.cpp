@@ -51,11 +51,12 @@ QString textBoxValue(Control *c)
     throw PlatformError(438, QStringLiteral("Object doesn't support this property or method"));
 }
 
-// A picker with no date prints an empty cell, not its placeholder text.
+// A picker with no date prints an empty cell, not its placeholder text; one holding text that is
+// no date prints that text, as the window shows it.
 QString pickerValue(Control *c)
 {
     if (auto *d = dynamic_cast<XPDTPicker *>(c))
-        return d->IsEmpty() ? QString() : d->Value().toString(QStringLiteral("dd/MM/yyyy"));
+        return d->IsEmpty() ? QString() : d->ValueText();
     if (auto *d = qobject_cast<QDateEdit *>(c->widget()))
         return d->date().toString(QStringLiteral("dd/MM/yyyy"));
     throw PlatformError(438, QStringLiteral("Object doesn't support this property or method"));

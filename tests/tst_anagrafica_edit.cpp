@@ -357,6 +357,84 @@ private slots:
         NO_BOXES();
     }
 
+    // ---- dates typed by the user ----
+
+    void typedDatesReachTheDatabase()
+    {
+        TestProgram prog;
+        prog.exec("insert into TipologiaPersone (Tipologia) values ('Socio')");
+        prog.exec("insert into Anagrafica (TIPOLOGIAID, Cognome, DataScadenzaIscrizione) "
+                  "values (1, 'Verdi', '2026-12-15 00:00:00')");
+        frmEditAnagrafica *d = openDialog(true);
+        d->show();
+        QVERIFY(QTest::qWaitForWindowActive(d));
+        chooseType(d, "Socio");
+        d->txtCognome->setFocus();
+        QTest::keyClicks(d->txtCognome, "Rossi");
+        // Into empty pickers: a date with its slashes, one without, and Down, which starts from
+        // today. Tab leaves each one, as the user does.
+        auto typeInto = [](XPDTPicker *picker, const QString &keys) {
+            picker->setFocus();
+            QTest::keyClicks(picker, keys);
+            QTest::keyClick(picker, Qt::Key_Tab);
+            QVERIFY(!picker->hasFocus());
+        };
+        QCOMPARE(d->txtDataNascita->text(), QString());
+        QCOMPARE(d->txtDataNascita->placeholderText(), QStringLiteral("0.00.00"));
+        typeInto(d->txtDataNascita, "10/01/2024");
+        typeInto(d->txtDataIscrizione, "05031999");
+        QCOMPARE(d->txtDataIscrizione->text(), QStringLiteral("05/03/1999"));
+        d->txtDataScadenzaIscrizione->setFocus();
+        QTest::keyClick(d->txtDataScadenzaIscrizione, Qt::Key_Down);
+        QCOMPARE(d->txtDataScadenzaIscrizione->Value(), QDate::currentDate());
+        QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+        NO_BOXES();
+        QVERIFY(!dialogOpen());
+        QCOMPARE(prog.scalar("select DataNascita || '|' || DataIscrizione || '|' || DataScadenzaIscrizione "
+                             "from Anagrafica where Cognome = 'Rossi'"),
+                 "2024-01-10 00:00:00|1999-03-05 00:00:00|" + QDate::currentDate().toString("yyyy-MM-dd")
+                     + " 00:00:00");
+
+        // Over a date held: typing from the end replaces it whole, a click into the year types
+        // over the year alone.
+        d = openDialog(false, 1);
+        d->show();
+        QVERIFY(QTest::qWaitForWindowActive(d));
+        XPDTPicker *scadenza = d->txtDataScadenzaIscrizione;
+        QCOMPARE(scadenza->text(), QStringLiteral("15/12/2026"));
+        typeInto(scadenza, "01/03/1990");
+        QCOMPARE(scadenza->Value(), QDate(1990, 3, 1));
+        const int yearX = scadenza->contentsRect().left() + scadenza->textMargins().left() + 2
+                          + scadenza->fontMetrics().horizontalAdvance(QStringLiteral("01/03/")) + 1;
+        QTest::mouseClick(scadenza, Qt::LeftButton, {}, QPoint(yearX, scadenza->height() / 2));
+        QCOMPARE(scadenza->cursorPosition(), 6);
+        QTest::keyClicks(scadenza, "2031");
+        QCOMPARE(scadenza->text(), QStringLiteral("01/03/2031"));
+        // A date the calendar does not have, and one not finished: shown as typed, refused by
+        // the dialog's own checks, nothing written.
+        typeInto(d->txtDataNascita, "31/02/2020");
+        QCOMPARE(d->txtDataNascita->text(), QStringLiteral("31/02/2020"));
+        typeInto(d->txtDataIscrizione, "10/01/20");
+        QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+        QCOMPARE(prompts(), QStringList{"Data di nascita non valida"});
+        QVERIFY(dialogOpen());
+        d->txtDataNascita->selectAll();
+        QTest::keyClick(d->txtDataNascita, Qt::Key_Delete); // emptied: no date is stored
+        DialogScript::reset();
+        QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+        QCOMPARE(prompts(), QStringList{"Data di iscrizione non valida"});
+        QCOMPARE(d->txtDataIscrizione->text(), QStringLiteral("10/01/20"));
+        d->txtDataIscrizione->setFocus();
+        QTest::keyClicks(d->txtDataIscrizione, "24");
+        DialogScript::reset();
+        QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+        NO_BOXES();
+        QVERIFY(!dialogOpen());
+        QCOMPARE(prog.scalar("select ifnull(DataNascita, 'Null') || '|' || DataIscrizione || '|' || "
+                             "DataScadenzaIscrizione from Anagrafica where Cognome = 'Verdi'"),
+                 QStringLiteral("Null|2024-01-10 00:00:00|2031-03-01 00:00:00"));
+    }
+
     // ---- the customer card ----
 
     void printsTheCustomerCard()

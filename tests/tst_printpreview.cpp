@@ -1,8 +1,12 @@
 // The HTML print preview: the page written for a grid and for a dialog, the browser control's
 // failures, and the real preview that lays the page out.
 #include "testsupport.h"
+#include <QAbstractTextDocumentLayout>
+#include <QElapsedTimer>
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTimer>
 
 namespace {
@@ -23,6 +27,91 @@ void printGrid(GridForm &w, const QString &subtitle = QString())
     if (!subtitle.isEmpty())
         printWebSubtitle(&w.web, subtitle);
     printWebGrid(&w.grid, &w.web);
+}
+
+// Opens the real preview of the page and hands its preview widget to `inspect`, then closes it.
+// When another window shows instead, or nothing within a few seconds, that window is closed and
+// the result is false: a test never waits for ever.
+bool inspectPreview(WebBrowser &web, const std::function<void(QPrintPreviewWidget *)> &inspect)
+{
+    bool seen = false;
+    QElapsedTimer clock;
+    clock.start();
+    QTimer poll;
+    poll.setInterval(20);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        for (QWidget *w : QApplication::topLevelWidgets()) {
+            auto *dlg = qobject_cast<QPrintPreviewDialog *>(w);
+            if (dlg && dlg->isVisible()) {
+                poll.stop();
+                seen = true;
+                if (auto *preview = dlg->findChild<QPrintPreviewWidget *>())
+                    inspect(preview);
+                dlg->reject();
+                return;
+            }
+        }
+        // Another window in its place (a message box) is closed at once; nothing at all, after
+        // a few seconds.
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal || clock.elapsed() > 5000) {
+            poll.stop();
+            if (modal)
+                modal->close();
+        }
+    });
+    poll.start();
+    DialogScript::disable();
+    goPrintPreview(&web);
+    DialogScript::enable();
+    return seen;
+}
+
+// Lines of the laid-out page that end inside a word.
+QStringList wordsBroken(QTextDocument &doc)
+{
+    doc.size(); // lays out the whole document
+    QStringList broken;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        const QString text = b.text();
+        const QTextLayout *layout = b.layout();
+        for (int i = 0; i + 1 < layout->lineCount(); ++i) {
+            const int end = layout->lineAt(i).textStart() + layout->lineAt(i).textLength();
+            if (end > 0 && end < text.size() && text.at(end - 1).isLetterOrNumber() && text.at(end).isLetterOrNumber())
+                broken << text.left(end) + QLatin1Char('|') + text.mid(end);
+        }
+    }
+    return broken;
+}
+
+// The customer list's printed columns, and a row as a shop fills it.
+GridForm customerGrid(int rows)
+{
+    QList<QStringList> cells{{"Tipologia", "Cognome / Ragione Sociale", "Nome", "Indirizzo", "CAP", "Comune",
+                              "Provincia", "Telefono Casa", "Telefono Ufficio", "Fax", "Cellulare",
+                              "Codice Fiscale / Partita IVA", "E-mail", "Sito Web", "Note", "Data Iscrizione",
+                              "Data Scadenza Iscrizione", "Data Creazione", "Data Ultima Modifica"}};
+    for (int r = 0; r < rows; ++r)
+        cells << QStringList{"Socio Ordinario",
+                             "Rossi Mancini",
+                             "Maria Grazia",
+                             "Via Giuseppe Garibaldi 123",
+                             "00100",
+                             "Castelnuovo di Porto",
+                             "RM",
+                             "06 1234567",
+                             "06 7654321",
+                             "06 555",
+                             "333 1234567",
+                             "RSSMRA80A01H501U",
+                             "maria.grazia.rossi@example.com",
+                             "www.esempio.it",
+                             "Cliente storico, preferisce essere contattata la mattina",
+                             "2024-01-01 00:00:00",
+                             "2025-01-01 00:00:00",
+                             "2024-01-01 10:00:00",
+                             "2024-06-01 11:12:13"};
+    return GridForm(cells);
 }
 
 // A dialog with one field of each kind; members go before the form they sit on.
@@ -187,8 +276,47 @@ private slots:
                      + "Elenco<br><table><tr><th>A</th><td>1</td></tr></table><p>nota</p>" + kTail);
     }
 
+    void widePageOnPaper()
+    {
+        // The customer list's nineteen columns: wider than a portrait sheet, so landscape, and
+        // still wider than that, so scaled down to it; no word is cut, the page as written stays.
+        GridForm wide = customerGrid(3);
+        printGrid(wide, "Bottega del Borgo - Anagrafica Clienti");
+        endPrintPreview(&wide.web);
+        const QString written = wide.web.html();
+        QCOMPARE(WebBrowser::orientationFor(written), QPageLayout::Landscape);
+        const qreal sheet = QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Landscape, QMarginsF(10, 10, 10, 10),
+                                        QPageLayout::Millimeter)
+                                .paintRect(QPageLayout::Inch)
+                                .width()
+                            * QGuiApplication::primaryScreen()->logicalDotsPerInchY();
+        qreal scale = 0;
+        auto doc = WebBrowser::layOutForPaper(written, sheet, &scale);
+        QVERIFY2(scale > 0.5 && scale < 1, qPrintable(QString::number(scale)));
+        QVERIFY(doc->size().width() * scale <= sheet + 0.5);
+        QCOMPARE(wordsBroken(*doc), QStringList());
+        QVERIFY(doc->toPlainText().contains(QStringLiteral("Socio Ordinario")));
+        QCOMPARE(wide.web.html(), written);
+
+        // The customer types' one column stays on a portrait sheet, as it is.
+        GridForm narrow({{"Tipologia"}, {"Socio Ordinario"}, {"Sostenitore"}});
+        printGrid(narrow, "Norvik - Tipologie anagrafica");
+        endPrintPreview(&narrow.web);
+        QCOMPARE(WebBrowser::orientationFor(narrow.web.html()), QPageLayout::Portrait);
+        doc = WebBrowser::layOutForPaper(narrow.web.html(), sheet / 2, &scale);
+        QCOMPARE(scale, 1.0);
+        QCOMPARE(wordsBroken(*doc), QStringList());
+        // A customer card with long notes wraps them on a portrait sheet.
+        const QString card = kPageHead7 + "<table><tr><th>Cognome</th><td>Rossi</td></tr><tr><th>Note</th><td>"
+                             + QStringLiteral("preferisce essere contattata la mattina ").repeated(8)
+                             + "</td></tr></table>" + kTail;
+        QCOMPARE(WebBrowser::orientationFor(card), QPageLayout::Portrait);
+        NO_BOXES();
+    }
+
     void realPreviewRendersPage()
     {
+        // A long narrow page: several portrait sheets.
         Form form(QStringLiteral("frmTest"));
         WebBrowser web(&form, QStringLiteral("web"));
         initPrintPreview(&web);
@@ -196,20 +324,31 @@ private slots:
         for (int r = 0; r < 200; ++r)
             printString(QStringLiteral("<table><tr><th>Riga</th><td>%1</td></tr></table>").arg(r), &web);
         endPrintPreview(&web);
-
         int pages = -1;
-        QTimer::singleShot(0, [&] {
-            if (auto *dlg = qobject_cast<QPrintPreviewDialog *>(QApplication::activeModalWidget())) {
-                if (auto *w = dlg->findChild<QPrintPreviewWidget *>())
-                    pages = w->pageCount();
-                dlg->reject();
-            }
-        });
-        DialogScript::disable();
-        goPrintPreview(&web);
-        DialogScript::enable();
+        QPageLayout::Orientation orientation = QPageLayout::Landscape;
+        QVERIFY2(inspectPreview(web,
+                                [&](QPrintPreviewWidget *w) {
+                                    pages = w->pageCount();
+                                    orientation = w->orientation();
+                                }),
+                 "no print preview appeared");
         QVERIFY2(pages > 1, "the preview must lay the page out on several A4 sheets");
-        NO_BOXES();
+        QCOMPARE(orientation, QPageLayout::Portrait);
+
+        // A wide list goes on landscape sheets.
+        GridForm wide = customerGrid(60);
+        printGrid(wide);
+        endPrintPreview(&wide.web);
+        QVERIFY(inspectPreview(wide.web, [&](QPrintPreviewWidget *w) { orientation = w->orientation(); }));
+        QCOMPARE(orientation, QPageLayout::Landscape);
+
+        // A preview that never appears fails at once, it does not hang: here the page is empty
+        // and the error box shows in its place.
+        WebBrowser blank(&form, QStringLiteral("blank"));
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(!inspectPreview(blank, [](QPrintPreviewWidget *) {}));
+        QVERIFY(clock.elapsed() < 5000);
     }
 };
 

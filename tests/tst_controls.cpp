@@ -1,0 +1,235 @@
+// The controls as the user meets them: the date picker's keys and calendar, the buttons' one font
+// on every window, and Qt's own dialogs in Italian.
+#include "customers/frmAnagrafica.h"
+#include "customers/frmEditAnagrafica.h"
+#include "customers/frmEditTipologiaPersone.h"
+#include "customers/frmSelectAnagrafica.h"
+#include "customers/frmSelectTipologiaPersone.h"
+#include "customers/frmTipologiaPersone.h"
+#include "platform/Application.h"
+#include "shell/frmAbout.h"
+#include "shell/frmMain.h"
+#include "testsupport.h"
+#include <QCalendarWidget>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QToolButton>
+
+namespace {
+// A shown window holding one picker with the keyboard focus.
+struct PickerWindow {
+    PickerWindow()
+    {
+        form.resize(300, 100);
+        picker.setGeometry(10, 10, 130, 24);
+        form.show();
+        if (QTest::qWaitForWindowActive(&form))
+            picker.setFocus();
+    }
+    Form form{QStringLiteral("frmProva")};
+    XPDTPicker picker{&form, QStringLiteral("dtpData")};
+};
+
+// The widget of the open calendar that takes the keys.
+QWidget *calendarKeys(XPDTPicker &picker)
+{
+    QWidget *w = QApplication::focusWidget();
+    return w && picker.calendarWidget()->isAncestorOf(w) ? w : picker.calendarWidget();
+}
+} // namespace
+
+class TestControls : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { QVERIFY2(setUpApplication(), "Qt's Italian translations are not installed"); }
+    void init() { resetShellState(); }
+    void cleanup() { closeAllForms(); }
+
+    void pickerReadsWholeDatesOnly()
+    {
+        const QDate none;
+        const QList<QPair<QString, QDate>> cases{{"10/01/2024", QDate(2024, 1, 10)},
+                                                 {"1/2/2024", QDate(2024, 2, 1)},
+                                                 {"29022024", QDate(2024, 2, 29)},
+                                                 {"29/02/2023", none},
+                                                 {"31/04/2024", none},
+                                                 {"1/2/24", none},
+                                                 {"10/01/20", none},
+                                                 {"0101202", none},
+                                                 {"010120245", none},
+                                                 {"123/1/2024", none},
+                                                 {"10//2024", none},
+                                                 {"01/01/1600", none},
+                                                 {"31/12/9999", QDate(9999, 12, 31)},
+                                                 {"", none},
+                                                 {"/", none}};
+        for (const auto &[text, date] : cases)
+            QVERIFY2(XPDTPicker::parse(text) == date, qPrintable(text));
+    }
+
+    void pickerKeys()
+    {
+        PickerWindow w;
+        XPDTPicker &p = w.picker;
+        QVERIFY(p.hasFocus());
+        // Up and Down on an empty picker start from today.
+        QTest::keyClick(&p, Qt::Key_Up);
+        QCOMPARE(p.Value(), QDate::currentDate());
+        p.Clear();
+        QTest::keyClick(&p, Qt::Key_Down);
+        QCOMPARE(p.Value(), QDate::currentDate());
+        // On a date they step the part the cursor stands in.
+        p.setValue(QDate(2024, 1, 31));
+        p.setCursorPosition(1);
+        QTest::keyClick(&p, Qt::Key_Up);
+        QCOMPARE(p.Value(), QDate(2024, 2, 1));
+        QCOMPARE(p.cursorPosition(), 1);
+        p.setCursorPosition(4);
+        QTest::keyClick(&p, Qt::Key_Down);
+        QCOMPARE(p.Value(), QDate(2024, 1, 1));
+        p.setCursorPosition(9);
+        QTest::keyClick(&p, Qt::Key_Up);
+        QCOMPARE(p.text(), QStringLiteral("01/01/2025"));
+        // Text that is no date yet is left alone.
+        p.setText(QStringLiteral("10/01/20"));
+        QTest::keyClick(&p, Qt::Key_Up);
+        QCOMPARE(p.text(), QStringLiteral("10/01/20"));
+        QCOMPARE(p.ValueText(), QStringLiteral("10/01/20"));
+        QVERIFY(!p.Value().isValid() && !p.IsEmpty());
+        // Only digits and slashes are taken, ten at most.
+        p.clear();
+        QTest::keyClicks(&p, "1a2.b/3-4 ");
+        QCOMPARE(p.text(), QStringLiteral("12/34"));
+        p.clear();
+        QTest::keyClicks(&p, "1234567890123");
+        QCOMPARE(p.text(), QStringLiteral("1234567890"));
+        // A date without its slashes is a date at once, shown with them after Enter.
+        p.clear();
+        QTest::keyClicks(&p, "29022024");
+        QCOMPARE(p.Value(), QDate(2024, 2, 29));
+        QCOMPARE(p.ValueText(), QStringLiteral("29/02/2024"));
+        QTest::keyClick(&p, Qt::Key_Return);
+        QCOMPARE(p.text(), QStringLiteral("29/02/2024"));
+        // Over a whole date typing replaces character by character and steps over the slashes,
+        // typed or not.
+        p.setCursorPosition(0);
+        QTest::keyClicks(&p, "01/0");
+        QCOMPARE(p.text(), QStringLiteral("01/02/2024"));
+        p.setCursorPosition(0);
+        QTest::keyClicks(&p, "3104");
+        QCOMPARE(p.text(), QStringLiteral("31/04/2024"));
+        QVERIFY(!p.Value().isValid()); // on the way to another date
+        p.setCursorPosition(3);
+        QTest::keyClicks(&p, "05");
+        QCOMPARE(p.Value(), QDate(2024, 5, 31));
+        // At its end a new date begins.
+        p.end(false);
+        QTest::keyClicks(&p, "7/");
+        QCOMPARE(p.text(), QStringLiteral("7/"));
+    }
+
+    void pickerCalendar()
+    {
+        PickerWindow w;
+        XPDTPicker &p = w.picker;
+        QCalendarWidget *calendar = p.calendarWidget();
+        // It opens on the date held; a day chosen with the keys is the picker's date.
+        p.setValue(QDate(2026, 12, 15));
+        QTest::keyClick(&p, Qt::Key_F4);
+        QVERIFY(calendar->isVisible());
+        QCOMPARE(calendar->selectedDate(), QDate(2026, 12, 15));
+        QCOMPARE(calendar->monthShown() * 10000 + calendar->yearShown(), 122026);
+        QTest::keyClick(calendarKeys(p), Qt::Key_Right);
+        QTest::keyClick(calendarKeys(p), Qt::Key_Return);
+        QVERIFY(!calendar->isVisible());
+        QCOMPARE(p.text(), QStringLiteral("16/12/2026"));
+        // Empty, or holding no date, it opens on today; Esc leaves the picker as it was.
+        p.setText(QStringLiteral("31/02"));
+        QTest::mouseClick(p.dropButton(), Qt::LeftButton);
+        QVERIFY(calendar->isVisible());
+        QCOMPARE(calendar->selectedDate(), QDate::currentDate());
+        QTest::keyClick(calendarKeys(p), Qt::Key_Escape);
+        QVERIFY(!calendar->isVisible());
+        QCOMPARE(p.text(), QStringLiteral("31/02"));
+        p.Clear();
+        QTest::keyClick(&p, Qt::Key_Down, Qt::AltModifier);
+        QVERIFY(calendar->isVisible());
+        QCOMPARE(calendar->selectedDate(), QDate::currentDate());
+        // The today button, with the picker's own caption.
+        p.setValue(QDate(2000, 1, 1));
+        p.TodayText = QStringLiteral("Oggi");
+        p.showCalendar();
+        auto *today = calendar->parentWidget()->findChild<QPushButton *>(QStringLiteral("today"));
+        QVERIFY(today);
+        QCOMPARE(today->text(), QStringLiteral("Oggi"));
+        QTest::mouseClick(today, Qt::LeftButton);
+        QVERIFY(!calendar->isVisible());
+        QCOMPARE(p.Value(), QDate::currentDate());
+    }
+
+    void everyButtonInOneFontItsCaptionWhole()
+    {
+        TestProgram prog;
+        prog.addType(1, QStringLiteral("Socio"));
+        prog.addCustomer(1, QStringLiteral("Rossi"));
+        openForm<frmMain>();
+        const QList<Form *> windows{openForm<frmMain>(),
+                                    openForm<frmAbout>(),
+                                    openForm<frmAnagrafica>(),
+                                    openForm<frmEditAnagrafica>(),
+                                    openForm<frmSelectAnagrafica>(),
+                                    openForm<frmTipologiaPersone>(),
+                                    openForm<frmEditTipologiaPersone>(),
+                                    openForm<frmSelectTipologiaPersone>()};
+        const QFont font = QApplication::font();
+        for (Form *window : windows) {
+            const QList<XPButton *> buttons = window->findChildren<XPButton *>();
+            for (XPButton *b : buttons) {
+                const int margin = b->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b);
+                const QString where = window->Name() + QLatin1Char('.') + b->Name();
+                QVERIFY2(b->font() == font, qPrintable(where + " " + b->font().toString()));
+                QVERIFY2(b->fontMetrics().size(Qt::TextShowMnemonic, b->text()).width() + 2 * margin <= b->width(),
+                         qPrintable(where));
+                QVERIFY2(b->geometry().right() < b->parentWidget()->width(), qPrintable(where));
+                for (XPButton *other : buttons)
+                    QVERIFY2(other == b || !other->geometry().intersects(b->geometry()),
+                             qPrintable(where + " covers " + other->Name()));
+            }
+        }
+        // The customer list's long caption has widened its button; the buttons after it moved
+        // along and keep their order and gaps.
+        frmAnagrafica *list = FormInstance<frmAnagrafica>::get();
+        QVERIFY(list->cmdApriPagamenti->width() > toPixels(1815));
+        QCOMPARE(list->cmdEsportaDati->x() - list->cmdApriPagamenti->geometry().right(),
+                 toPixels(7200) - toPixels(5280 + 1815) + 1);
+        QVERIFY(list->cmdClose->x() > list->cmdEsportaDati->geometry().right());
+        QCOMPARE(list->cmdAdd->x(), toPixels(480));
+    }
+
+    void standardDialogsSpeakItalian()
+    {
+        // The save dialog of the CSV export, as Qt draws it where the desktop offers none.
+        QFileDialog save(nullptr, QStringLiteral("Salva con nome"));
+        save.setOption(QFileDialog::DontUseNativeDialog);
+        save.setAcceptMode(QFileDialog::AcceptSave);
+        QCOMPARE(save.findChild<QLabel *>(QStringLiteral("lookInLabel"))->text(), QStringLiteral("Cerca in:"));
+        QCOMPARE(save.findChild<QLabel *>(QStringLiteral("fileNameLabel"))->text(), QStringLiteral("&Nome del file:"));
+        auto *buttons = save.findChild<QDialogButtonBox *>();
+        QVERIFY(buttons);
+        QStringList texts;
+        for (QAbstractButton *b : buttons->buttons())
+            texts << b->text();
+        texts.sort();
+        QCOMPARE(texts, QStringList({"&Salva", "Annulla"}));
+        // The standard buttons every Qt dialog builds.
+        QDialogButtonBox box(QDialogButtonBox::Ok | QDialogButtonBox::Cancel | QDialogButtonBox::Close
+                             | QDialogButtonBox::Yes | QDialogButtonBox::No);
+        QCOMPARE(box.button(QDialogButtonBox::Cancel)->text(), QStringLiteral("Annulla"));
+        QCOMPARE(box.button(QDialogButtonBox::Close)->text(), QStringLiteral("Chiudi"));
+        QCOMPARE(box.button(QDialogButtonBox::Yes)->text(), QStringLiteral("&Sì"));
+    }
+};
+
+QTEST_MAIN(TestControls)
+#include "tst_controls.moc"
