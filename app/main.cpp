@@ -1,3 +1,4 @@
+#include "app/Windows.h"
 #include "platform/Form.h"
 #include "shell/frmMain.h"
 #include <QApplication>
@@ -10,6 +11,8 @@ int main(int argc, char **argv)
     QApplication::setWindowIcon(mainWindowIcon());
     QApplication::setFont(QFont(QStringLiteral("DejaVu Sans"), 9));
 
+    // Before the main window loads: it greys the buttons of the registers not built.
+    registerWindows();
     frmMain *main = FormInstance<frmMain>::get();
     main->Load();
     if (!main->isLoaded())
