@@ -18,6 +18,7 @@ endfunction()
 # norvik_layer(<folder> [USES <lower layers>...] [EXCLUDE <files>...]) builds library
 # norvik_<folder> from every .cpp and .h in <folder>/; a file added there is picked up at the
 # next build. A folder with no files yet is an interface library, so whatever links it still links.
+# Further arguments are more sources of the library (the compiled images).
 function(norvik_layer name)
   cmake_parse_arguments(ARG "" "" "USES;EXCLUDE" ${ARGN})
   file(GLOB files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${name}/*.cpp ${CMAKE_SOURCE_DIR}/${name}/*.h)
