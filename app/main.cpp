@@ -1,4 +1,5 @@
 #include "platform/Application.h"
+#include "app/Windows.h"
 #include "platform/Form.h"
 #include "shell/frmMain.h"
 #include <QApplication>
@@ -8,6 +9,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     setUpApplication();
 
+    // Before the main window loads: it greys the buttons of the registers not built.
+    registerWindows();
     frmMain *main = FormInstance<frmMain>::get();
     main->Load();
     if (!main->isLoaded())

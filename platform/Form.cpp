@@ -1,9 +1,9 @@
 #include "platform/Form.h"
 #include "platform/Dialogs.h"
 #include "platform/XPControls.h"
+#include "platform/TextMeasure.h"
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QPointer>
@@ -161,13 +161,7 @@ void Form::setFontName(const QString &name) { m_measureFont.setFamily(name); }
 void Form::setFontSize(double points) { m_measureFont.setPointSizeF(points); }
 void Form::setFontBold(bool bold) { m_measureFont.setBold(bold); }
 
-double Form::TextWidth(const QString &text) const
-{
-    // Points to pixels at the classic 96 dpi, so widths do not depend on the test screen.
-    QFont f(m_measureFont);
-    f.setPixelSize(qMax(1, qRound(m_measureFont.pointSizeF() * 96.0 / 72.0)));
-    return QFontMetricsF(f).horizontalAdvance(text) * TwipsPerPixel;
-}
+double Form::TextWidth(const QString &text) const { return TextMeasure(m_measureFont).width(text); }
 
 namespace {
 int g_pointer = 0;

@@ -4,6 +4,7 @@
 #include "platform/MouseWheel.h"
 #include "platform/NumberRule.h"
 #include "platform/SqliteDb.h"
+#include "platform/TextMeasure.h"
 #include "platform/VbRuntime.h"
 #include "platform/WebBrowser.h"
 #include "platform/XPControls.h"
@@ -13,7 +14,6 @@
 #include "shell/basGeneralCustom.h"
 #include "shell/basPrintPreview.h"
 #include "shell/basRegistering.h"
-#include "shell/frmMain.h"
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -228,10 +228,7 @@ void ListWindow::fillGridFrom(const QString &sql)
             }
 
             ignoreErrors([&] {
-                frmMain *surface = FormInstance<frmMain>::get();
-                surface->setFontName(g->FontName());
-                surface->setFontSize(g->FontSize());
-                surface->setFontBold(g->FontBold());
+                const TextMeasure surface(g->FontName(), g->FontSize(), g->FontBold());
                 const int lastRow = std::min(g->Rows() - 1, MeasuredDataRows);
                 for (int i = 0; i < count; ++i) {
                     short w = 0;
@@ -241,7 +238,7 @@ void ListWindow::fillGridFrom(const QString &sql)
                             g->setRow(r);
                             // A text wider than the 16-bit width counts as the widest there is
                             // (and so gets the maximum), not as no text at all.
-                            const double measured = std::min(surface->TextWidth(g->Text()), 32767.0);
+                            const double measured = std::min(surface.width(g->Text()), 32767.0);
                             if (measured > w)
                                 w = short(vb::RoundHalfEven(measured));
                         });

@@ -1,36 +1,23 @@
 #include "shell/WindowRegistry.h"
-#include "customers/frmAnagrafica.h"
-#include "customers/frmTipologiaPersone.h"
-#include "platform/Form.h"
-#include "shell/frmAbout.h"
-#include <QHash>
-#include <functional>
 
 namespace {
-template <class T>
-std::function<void()> modal()
+QHash<QString, WindowRegistry::Opener> &table()
 {
-    return [] { FormInstance<T>::get()->Show(true); };
+    static QHash<QString, WindowRegistry::Opener> windows;
+    return windows;
+}
 }
 
-const QHash<QString, std::function<void()>> &windows()
-{
-    static const QHash<QString, std::function<void()>> map = {
-        {QStringLiteral("frmAbout"), modal<frmAbout>()},
-        {QStringLiteral("frmAnagrafica"), modal<frmAnagrafica>()},
-        {QStringLiteral("frmTipologiaPersone"), modal<frmTipologiaPersone>()},
-    };
-    return map;
-}
-}
+void WindowRegistry::setWindows(QHash<QString, Opener> windows) { table() = std::move(windows); }
 
 bool WindowRegistry::show(const QString &name)
 {
-    const auto it = windows().constFind(name);
-    if (it == windows().constEnd())
+    // A copy: the window shown may run long enough for the table to be refilled meanwhile.
+    const Opener open = table().value(name);
+    if (!open)
         return false;
-    it.value()();
+    open();
     return true;
 }
 
-bool WindowRegistry::exists(const QString &name) { return windows().contains(name); }
+bool WindowRegistry::exists(const QString &name) { return table().contains(name); }

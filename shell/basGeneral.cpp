@@ -9,10 +9,10 @@
 #include "shell/ErrorExit.h"
 #include "shell/basGeneralCustom.h"
 #include "shell/basRegistering.h"
-#include "shell/frmMain.h"
 #include <QCoreApplication>
 #include <QFile>
 #include <QHash>
+#include <QPointer>
 
 QString gDbType;
 std::unique_ptr<SqliteDbComponent> gSqliteDb;
@@ -64,13 +64,17 @@ bool isAccess() { return gDbType == QLatin1String("Access"); }
 bool isMySql() { return gDbType == QLatin1String("MySql"); }
 
 namespace {
+QPointer<Form> g_startWindow;
+
 void failOpen(const QString &message)
 {
     MyMsgBox(message, 16, QStringLiteral("Norvik"));
-    if (frmMain *m = FormInstance<frmMain>::peek())
-        m->Unload();
+    if (g_startWindow)
+        g_startWindow->Unload();
 }
 }
+
+void setStartWindow(Form *window) { g_startWindow = window; }
 
 void OpenDb()
 {

@@ -36,6 +36,9 @@ void releaseRs(); // "set gRs = Nothing"
 bool isSqlLite();
 bool isAccess();
 bool isMySql();
+// A database that cannot be opened shows its message and unloads the start window, which ends
+// the program; the start window registers itself.
+void setStartWindow(Form *window);
 void OpenDb();
 void OpenSqlLiteDb();
 void CloseDb();

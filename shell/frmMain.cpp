@@ -17,6 +17,7 @@ const QString kForm = QStringLiteral("frmMain");
 
 frmMain::frmMain() : Form(QStringLiteral("frmMain"))
 {
+    setStartWindow(this);
     setFixedSize(580, 292);
     OsenXPForm1 = new XPForm(this, QStringLiteral("OsenXPForm1"), QStringLiteral("Norvik 1.0"));
     OsenXPForm1->setGeometry(0, 0, 580, 30);

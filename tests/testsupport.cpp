@@ -1,4 +1,5 @@
 #include "testsupport.h"
+#include "app/Windows.h"
 #include "customers/frmAnagrafica.h"
 #include "customers/frmEditAnagrafica.h"
 #include "customers/frmEditTipologiaPersone.h"
@@ -18,6 +19,8 @@
 // No test may ever wait on a real box.
 static void scriptTheBoxes() { DialogScript::enable(); }
 Q_COREAPP_STARTUP_FUNCTION(scriptTheBoxes)
+// The windows opened by name are the program's own.
+Q_COREAPP_STARTUP_FUNCTION(registerWindows)
 
 const QString kPageHead7 =
     QStringLiteral("<html><HEAD><STYLE>     table {border-collapse:collapse;} th {    margin:5px;    padding: 3px;    "

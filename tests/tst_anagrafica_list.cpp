@@ -3,6 +3,7 @@
 // The list-window machinery every register shares is tested here, once.
 #include "customers/frmAnagrafica.h"
 #include "platform/MouseWheel.h"
+#include "platform/TextMeasure.h"
 #include "shell/frmMain.h"
 #include "testsupport.h"
 
@@ -147,8 +148,9 @@ private slots:
         QCOMPARE(g->ColWidth(4), 8000.0); // Nome, row 3
         QVERIFY(g->ColWidth(7) < 2000);   // Comune, row 70
         QVERIFY(g->ColWidth(16) < 2000);  // Note, row 61
-        // Fax holds nothing but its header: measured in the grid's font on the main window.
-        const double fax = FormInstance<frmMain>::get()->TextWidth("Fax");
+        // Fax holds nothing but its header: measured in the grid's font, without the main window.
+        QVERIFY(!FormInstance<frmMain>::exists());
+        const double fax = TextMeasure(g->FontName(), g->FontSize(), g->FontBold()).width("Fax");
         QVERIFY(fax > 0 && fax < 1000);
         QCOMPARE(g->ColWidth(11), double(ListWindow::ColumnWidth(int(std::nearbyint(fax)))));
         // The wheel over the grid turns a page (the paging itself is tested with the grid);
