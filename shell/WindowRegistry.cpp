@@ -2,6 +2,7 @@
 #include "customers/frmAnagrafica.h"
 #include "customers/frmTipologiaPersone.h"
 #include "platform/Form.h"
+#include "reports/frmSplashReports.h"
 #include "shell/frmAbout.h"
 #include <QHash>
 #include <functional>
@@ -19,6 +20,7 @@ const QHash<QString, std::function<void()>> &windows()
         {QStringLiteral("frmAbout"), modal<frmAbout>()},
         {QStringLiteral("frmAnagrafica"), modal<frmAnagrafica>()},
         {QStringLiteral("frmTipologiaPersone"), modal<frmTipologiaPersone>()},
+        {QStringLiteral("frmSplashReports"), modal<frmSplashReports>()},
     };
     return map;
 }
