@@ -60,7 +60,8 @@ PlaceholderValues riepilogoValues(const QString &dataDa, const QString &dataA, q
     // All customers: the key is compared with its own column, which every payment matches.
     return {{QStringLiteral("[P1]"), FormattaData(dataDa)},
             {QStringLiteral("[P1ARR]"), FormattaData(dataA)},
-            {QStringLiteral("[P2]"), anagraficaID == -1 ? QStringLiteral("b.anagraficaid") : QString::number(anagraficaID)}};
+            {QStringLiteral("[P2]"),
+             anagraficaID == -1 ? QStringLiteral("b.anagraficaid") : QString::number(anagraficaID)}};
 }
 
 ParameterAnswer askParameter(int n, const QString &type, const QString &phrase)

@@ -78,12 +78,13 @@ void frmSelectReportVelmosta::Form_Load()
         CenterForm(this);
         OpenDb();
         DisattivaTabstop(this);
-        EditDialog::fillCombo(cboDescrizione,
-                              QStringLiteral("SELECT anagraficaid, cognome, nome  FROM anagrafica order by cognome, nome "),
-                              QStringLiteral("anagraficaid"), [](const Recordset &rs) {
-                                  return vb::Str(rs.Fields()(QStringLiteral("cognome")).Value()) + QLatin1Char(' ')
-                                         + vb::Str(rs.Fields()(QStringLiteral("nome")).Value());
-                              });
+        EditDialog::fillCombo(
+            cboDescrizione,
+            QStringLiteral("SELECT anagraficaid, cognome, nome  FROM anagrafica order by cognome, nome "),
+            QStringLiteral("anagraficaid"), [](const Recordset &rs) {
+                return vb::Str(rs.Fields()(QStringLiteral("cognome")).Value()) + QLatin1Char(' ')
+                       + vb::Str(rs.Fields()(QStringLiteral("nome")).Value());
+            });
     });
     // A failed fill leaves nothing open behind it.
     ignoreErrors([] { gRs().Close(); });

@@ -1,8 +1,8 @@
 #include "shell/basAggiornamentiDatabase.h"
+#include "platform/SqliteDb.h"
 #include "shell/ErrorExit.h"
 #include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
-#include "platform/SqliteDb.h"
 #include <QFile>
 #include <memory>
 
