@@ -31,6 +31,8 @@ frmSelectReportVelmosta::frmSelectReportVelmosta() : Form(kForm)
     lblDescrizione->setGeometry(kMargin, top, kLabelWidth, kRowHeight);
     cboDescrizione = new XPComboBox(this, QStringLiteral("cboDescrizione"));
     cboDescrizione->setGeometry(fieldLeft, top, kWidth - kMargin - fieldLeft, kRowHeight);
+    // No customer picked means every customer.
+    cboDescrizione->setPlaceholderText(QStringLiteral("Tutti i clienti"));
 
     top += 36;
     lblDataAssegno = new XPLabel(this, QStringLiteral("lblDataAssegno"), QStringLiteral("Data Pagamento"));

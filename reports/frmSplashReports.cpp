@@ -75,6 +75,7 @@ frmSplashReports::frmSplashReports() : Form(kForm)
     }
     cmdClose = new XPButton(this, QStringLiteral("cmdClose"), QStringLiteral("Es&ci"));
     cmdClose->Move(kLefts[5], kTops[2], kButtonWidth, kButtonHeight);
+    cmdClose->setFont(small);
     web = new WebBrowser(this, QStringLiteral("web"));
     web->setGeometry(width - 5, height - 5, 4, 4);
     connect(cmdClose, &QPushButton::clicked, this, [this] { cmdClose_Click(); });
