@@ -216,27 +216,6 @@ private slots:
         }
         QCOMPARE(pressReport(w, 0, {"ancora", "qui"}).rows.value(1), (QStringList{"ancora", "qui"}));
     }
-
-    void unitsOfTheEngine()
-    {
-        gDbType = QStringLiteral("SqlLite");
-        // A month or a year later from the end of a month.
-        const PlaceholderValues v = dateValues(2, QDateTime(QDate(2011, 3, 31), QTime(0, 0)));
-        QCOMPARE(v, (PlaceholderValues{{"[P2]", "2011-03-31 00:00:00"},
-                                       {"[P2+1M]", "2011-04-30 00:00:00"},
-                                       {"[P2+1A]", "2012-03-31 00:00:00"}}));
-        QCOMPARE(numericValue("€ 5"), std::optional<QString>());
-        QCOMPARE(numericValue("5 €"), std::optional<QString>("5"));
-        QCOMPARE(numericValue("-0,5"), std::optional<QString>("(-0.5)"));
-        QCOMPARE(textValue("'a''"), QStringLiteral("''a''''"));
-        QCOMPARE(substitutePlaceholders("[[P1]][P1ARR][P1", {{"[P1]", "x"}, {"[P1ARR]", "[P1]"}}),
-                 QStringLiteral("[x][P1][P1"));
-        // The dialog's values: all customers compare the key with its own column.
-        QCOMPARE(riepilogoValues("31/12/1909", "31/12/2099", -1),
-                 (PlaceholderValues{
-                     {"[P1]", "1909-12-31 00:00:00"}, {"[P1ARR]", "2099-12-31 00:00:00"}, {"[P2]", "b.anagraficaid"}}));
-        QCOMPARE(riepilogoValues("01/02/2011", "2011-02-28", 5000000000LL).last().second, QStringLiteral("5000000000"));
-    }
 };
 
 QTEST_MAIN(TestReportParameters)
