@@ -2,6 +2,7 @@
 #include "customers/frmAnagrafica.h"
 #include "customers/frmTipologiaPersone.h"
 #include "platform/Form.h"
+#include "reports/frmSplashReports.h"
 #include "shell/WindowRegistry.h"
 #include "shell/frmAbout.h"
 
@@ -18,6 +19,7 @@ void registerWindows()
     WindowRegistry::setWindows({
         {QStringLiteral("frmAbout"), modal<frmAbout>()},
         {QStringLiteral("frmAnagrafica"), modal<frmAnagrafica>()},
+        {QStringLiteral("frmSplashReports"), modal<frmSplashReports>()},
         {QStringLiteral("frmTipologiaPersone"), modal<frmTipologiaPersone>()},
     });
 }

@@ -318,6 +318,8 @@ void SqliteDbComponent::open(const QString &path, const QString &)
     m_db = db;
 }
 
+bool SqliteDbComponent::inTransaction() const { return m_db && !sqlite3_get_autocommit(m_db); }
+
 void SqliteDbComponent::execute(const QString &sql)
 {
     requireOpen();

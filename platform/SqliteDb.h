@@ -132,6 +132,9 @@ public:
     // Fails on a missing or empty file or one that is not an SQLite database; never creates a file.
     void open(const QString &path, const QString &password = QString());
     bool isOpen() const { return m_db != nullptr; }
+    // Whether a transaction is open on the connection (SQLite ends one by itself after some
+    // failures, such as a full disk).
+    bool inTransaction() const;
     // Runs every statement of the text in turn; the first refused one stops the rest.
     void execute(const QString &sql);
     std::unique_ptr<Recordset> query(const QString &sql);

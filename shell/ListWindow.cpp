@@ -152,7 +152,7 @@ QString ListWindow::headerText(const QString &name, const QString &sql) const
     for (const auto &caption : m_desc.headerCaptions)
         if (vb::Like(name, caption.first))
             return caption.second;
-    if (vb::Like(name, QStringLiteral("*ID")))
+    if (m_desc.keyHeaders && vb::Like(name, QStringLiteral("*ID")))
         return kKeyHeader;
     return PutSpacesInLabels(name);
 }
@@ -183,6 +183,9 @@ void ListWindow::fillGridFrom(const QString &sql)
         releaseRs();
         gRsOpen(sql);
         Recordset &rs = gRs();
+        // A refused query has told its own message; there is no result to read.
+        if (m_desc.refusalToldOnce && !rs.isOpen())
+            return;
         if (rs.EOF_()) {
             g->setColWidth(0, 1000);
             g->setTextMatrix(0, 0, QStringLiteral("0 Records"));
@@ -193,12 +196,15 @@ void ListWindow::fillGridFrom(const QString &sql)
             // value), decided once per fill, not once per cell.
             enum Kind : char { Plain, Amount, Flag };
             std::vector<char> kind(size_t(count), Plain);
+            // Key columns hidden while keeping their names as headers.
+            std::vector<bool> hiddenKey(size_t(count), false);
             for (int i = 0; i < count; ++i) {
                 const Field field = rs.Fields()(i);
                 const QString name = field.Name();
                 const QString header = headerText(name, sql);
                 if (!header.isNull())
                     g->setTextMatrix(0, i, header);
+                hiddenKey[size_t(i)] = !m_desc.keyHeaders && vb::Like(name, QStringLiteral("*ID"));
                 if (lblTotaleImporti && vb::Like(name, m_desc.totalFields))
                     kind[size_t(i)] = Amount;
                 else if (isBooleanField(field))
@@ -231,6 +237,10 @@ void ListWindow::fillGridFrom(const QString &sql)
                 const TextMeasure surface(g->FontName(), g->FontSize(), g->FontBold());
                 const int lastRow = std::min(g->Rows() - 1, MeasuredDataRows);
                 for (int i = 0; i < count; ++i) {
+                    if (hiddenKey[size_t(i)]) {
+                        ignoreErrors([&] { g->setColWidth(i, 0); });
+                        continue;
+                    }
                     short w = 0;
                     ignoreErrors([&] { g->setCol(i); });
                     for (int r = 0; r <= lastRow; ++r) {

@@ -32,6 +32,9 @@ struct ListWindowDesc {
     QVector<QPair<QString, QString>> headerCaptions;
     // Columns hidden after the widths are set, besides the "IDFIELD" ones.
     QVector<int> zeroWidthColumns;
+    // Fields named like "*ID" are keys: headed "IDFIELD" and hidden. false: such a field keeps its
+    // spaced name as header and is only hidden (width 0), so the CSV export still carries it.
+    bool keyHeaders = true;
 
     // The query of one record for UpdateGridRow and AddGridRow, given the key as text.
     std::function<QString(const QString &key)> oneRowQuery;
@@ -61,6 +64,9 @@ struct ListWindowDesc {
     QString totalFields;
     QString totalCaption;
 
+    // A query the database refuses is told by the database's message alone; otherwise FillGrid's
+    // own error exit follows it, as the registers' lists report it.
+    bool refusalToldOnce = false;
     // The hourglass while the grid is filled.
     bool fillHourglass = true;
     // An "Esporta CSV" button.

@@ -1,8 +1,10 @@
 #include "shell/basAggiornamentiDatabase.h"
+#include "platform/SqliteDb.h"
 #include "shell/ErrorExit.h"
 #include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
 #include <QFile>
+#include <memory>
 
 QString gAggiornamenti[31];
 short gNumAggiornamenti = 0;
@@ -62,17 +64,35 @@ void AggiornaReportistica()
         QFile f(path);
         if (!f.open(QIODevice::ReadOnly))
             throw PlatformError(ErrNo::PermissionDenied, f.errorString());
-        const QByteArray all = f.readAll();
+        QByteArray all = f.readAll();
         f.close();
+        // An editor may have put a byte-order mark before the first statement.
+        if (all.startsWith("\xEF\xBB\xBF"))
+            all.remove(0, 3);
         // One statement per line; a line break may be LF or CR LF.
         QList<QByteArray> lines = all.split('\n');
         if (!lines.isEmpty() && lines.last().isEmpty())
             lines.removeLast();
+        if (!gSqliteDb || !gSqliteDb->isOpen())
+            return;
+        // The file is applied as one write: a start that is interrupted half-way, or a database
+        // that gives up on the write, leaves the definitions as they were, never half replaced.
+        // A line the database refuses is told and passed over, as before.
+        auto write = std::make_unique<Transaction>(*gSqliteDb);
         for (QByteArray line : lines) {
             if (line.endsWith('\r'))
                 line.chop(1);
-            gDbExecute(QString::fromUtf8(line), true);
+            const bool ran = gDbExecute(QString::fromUtf8(line), true);
+            if (gSqliteDb->inTransaction())
+                continue;
+            write.reset();
+            // The database took the whole write back: nothing of the file is kept.
+            if (!ran)
+                return;
+            // The line itself ended the write (a COMMIT of its own): the rest is one write again.
+            write = std::make_unique<Transaction>(*gSqliteDb);
         }
+        write->commit();
         CloseDb();
     });
 }
