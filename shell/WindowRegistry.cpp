@@ -1,4 +1,6 @@
 #include "shell/WindowRegistry.h"
+#include "banking/frmAssegniEmessi.h"
+#include "banking/frmMieiContiCorrenti.h"
 #include "customers/frmAnagrafica.h"
 #include "customers/frmTipologiaPersone.h"
 #include "platform/Form.h"
@@ -19,6 +21,8 @@ const QHash<QString, std::function<void()>> &windows()
         {QStringLiteral("frmAbout"), modal<frmAbout>()},
         {QStringLiteral("frmAnagrafica"), modal<frmAnagrafica>()},
         {QStringLiteral("frmTipologiaPersone"), modal<frmTipologiaPersone>()},
+        {QStringLiteral("frmAssegniEmessi"), modal<frmAssegniEmessi>()},
+        {QStringLiteral("frmMieiContiCorrenti"), modal<frmMieiContiCorrenti>()},
     };
     return map;
 }

@@ -1,4 +1,10 @@
 #include "testsupport.h"
+#include "banking/frmAssegniEmessi.h"
+#include "banking/frmEditAssegniEmessi.h"
+#include "banking/frmEditMieiContiCorrenti.h"
+#include "banking/frmMieiContiCorrenti.h"
+#include "banking/frmSelectAssegniEmessi.h"
+#include "banking/frmSelectMieiContiCorrenti.h"
 #include "customers/frmAnagrafica.h"
 #include "customers/frmEditAnagrafica.h"
 #include "customers/frmEditTipologiaPersone.h"
@@ -150,7 +156,9 @@ static void closeForms()
 void closeAllForms()
 {
     closeForms<frmEditAnagrafica, frmSelectAnagrafica, frmAnagrafica, frmEditTipologiaPersone,
-               frmSelectTipologiaPersone, frmTipologiaPersone, frmAbout, frmMain>();
+               frmSelectTipologiaPersone, frmTipologiaPersone, frmEditAssegniEmessi, frmSelectAssegniEmessi,
+               frmAssegniEmessi, frmEditMieiContiCorrenti, frmSelectMieiContiCorrenti, frmMieiContiCorrenti, frmAbout,
+               frmMain>();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
