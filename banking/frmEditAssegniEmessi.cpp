@@ -12,9 +12,9 @@ constexpr int kFieldWidth = kWidth - 2 * kMargin - kLabelWidth - 8;
 constexpr int kTop = 46;
 constexpr int kShort = 140;
 constexpr int kDate = 130;
-// The date stands right of the cheque number, on the same row.
-constexpr int kSecondColumn = kMargin + kLabelWidth + 8 + kShort + 40;
-constexpr int kSecondLabel = 110;
+// The date stands right of the cheque number, on the same row, flush with the fields' right edge.
+constexpr int kSecondLabel = 100;
+constexpr int kSecondColumn = kWidth - kMargin - kDate - 8 - kSecondLabel;
 }
 
 frmEditAssegniEmessi::frmEditAssegniEmessi() : EditDialog("frmEditAssegniEmessi", "Assegni Emessi")

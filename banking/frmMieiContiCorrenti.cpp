@@ -45,14 +45,14 @@ frmMieiContiCorrenti::frmMieiContiCorrenti()
 {
     cmdSelect->setCaption(QStringLiteral("Seleziona"));
     // Layout in twips; the window's inner size is what Form_Resize keeps the grid in.
-    resize(toPixels(11400), toPixels(6600));
-    OsenXPForm1->Move(0, 0, 11400, 450);
+    resize(toPixels(13500), toPixels(6600)); // every column fits, the time stamps too
+    OsenXPForm1->Move(0, 0, 13500, 450);
     cmdAdd->Move(240, 720, 1095, 375);
     cmdDelete->Move(1440, 720, 1095, 375);
     cmdSelect->Move(2640, 720, 1095, 375);
     cmdPrintGrid->Move(3840, 720, 1095, 375);
     cmdClose->Move(5040, 720, 1095, 375);
-    MSFlexGrid1->Move(240, 1200, 10920, 4800);
+    MSFlexGrid1->Move(240, 1200, 13020, 4800);
 }
 
 bool frmMieiContiCorrenti::trapFillErrors() const { return gErrorTrapOn; }
