@@ -1,4 +1,6 @@
 #include "app/Windows.h"
+#include "banking/frmAssegniEmessi.h"
+#include "banking/frmMieiContiCorrenti.h"
 #include "customers/frmAnagrafica.h"
 #include "customers/frmTipologiaPersone.h"
 #include "platform/Form.h"
@@ -19,6 +21,8 @@ void registerWindows()
     WindowRegistry::setWindows({
         {QStringLiteral("frmAbout"), modal<frmAbout>()},
         {QStringLiteral("frmAnagrafica"), modal<frmAnagrafica>()},
+        {QStringLiteral("frmAssegniEmessi"), modal<frmAssegniEmessi>()},
+        {QStringLiteral("frmMieiContiCorrenti"), modal<frmMieiContiCorrenti>()},
         {QStringLiteral("frmSplashReports"), modal<frmSplashReports>()},
         {QStringLiteral("frmTipologiaPersone"), modal<frmTipologiaPersone>()},
     });

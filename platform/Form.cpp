@@ -1,7 +1,7 @@
 #include "platform/Form.h"
 #include "platform/Dialogs.h"
-#include "platform/XPControls.h"
 #include "platform/TextMeasure.h"
+#include "platform/XPControls.h"
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -31,6 +31,18 @@ Form::~Form()
         hook();
     }
 }
+
+namespace {
+QList<Form *> &liveDefaultInstances()
+{
+    static QList<Form *> forms;
+    return forms;
+}
+}
+
+QList<Form *> defaultInstances() { return liveDefaultInstances(); }
+void addDefaultInstance(Form *form) { liveDefaultInstances().append(form); }
+void removeDefaultInstance(Form *form) { liveDefaultInstances().removeAll(form); }
 
 Control *Form::control(const QString &name) const
 {

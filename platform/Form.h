@@ -78,6 +78,11 @@ private:
     QFont m_measureFont;
 };
 
+// The default instances alive now, oldest first (a test closes them all between cases).
+QList<Form *> defaultInstances();
+void addDefaultInstance(Form *form);
+void removeDefaultInstance(Form *form);
+
 // The one default instance of each window class: created on first use, cleared on unload.
 template <class T>
 class FormInstance {
@@ -87,7 +92,11 @@ public:
         T *&p = slot();
         if (!p) {
             p = new T;
-            p->setReleaseHook([] { slot() = nullptr; });
+            addDefaultInstance(p);
+            p->setReleaseHook([] {
+                removeDefaultInstance(slot());
+                slot() = nullptr;
+            });
         }
         return p;
     }

@@ -425,6 +425,14 @@ void XPCheckBox::setValue(int v)
     setCheckState(v == 0 ? Qt::Unchecked : v == 1 ? Qt::Checked : Qt::PartiallyChecked);
 }
 
+void XPCheckBox::nextCheckState()
+{
+    if (m_greyByClick)
+        QCheckBox::nextCheckState();
+    else
+        setCheckState(checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
+}
+
 XPOptionButton::XPOptionButton(Form *form, const QString &name, const QString &caption, QWidget *parent)
     : QRadioButton(caption, host(form, parent)), Control(form, name, ControlKind::OptionButton)
 {

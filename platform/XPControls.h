@@ -147,6 +147,15 @@ public:
     QString Caption() const { return text(); }
     int Value() const; // 0 unticked, 1 ticked, 2 grey
     void setValue(int v);
+    // Whether a click can make the box grey. Where grey is only ever set by the program, a
+    // click toggles between unticked and ticked (and makes a grey box ticked).
+    void setGreyByClick(bool on) { m_greyByClick = on; }
+
+protected:
+    void nextCheckState() override;
+
+private:
+    bool m_greyByClick = true;
 };
 
 class XPOptionButton : public QRadioButton, public Control {

@@ -18,7 +18,7 @@ const QString kForm = QStringLiteral("frmMain");
 frmMain::frmMain() : Form(QStringLiteral("frmMain"))
 {
     setStartWindow(this);
-    setFixedSize(580, 292);
+    setFixedSize(580, 338);
     OsenXPForm1 = new XPForm(this, QStringLiteral("OsenXPForm1"), QStringLiteral("Norvik 1.0"));
     OsenXPForm1->setGeometry(0, 0, 580, 30);
     OsenXPLabel1 =
@@ -31,7 +31,7 @@ frmMain::frmMain() : Form(QStringLiteral("frmMain"))
     }
     OsenXPLabel1->setGeometry(24, 44, 532, 28);
     OsenXPPicture1 = new XPPicture(this, QStringLiteral("OsenXPPicture1"), QStringLiteral(":/norvik/logo.png"));
-    OsenXPPicture1->setGeometry(24, 88, 220, 150);
+    OsenXPPicture1->setGeometry(24, 123, 220, 150); // level with the middle of the buttons
 
     auto button = [this](const char *name, const char *caption, int col, int row) {
         auto *b = new XPButton(this, QString::fromLatin1(name), QString::fromUtf8(caption));
@@ -42,16 +42,20 @@ frmMain::frmMain() : Form(QStringLiteral("frmMain"))
     cmdContiCorrenti = button("cmdContiCorrenti", "&Pagamenti", 1, 0);
     cmdTipologia = button("cmdTipologia", "&Tipologie Clienti", 0, 1);
     cmdReportistica = button("cmdReportistica", "Re&ports", 1, 1);
-    cmdBackup = button("cmdBackup", "Database &Backup", 0, 2);
-    cmdCambiaIntestazione = button("cmdCambiaIntestazione", "&Modifica intestazione", 1, 2);
-    cmdInfo = button("cmdInfo", "&Informazioni", 0, 3);
-    cmdEsci = button("cmdEsci", "Es&ci", 1, 3);
+    cmdAssegniEmessi = button("cmdAssegniEmessi", "Assegni &Emessi", 0, 2);
+    cmdMieiContiCorrenti = button("cmdMieiContiCorrenti", "Co&nti Correnti", 1, 2);
+    cmdBackup = button("cmdBackup", "Database &Backup", 0, 3);
+    cmdCambiaIntestazione = button("cmdCambiaIntestazione", "&Modifica intestazione", 1, 3);
+    cmdInfo = button("cmdInfo", "&Informazioni", 0, 4);
+    cmdEsci = button("cmdEsci", "Es&ci", 1, 4);
     web = new WebBrowser(this, QStringLiteral("web"));
-    web->setGeometry(570, 320, 4, 4);
+    web->setGeometry(570, 370, 4, 4);
 
     connect(cmdAnagrafica, &QPushButton::clicked, this, [this] { cmdAnagrafica_Click(); });
     connect(cmdContiCorrenti, &QPushButton::clicked, this, [this] { cmdContiCorrenti_Click(); });
     connect(cmdTipologia, &QPushButton::clicked, this, [this] { cmdTipologia_Click(); });
+    connect(cmdAssegniEmessi, &QPushButton::clicked, this, [this] { cmdAssegniEmessi_Click(); });
+    connect(cmdMieiContiCorrenti, &QPushButton::clicked, this, [this] { cmdMieiContiCorrenti_Click(); });
     connect(cmdReportistica, &QPushButton::clicked, this, [this] { cmdReportistica_Click(); });
     connect(cmdBackup, &QPushButton::clicked, this, [this] { cmdBackup_Click(); });
     connect(cmdCambiaIntestazione, &QPushButton::clicked, this, [this] { cmdCambiaIntestazione_Click(); });
@@ -133,6 +137,26 @@ void frmMain::cmdTipologia_Click()
         aggiornaFaseUpdate(4);
         annullaWhere();
         WindowRegistry::show(QStringLiteral("frmTipologiaPersone"));
+    });
+}
+
+void frmMain::cmdAssegniEmessi_Click()
+{
+    Procedure p(kForm, QStringLiteral("cmdAssegniEmessi_Click"));
+    p.run([this] {
+        aggiornaFaseUpdate(4);
+        annullaWhere();
+        WindowRegistry::show(QStringLiteral("frmAssegniEmessi"));
+    });
+}
+
+void frmMain::cmdMieiContiCorrenti_Click()
+{
+    Procedure p(kForm, QStringLiteral("cmdMieiContiCorrenti_Click"));
+    p.run([this] {
+        aggiornaFaseUpdate(4);
+        annullaWhere();
+        WindowRegistry::show(QStringLiteral("frmMieiContiCorrenti"));
     });
 }
 

@@ -19,6 +19,8 @@ public:
     void cmdAnagrafica_Click();
     void cmdContiCorrenti_Click();
     void cmdTipologia_Click();
+    void cmdAssegniEmessi_Click();
+    void cmdMieiContiCorrenti_Click();
     void cmdReportistica_Click();
     void cmdBackup_Click();
     void cmdCambiaIntestazione_Click();
@@ -32,6 +34,8 @@ public:
     XPButton *cmdAnagrafica;
     XPButton *cmdContiCorrenti;
     XPButton *cmdTipologia;
+    XPButton *cmdAssegniEmessi;
+    XPButton *cmdMieiContiCorrenti;
     XPButton *cmdReportistica;
     XPButton *cmdBackup;
     XPButton *cmdCambiaIntestazione;

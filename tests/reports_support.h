@@ -8,22 +8,6 @@
 #include "shell/basAggiornamentiDatabase.h"
 #include "testsupport.h"
 
-inline void closeReportForms()
-{
-    auto close = [](auto *w) {
-        if (!w)
-            return;
-        if (w->isLoaded())
-            w->Unload();
-        else
-            delete w;
-    };
-    close(FormInstance<frmReportistica>::peek());
-    close(FormInstance<frmSelectReportVelmosta>::peek());
-    close(FormInstance<frmSplashReports>::peek());
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
 // Nothing but input boxes since the last reset: no message, no error.
 inline bool onlyInputs()
 {

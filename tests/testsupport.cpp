@@ -1,15 +1,8 @@
 #include "testsupport.h"
 #include "app/Windows.h"
-#include "customers/frmAnagrafica.h"
-#include "customers/frmEditAnagrafica.h"
-#include "customers/frmEditTipologiaPersone.h"
-#include "customers/frmSelectAnagrafica.h"
-#include "customers/frmSelectTipologiaPersone.h"
-#include "customers/frmTipologiaPersone.h"
 #include "platform/SqliteDb.h"
 #include "shell/FilterDialog.h"
 #include "shell/basAggiornamentiDatabase.h"
-#include "shell/frmAbout.h"
 #include "shell/frmMain.h"
 #include <QCoreApplication>
 #include <QFile>
@@ -136,24 +129,18 @@ QStringList boxLog()
     return out;
 }
 
-template <class... T>
-static void closeForms()
-{
-    auto close = [](auto *w) {
-        if (!w)
-            return;
-        if (w->isLoaded())
-            w->Unload();
-        else
-            delete w;
-    };
-    (close(FormInstance<T>::peek()), ...);
-}
-
 void closeAllForms()
 {
-    closeForms<frmEditAnagrafica, frmSelectAnagrafica, frmAnagrafica, frmEditTipologiaPersone,
-               frmSelectTipologiaPersone, frmTipologiaPersone, frmAbout, frmMain>();
+    // Newest first: a dialog goes before the list that opened it, the main window last.
+    const QList<Form *> forms = defaultInstances();
+    for (auto it = forms.crbegin(); it != forms.crend(); ++it) {
+        if (!defaultInstances().contains(*it))
+            continue; // released meanwhile by the unload of another window
+        if ((*it)->isLoaded())
+            (*it)->Unload();
+        else
+            delete *it;
+    }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 

@@ -28,7 +28,7 @@ class TestReportChooser : public QObject {
     Q_OBJECT
 private slots:
     void init() { resetReportStateForTests(); }
-    void cleanup() { closeReportForms(); }
+    void cleanup() { closeAllForms(); }
 
     void layoutWithoutReports()
     {

@@ -27,7 +27,7 @@ private slots:
         resetReportStateForTests();
         gErrorTrapOn = true;
     }
-    void cleanup() { closeReportForms(); }
+    void cleanup() { closeAllForms(); }
 
     void columnsAmountsAndTotal()
     {

@@ -17,7 +17,7 @@ class TestReportParameters : public QObject {
     Q_OBJECT
 private slots:
     void init() { resetReportStateForTests(); }
-    void cleanup() { closeReportForms(); }
+    void cleanup() { closeAllForms(); }
 
     void datesOfAMonthAndOfADay()
     {

@@ -23,7 +23,7 @@ class TestReportsShipped : public QObject {
     Q_OBJECT
 private slots:
     void init() { resetReportStateForTests(); }
-    void cleanup() { closeReportForms(); }
+    void cleanup() { closeAllForms(); }
 
     void shippedDefinitions()
     {

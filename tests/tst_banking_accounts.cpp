@@ -1,0 +1,352 @@
+// The register of the user's own bank accounts: its list, its edit dialog and its filter dialog,
+// reached from the main window and driven with keys and clicks as a user works them.
+#include "banking/frmEditMieiContiCorrenti.h"
+#include "banking/frmMieiContiCorrenti.h"
+#include "banking/frmSelectMieiContiCorrenti.h"
+#include "platform/SqliteDb.h"
+#include "shell/frmMain.h"
+#include "testsupport.h"
+#include <sqlite3.h>
+
+namespace {
+const QString kLinked = QStringLiteral("Impossibile eliminare il record. Esistono assegni collegati.");
+const QString kDuplicate = QStringLiteral("Il record già esiste");
+
+void typeInto(XPTextBox *box, const QString &text)
+{
+    box->clear();
+    QTest::keyClicks(box, text);
+}
+
+// What a user types into the six boxes, in their order on the dialog.
+void fill(frmEditMieiContiCorrenti *d, const QStringList &values)
+{
+    XPTextBox *boxes[] = {d->txtDescrizione, d->txtBanca, d->txtABI, d->txtCAB, d->txtNumeroConto, d->txtIntestatari};
+    for (int i = 0; i < 6; ++i)
+        typeInto(boxes[i], values.value(i));
+}
+
+frmEditMieiContiCorrenti *openEdit(bool isNew, double key = 0)
+{
+    FormInstance<frmMieiContiCorrenti>::get()->mCONTOCORRENTEID = key;
+    gIsNewRecord = isNew;
+    return openForm<frmEditMieiContiCorrenti>();
+}
+
+void clickOk(EditDialog *d)
+{
+    DialogScript::boxes().clear(); // the answers and drivers queued stay
+    QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+}
+
+void addAccounts(const TestProgram &prog)
+{
+    prog.exec("insert into MieiContiCorrenti (CONTOCORRENTEID, Descrizione, Banca, ABI, CAB, NumeroConto, "
+              "Intestatari) values (1, 'Conto negozio', 'Banca di Roma', '03002', '05006', '1000/1', 'Rossi'), "
+              "(40000, 'Conto casa', 'Banca Sella', '03268', '22300', '52', NULL), "
+              "(5000000000, 'Conto L''Aquila', 'BPER', '05387', '03600', '77', 'Rossi; Bianchi')");
+}
+} // namespace
+
+class TestBankingAccounts : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { resetShellState(); }
+
+    // ---- the list ----
+
+    void mainWindowOpensTheEmptyRegisterOnItsFirstAccount()
+    {
+        TestProgram prog;
+        frmMain *m = openForm<frmMain>();
+        QCOMPARE(m->cmdMieiContiCorrenti->text(), QStringLiteral("Co&nti Correnti"));
+        gWhereMieiContiCorrenti = "a.Banca = 'nessuna'";
+        gWhereAssegniEmessi = "x";
+        // The empty register opens the add dialog before the list is shown; the first account
+        // refills the list.
+        drive<frmEditMieiContiCorrenti>([&](frmEditMieiContiCorrenti *d) {
+            QVERIFY(gIsNewRecord);
+            QVERIFY(gWhereMieiContiCorrenti.isEmpty() && gWhereAssegniEmessi.isEmpty());
+            QCOMPARE(d->Caption(), QStringLiteral("I Miei Conti Correnti"));
+            QCOMPARE(FormInstance<frmMieiContiCorrenti>::get()->MSFlexGrid1->TextMatrix(0, 0),
+                     QStringLiteral("0 Records"));
+            fill(d, {" Conto negozio ", "Banca di Roma", "03002", "05006", "1000/1", ""});
+            clickOk(d);
+            NO_BOXES();
+            QVERIFY(!d->isLoaded());
+        });
+        QStringList headers, shown;
+        QString caption, frame, select;
+        drive<frmMieiContiCorrenti>([&](frmMieiContiCorrenti *w) {
+            headers = gridRow(w->MSFlexGrid1, 0);
+            shown = gridRow(w->MSFlexGrid1, 1).mid(1, 6);
+            caption = w->Caption();
+            frame = w->OsenXPForm1->Caption();
+            select = w->cmdSelect->text();
+        });
+        QTest::mouseClick(m->cmdMieiContiCorrenti, Qt::LeftButton);
+        QCOMPARE(DialogScript::pendingDrivers(), 0);
+        // Titled as its own register, not as the payments list.
+        QCOMPARE(caption, QStringLiteral("Conti Correnti"));
+        QCOMPARE(frame, QStringLiteral("Conti Correnti"));
+        QCOMPARE(select, QStringLiteral("Seleziona"));
+        QCOMPARE(headers, (QStringList{"IDFIELD", "Descrizione", "Banca", "ABI", "CAB", "Numero Conto", "Intestatari",
+                                       "Data Creazione", "Data Ultima Modifica"}));
+        QCOMPARE(shown, (QStringList{"Conto negozio", "Banca di Roma", "03002", "05006", "1000/1", ""}));
+        QCOMPARE(prog.scalar("select Intestatari is null from MieiContiCorrenti"), QStringLiteral("1"));
+        QVERIFY(!FormInstance<frmMieiContiCorrenti>::exists());
+    }
+
+    void accountInUseIsNeverDeleted()
+    {
+        TestProgram prog;
+        addAccounts(prog);
+        prog.exec("insert into AssegniEmessi (CONTOCORRENTEID, ANAGRAFICAID, Numero) values (1, 1, '10');"
+                  "insert into Versamenti (PagamentiID, CONTOCORRENTEID) values (3, 5000000000)");
+        frmMieiContiCorrenti *w = openForm<frmMieiContiCorrenti>();
+        MSFlexGrid *g = w->MSFlexGrid1;
+        QCOMPARE(column(g, 0), (QStringList{"1", "40000", "5000000000"}));
+        // Drawn on by a cheque, or holding a deposit: refused, without a question, even after Yes.
+        for (int row : {1, 3}) {
+            DialogScript::reset();
+            clickRow(g, row);
+            DialogScript::answerMessage(6);
+            QTest::keyClick(g, Qt::Key_Delete);
+            QCOMPARE(boxLog(), QStringList{msg(kLinked)});
+        }
+        QCOMPARE(prog.scalar("select count(*) from MieiContiCorrenti"), QStringLiteral("3"));
+        QCOMPARE(g->Rows(), 4);
+        // Once the deposit is gone, the account with a key beyond 32 bits can go.
+        prog.exec("delete from Versamenti");
+        DialogScript::reset();
+        clickRow(g, 3);
+        DialogScript::answerMessage(6);
+        QTest::mouseClick(w->cmdDelete, Qt::LeftButton);
+        QCOMPARE(prompts(), QStringList{"Sei sicuro di voler eliminare il record?"});
+        QCOMPARE(prog.scalar(
+                     "select group_concat(id) from (select CONTOCORRENTEID as id from MieiContiCorrenti order by 1)"),
+                 QStringLiteral("1,40000"));
+        QCOMPARE(column(g, 0), (QStringList{"1", "40000"}));
+    }
+
+    void printoutListsSixColumns()
+    {
+        TestProgram prog;
+        prog.exec("update settings set value='Bottega' where mnemocode='INTESTAZ'");
+        prog.exec("insert into MieiContiCorrenti (Descrizione, Banca, ABI, CAB, NumeroConto, Intestatari, "
+                  "DateTimeCreated) values ('Conto <1>', 'Banca', '03002', '05006', '10', NULL, "
+                  "'2024-01-01 10:00:00')");
+        frmMieiContiCorrenti *w = openForm<frmMieiContiCorrenti>();
+        QTest::mouseClick(w->cmdPrintGrid, Qt::LeftButton);
+        NO_BOXES();
+        QCOMPARE(w->web->html(), kPageHead7 + kHeadingFont + "Norvik - Conti correnti</p>" + kGridTable
+                                     + "<tr><th>Descrizione</th><th>Banca</th><th>ABI</th><th>CAB</th>"
+                                       "<th>Numero Conto</th><th>Intestatari</th></tr>"
+                                     + "<tr><td>Conto &lt;1&gt;</td><td>Banca</td><td>03002</td><td>05006</td>"
+                                       "<td>10</td><td></td></tr></table></body></html>");
+    }
+
+    // ---- the edit dialog ----
+
+    void checksInOrderThenTheStatement()
+    {
+        TestProgram prog;
+        addAccounts(prog);
+        frmMieiContiCorrenti *w = openForm<frmMieiContiCorrenti>();
+        recordWrites();
+        frmEditMieiContiCorrenti *d = openEdit(true);
+        auto refusedWith = [&](const QString &message) {
+            clickOk(d);
+            QCOMPARE(prompts(), QStringList{message});
+            QVERIFY(d->isLoaded());
+        };
+        // Every field empty: only the first message.
+        refusedWith("Inserire la descrizione");
+        fill(d, {"Conto nuovo", "  "});
+        refusedWith("Inserire il nome della banca");
+        fill(d, {"Conto nuovo", "Banca d'Italia"});
+        refusedWith("Inserire il codice ABI");
+        // The CAB is looked at only once the ABI passes.
+        fill(d, {"Conto nuovo", "Banca d'Italia", "0300", "1"});
+        refusedWith("Lunghezza del codice ABI non valida");
+        fill(d, {"Conto nuovo", "Banca d'Italia", "0300A", "1"});
+        refusedWith("Il codice ABI contiene caratteri non validi");
+        fill(d, {"Conto nuovo", "Banca d'Italia", " 01000 ", ""});
+        refusedWith("Inserire il codice CAB");
+        fill(d, {"Conto nuovo", "Banca d'Italia", "01000", "030000"});
+        refusedWith("Lunghezza del codice CAB non valida");
+        fill(d, {"Conto nuovo", "Banca d'Italia", "01000", "03 00"});
+        refusedWith("Il codice CAB contiene caratteri non validi");
+        fill(d, {"Conto nuovo", "Banca d'Italia", "01000", "03200"});
+        refusedWith("Inserire il numero di conto corrente");
+        // Another account's description, as stored (trimmed), and with its quote.
+        fill(d, {"  Conto L'Aquila ", "Banca d'Italia", "01000", "03200", "12"});
+        refusedWith(kDuplicate);
+        QVERIFY(writes().isEmpty());
+        QCOMPARE(d->txtDescrizione->Text(), QStringLiteral("  Conto L'Aquila "));
+
+        // Quotes, a semicolon and a comment mark are stored as typed.
+        fill(d, {" Conto \"B\"; -- x ", "Banca d'Italia", "01000", "03200", "12/3'4", "O'Neil; --"});
+        clickOk(d);
+        NO_BOXES();
+        QVERIFY(!d->isLoaded());
+        const QString stamp = prog.scalar("select DateTimeCreated from MieiContiCorrenti where CONTOCORRENTEID = "
+                                          "5000000001");
+        QCOMPARE(writes(), QStringList{"INSERT INTO MieiContiCorrenti (Descrizione, Banca, ABI, CAB, NumeroConto, "
+                                       "Intestatari, DateTimeCreated) VALUES ('Conto \"B\"; -- x',  "
+                                       "'Banca d''Italia',  '01000',  '03200',  '12/3''4',  'O''Neil; --',  '"
+                                       + stamp + "') "});
+        QCOMPARE(prog.scalar("select Descrizione || '|' || NumeroConto || '|' || Intestatari from MieiContiCorrenti "
+                             "where CONTOCORRENTEID = 5000000001"),
+                 QStringLiteral("Conto \"B\"; -- x|12/3'4|O'Neil; --"));
+        // Appended to the list, which then knows the new key.
+        QCOMPARE(w->mCONTOCORRENTEID, 5000000001.0);
+        QCOMPARE(column(w->MSFlexGrid1, 1).last(), QStringLiteral("Conto \"B\"; -- x"));
+    }
+
+    void editKeepsItsOwnDescription()
+    {
+        TestProgram prog;
+        addAccounts(prog);
+        frmMieiContiCorrenti *w = openForm<frmMieiContiCorrenti>();
+        MSFlexGrid *g = w->MSFlexGrid1;
+        recordWrites();
+        drive<frmEditMieiContiCorrenti>([&](frmEditMieiContiCorrenti *d) {
+            // Opened on the row's account, the caret after the description.
+            QCOMPARE(d->txtDescrizione->Text() + "|" + d->txtIntestatari->Text(),
+                     QStringLiteral("Conto L'Aquila|Rossi; Bianchi"));
+            d->Form_Activate();
+            QCOMPARE(d->focusWidget(), static_cast<QWidget *>(d->txtDescrizione));
+            QCOMPARE(d->txtDescrizione->cursorPosition(), 14);
+            typeInto(d->txtDescrizione, "Conto casa");
+            clickOk(d);
+            QCOMPARE(prompts(), QStringList{kDuplicate});
+            typeInto(d->txtDescrizione, "Conto L'Aquila");
+            typeInto(d->txtIntestatari, "");
+            clickOk(d);
+            NO_BOXES();
+        });
+        g->simulateMouseDown(3, 1);
+        g->simulateDblClick(3, 1);
+        QCOMPARE(DialogScript::pendingDrivers(), 0);
+        const QString stamp = prog.scalar("select DateTimeLastUpdated from MieiContiCorrenti where CONTOCORRENTEID = "
+                                          "5000000000");
+        QCOMPARE(writes(), QStringList{"UPDATE MieiContiCorrenti SET Descrizione = 'Conto L''Aquila',  "
+                                       "Banca = 'BPER',  ABI = '05387',  CAB = '03600',  NumeroConto = '77',  "
+                                       "Intestatari = Null,  DateTimeLastUpdated = '"
+                                       + stamp + "' WHERE CONTOCORRENTEID = 5000000000 "});
+        QCOMPARE(gridRow(g, 3).mid(1, 6), (QStringList{"Conto L'Aquila", "BPER", "05387", "03600", "77", ""}));
+        QCOMPARE(g->TextMatrix(3, 8), stamp);
+    }
+
+    void refusedWritesKeepTheDialogAndWriteNothing()
+    {
+        TestProgram prog;
+        addAccounts(prog);
+        prog.exec("create trigger noinsert before insert on MieiContiCorrenti begin select raise(abort, 'disco "
+                  "pieno'); end; create trigger noupdate before update on MieiContiCorrenti begin select "
+                  "raise(abort, 'disco pieno'); end");
+        MSFlexGrid *g = openForm<frmMieiContiCorrenti>()->MSFlexGrid1;
+        clickRow(g, 2);
+        for (bool isNew : {true, false}) {
+            frmEditMieiContiCorrenti *d = openEdit(isNew, 40000);
+            fill(d, {"Conto nuovo", "Banca", "01000", "03200", "12"});
+            clickOk(d);
+            QCOMPARE(DialogScript::boxes().size(), 1);
+            QVERIFY2(prompts().first().contains("disco pieno"), qPrintable(prompts().first()));
+            QVERIFY(d->isLoaded());
+            QCOMPARE(d->txtDescrizione->Text() + d->txtNumeroConto->Text(), QStringLiteral("Conto nuovo12"));
+            QCOMPARE(column(g, 1), (QStringList{"Conto negozio", "Conto casa", "Conto L'Aquila"}));
+            d->cmdCancel_Click();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        QCOMPARE(prog.scalar("select group_concat(Descrizione, '|') from MieiContiCorrenti"),
+                 QStringLiteral("Conto negozio|Conto casa|Conto L'Aquila"));
+
+        // The description's uniqueness cannot be looked at: its message, and nothing written.
+        prog.exec("drop trigger noinsert");
+        frmEditMieiContiCorrenti *d = openEdit(true);
+        fill(d, {"Conto nuovo", "Banca", "01000", "03200", "12"});
+        sqlite3_set_authorizer(
+            gSqliteDb->handle(),
+            [](void *, int action, const char *table, const char *col, const char *, const char *) {
+                return action == SQLITE_READ && qstricmp(table, "MieiContiCorrenti") == 0
+                               && qstricmp(col, "Descrizione") == 0
+                           ? SQLITE_DENY
+                           : SQLITE_OK;
+            },
+            nullptr);
+        clickOk(d);
+        sqlite3_set_authorizer(gSqliteDb->handle(), nullptr, nullptr);
+        QVERIFY(!prompts().isEmpty());
+        QVERIFY(prompts().last().endsWith("in procedure esisteRecord of Modulo basGeneralCustom"));
+        QVERIFY(d->isLoaded());
+        QCOMPARE(prog.scalar("select count(*) from MieiContiCorrenti"), QStringLiteral("3"));
+        clickOk(d);
+        NO_BOXES();
+        QCOMPARE(prog.scalar("select count(*) from MieiContiCorrenti"), QStringLiteral("4"));
+    }
+
+    // ---- the filter dialog ----
+
+    void filterTermsOrderAndSavedValues()
+    {
+        TestProgram prog;
+        addAccounts(prog);
+        frmMieiContiCorrenti *w = openForm<frmMieiContiCorrenti>();
+        MSFlexGrid *g = w->MSFlexGrid1;
+        auto filterWith = [&](std::function<void(frmSelectMieiContiCorrenti *)> steps) {
+            DialogScript::reset();
+            drive<frmSelectMieiContiCorrenti>([steps](frmSelectMieiContiCorrenti *d) {
+                QVERIFY(d->cmdPrint->isVisibleTo(d));
+                steps(d);
+            });
+            QTest::mouseClick(w->cmdSelect, Qt::LeftButton);
+            QCOMPARE(DialogScript::pendingDrivers(), 0);
+        };
+        // Every field, in the terms' order, joined with OR; a comma makes a list of exact codes.
+        filterWith([](frmSelectMieiContiCorrenti *d) {
+            QCOMPARE(d->Caption(), QStringLiteral("Cerca Conti Correnti"));
+            typeInto(d->txtIntestatario, "Bianchi");
+            typeInto(d->txtNumeroConto, "1000");
+            typeInto(d->txtCAB, "22300");
+            typeInto(d->txtABI, "03002,05387");
+            typeInto(d->txtBanca, "Roma");
+            typeInto(d->txtDescrizione, "L'Aq");
+            QTest::mouseClick(d->optOR, Qt::LeftButton);
+            QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+            QVERIFY(!d->isLoaded());
+        });
+        NO_BOXES();
+        QCOMPARE(gWhereMieiContiCorrenti,
+                 QStringLiteral("a.Descrizione Like '%L''Aq%' OR a.Banca Like '%Roma%' OR a.ABI IN ('03002', "
+                                "'05387') OR a.CAB Like '%22300%' OR a.NumeroConto Like '%1000%' OR "
+                                "a.Intestatari Like '%Bianchi%'"));
+        QVERIFY(w->listQueryText().endsWith("FROM MieiContiCorrenti a  WHERE " + gWhereMieiContiCorrenti));
+        QCOMPARE(g->Rows(), 4);
+        // Reopened as left, OR still chosen: AND now narrows to the holders.
+        filterWith([](frmSelectMieiContiCorrenti *d) {
+            QCOMPARE(d->txtABI->Text(), QStringLiteral("03002,05387"));
+            QVERIFY(d->optOR->Value() && !d->optAND->Value());
+            QTest::mouseClick(d->optAND, Qt::LeftButton);
+            for (XPTextBox *t : {d->txtDescrizione, d->txtBanca, d->txtABI, d->txtCAB, d->txtNumeroConto})
+                typeInto(t, "");
+            typeInto(d->txtIntestatario, "rossi; bianchi");
+            QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+        });
+        QCOMPARE(gWhereMieiContiCorrenti, QStringLiteral("a.Intestatari Like '%rossi; bianchi%'"));
+        QCOMPARE(column(g, 1), QStringList{"Conto L'Aquila"});
+        // Reimposta, then OK: every account again.
+        filterWith([](frmSelectMieiContiCorrenti *d) {
+            QTest::mouseClick(d->cmdClear, Qt::LeftButton);
+            QVERIFY(d->txtIntestatario->Text().isEmpty());
+            QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+        });
+        QCOMPARE(gWhereMieiContiCorrenti, QString());
+        QCOMPARE(g->Rows(), 4);
+        NO_BOXES();
+    }
+};
+
+QTEST_MAIN(TestBankingAccounts)
+#include "tst_banking_accounts.moc"

@@ -1,0 +1,328 @@
+// The register of issued cheques: its list with the total line and its edit dialog, and the way
+// a user reaches both registers from the main window, adds an account and draws a cheque on it.
+#include "banking/frmAssegniEmessi.h"
+#include "banking/frmEditAssegniEmessi.h"
+#include "banking/frmEditMieiContiCorrenti.h"
+#include "banking/frmMieiContiCorrenti.h"
+#include "shell/frmMain.h"
+#include "testsupport.h"
+
+namespace {
+const QString kTotal = QStringLiteral("Importo complessivo degli assegni visualizzati: ");
+
+void typeInto(XPTextBox *box, const QString &text)
+{
+    box->clear();
+    QTest::keyClicks(box, text);
+}
+
+void clickOk(EditDialog *d)
+{
+    DialogScript::boxes().clear(); // the answers and drivers queued stay
+    QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+}
+
+// Accounts and payees with keys of 16, 32 and 64 bits; the combos list them by name.
+void addRegisters(const TestProgram &prog)
+{
+    prog.addType(1, "Socio");
+    prog.addCustomer(7, "Bianchi", {{"Nome", "Carlo"}});
+    prog.addCustomer(40000, "Rossi", {{"Nome", "Anna"}});
+    prog.addCustomer(5000000001, "Verdi", {{"Nome", QVariant()}});
+    prog.exec("insert into MieiContiCorrenti (CONTOCORRENTEID, Descrizione, Banca, ABI, CAB, NumeroConto) values "
+              "(3, 'Conto casa', 'Sella', '03268', '22300', '1'), (40000, 'Conto negozio', 'BPER', '05387', "
+              "'03600', '2'), (5000000000, 'Conto studio', 'Intesa', '03069', '01600', '3')");
+}
+
+void addCheques(const TestProgram &prog)
+{
+    prog.exec("insert into AssegniEmessi (ASSEGNIEMESSIID, CONTOCORRENTEID, ANAGRAFICAID, Numero, DataAssegno, "
+              "LuogoEmissione, SuPiazza, Trasferibile, Sbarrato, Importo, Causale, AssegnoNote) values "
+              "(1, 3, 7, '101', '2024-03-01 00:00:00', 'Roma', 0, 1, 2, 10, 'Affitto', NULL), "
+              "(2, 40000, 40000, '102', '2024-03-05 00:00:00', NULL, 1, 0, 0, 20.5, NULL, 'Nota'), "
+              "(3, 5000000000, 5000000001, '103', '2024-04-01 00:00:00', 'Bari', 2, 2, 1, 0, 'Saldo', NULL), "
+              "(4, 3, 7, '104', '2024-04-02 00:00:00', NULL, 0, 0, 0, NULL, NULL, NULL), "
+              // Drawn on an account that is gone: not listed.
+              "(5, 99, 7, '105', '2024-04-03 00:00:00', NULL, 0, 0, 0, 1000, NULL, NULL)");
+}
+
+frmEditAssegniEmessi *openEdit(bool isNew, double key = 0)
+{
+    FormInstance<frmAssegniEmessi>::get()->mASSEGNIEMESSIID = key;
+    gIsNewRecord = isNew;
+    return openForm<frmEditAssegniEmessi>();
+}
+
+int itemOf(const XPComboBox *c, const QString &text) { return c->findText(text); }
+} // namespace
+
+class TestBankingCheques : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { resetShellState(); }
+
+    void fromTheMainWindowAnAccountThenAChequeOnIt()
+    {
+        TestProgram prog;
+        prog.addType(1, "Socio");
+        prog.addCustomer(40000, "Rossi", {{"Nome", "Anna"}});
+        frmMain *m = openForm<frmMain>();
+        m->show();
+        QVERIFY(QTest::qWaitForWindowActive(m));
+        QCOMPARE(m->cmdAssegniEmessi->text(), QStringLiteral("Assegni &Emessi"));
+        // Alt+N: the empty account register opens on its add dialog.
+        drive<frmEditMieiContiCorrenti>([](frmEditMieiContiCorrenti *d) {
+            for (auto [box, text] : {std::pair{d->txtDescrizione, "Conto negozio"},
+                                     {d->txtBanca, "BPER"},
+                                     {d->txtABI, "05387"},
+                                     {d->txtCAB, "03600"},
+                                     {d->txtNumeroConto, "1234"}})
+                QTest::keyClicks(box, text);
+            clickOk(d);
+        });
+        drive<frmMieiContiCorrenti>([](frmMieiContiCorrenti *w) { QTest::mouseClick(w->cmdClose, Qt::LeftButton); });
+        QTest::keyClick(m, Qt::Key_N, Qt::AltModifier);
+        QTRY_COMPARE(DialogScript::pendingDrivers(), 0); // an access key clicks its button a moment later
+        NO_BOXES();
+
+        // Alt+E: the empty cheque register opens on its add dialog, today's date in it.
+        QStringList listed;
+        QString total;
+        drive<frmEditAssegniEmessi>([](frmEditAssegniEmessi *d) {
+            QCOMPARE(d->txtDataAssegno->Value(), QDate::currentDate());
+            QCOMPARE(d->cboDescrizione->ListIndex(), -1);
+            QCOMPARE(d->cboNome->ListIndex(), -1);
+            QTest::keyClick(d->cboDescrizione, Qt::Key_End);
+            QTest::keyClick(d->cboNome, Qt::Key_Home);
+            QTest::keyClicks(d->txtNumero, "0012345");
+            QTest::keyClicks(d->txtImporto, "1.250,50");
+            QTest::mouseClick(d->chkSbarrato, Qt::LeftButton);
+            clickOk(d);
+            QVERIFY(!d->isLoaded());
+        });
+        drive<frmAssegniEmessi>([&](frmAssegniEmessi *w) {
+            QCOMPARE(w->Caption(), QStringLiteral("Assegni Emessi"));
+            listed = gridRow(w->MSFlexGrid1, 1);
+            total = w->lblTotaleImporti->Caption();
+        });
+        QTest::keyClick(m, Qt::Key_E, Qt::AltModifier);
+        QTRY_COMPARE(DialogScript::pendingDrivers(), 0);
+        NO_BOXES();
+        const QString today = QDate::currentDate().toString("yyyy-MM-dd") + " 00:00:00";
+        QCOMPARE(listed.value(2), QStringLiteral("Conto negozio"));
+        QCOMPARE(listed.mid(4, 8),
+                 (QStringList{"Rossi Anna", "0012345", today, "", "Falso", "Falso", "Vero", "1.250,50 €"}));
+        QCOMPARE(total, kTotal + "1.250,50 €");
+        QCOMPARE(prog.scalar("select CONTOCORRENTEID || '|' || ANAGRAFICAID || '|' || Numero || '|' || Importo || "
+                             "'|' || Sbarrato from AssegniEmessi"),
+                 QStringLiteral("1|40000|0012345|1250.5|1"));
+    }
+
+    // ---- the list ----
+
+    void listShowsFlagsAmountsAndTheirTotal()
+    {
+        TestProgram prog;
+        addRegisters(prog);
+        addCheques(prog);
+        frmAssegniEmessi *w = openForm<frmAssegniEmessi>();
+        NO_BOXES();
+        MSFlexGrid *g = w->MSFlexGrid1;
+        QCOMPARE(gridRow(g, 0),
+                 (QStringList{"IDFIELD", "IDFIELD", "Conto Corrente", "IDFIELD", "Beneficiario", "Numero Assegno",
+                              "Data Assegno", "Luogo Emissione", "Su Piazza", "Trasferibile", "Sbarrato", "Importo",
+                              "Causale", "Note", "Data Creazione", "Data Ultima Modifica"}));
+        QCOMPARE(w->cmdSelect->text(), QStringLiteral("Seleziona"));
+        for (int c : {0, 1, 3})
+            QCOMPARE(g->ColWidth(c), 0.0);
+        QCOMPARE(column(g, 0), (QStringList{"1", "2", "3", "4"}));
+        QCOMPARE(column(g, 4), (QStringList{"Bianchi Carlo", "Rossi Anna", "Verdi ", "Bianchi Carlo"}));
+        QCOMPARE(column(g, 8), (QStringList{"Falso", "Vero", "Vero", "Falso"}));
+        QCOMPARE(column(g, 10), (QStringList{"Vero", "Falso", "Vero", "Falso"}));
+        QCOMPARE(column(g, 11), (QStringList{"10,00 €", "20,50 €", "0,00 €", ""}));
+        QCOMPARE(w->lblTotaleImporti->Caption(), kTotal + "30,50 €");
+        // A filter goes after the join, and the list stays in the order of entry.
+        gWhereAssegniEmessi = "a.CONTOCORRENTEID = 3";
+        w->FillGrid();
+        QVERIFY(w->listQueryText().endsWith(
+            "WHERE a.CONTOCORRENTEID = b.CONTOCORRENTEID AND a.ANAGRAFICAID = c.ANAGRAFICAID  AND "
+            "(a.CONTOCORRENTEID = 3) order by a.ASSEGNIEMESSIID "));
+        QCOMPARE(column(g, 0), (QStringList{"1", "4"}));
+        QCOMPARE(w->lblTotaleImporti->Caption(), kTotal + "10,00 €");
+
+        // The printout: the eleven columns from the account to the notes, then the total line.
+        gWhereAssegniEmessi = "a.ASSEGNIEMESSIID = 1";
+        w->FillGrid();
+        QTest::mouseClick(w->cmdPrintGrid, Qt::LeftButton);
+        NO_BOXES();
+        QCOMPARE(w->web->html(),
+                 kPageHead7 + kHeadingFont + "Norvik - Assegni emessi</p>" + kGridTable
+                     + "<tr><th>Conto Corrente</th><th>Beneficiario</th><th>Numero Assegno</th><th>Data Assegno</th>"
+                       "<th>Luogo Emissione</th><th>Su Piazza</th><th>Trasferibile</th><th>Sbarrato</th>"
+                       "<th>Importo</th><th>Causale</th><th>Note</th></tr>"
+                       "<tr><td>Conto casa</td><td>Bianchi Carlo</td><td>101</td><td>2024-03-01 00:00:00</td>"
+                       "<td>Roma</td><td>Falso</td><td>Vero</td><td>Vero</td><td>10,00 €</td><td>Affitto</td>"
+                       "<td></td></tr></table>"
+                     + kTotal + "10,00 €</body></html>");
+
+        // Deleting the only cheque shown: no rows, a zero total, and no add dialog.
+        clickRow(g, 1);
+        DialogScript::answerMessage(6);
+        QTest::mouseClick(w->cmdDelete, Qt::LeftButton);
+        QCOMPARE(prompts(), QStringList{"Sei sicuro di voler eliminare il record?"});
+        QCOMPARE(g->TextMatrix(0, 0), QStringLiteral("0 Records"));
+        QCOMPARE(w->lblTotaleImporti->Caption(), kTotal + "0,00 €");
+        QVERIFY(!FormInstance<frmEditAssegniEmessi>::exists());
+        QCOMPARE(prog.scalar("select count(*) from AssegniEmessi where ASSEGNIEMESSIID = 1"), QStringLiteral("0"));
+        QCOMPARE(prog.scalar("select count(*) from AssegniEmessi"), QStringLiteral("4"));
+    }
+
+    // ---- the edit dialog ----
+
+    void checksInOrderThenTheStatementAndARefill()
+    {
+        TestProgram prog;
+        addRegisters(prog);
+        addCheques(prog);
+        frmAssegniEmessi *w = openForm<frmAssegniEmessi>();
+        recordWrites();
+        frmEditAssegniEmessi *d = openEdit(true);
+        auto refusedWith = [&](const QString &message) {
+            clickOk(d);
+            QCOMPARE(prompts(), QStringList{message});
+            QVERIFY(d->isLoaded());
+        };
+        // Accounts and payees by name; nothing chosen.
+        QCOMPARE(d->cboDescrizione->List(0), QStringLiteral("Conto casa"));
+        QCOMPARE(d->cboNome->List(2), QStringLiteral("Verdi "));
+        refusedWith("Selezionare il conto corrente");
+        d->cboDescrizione->setListIndex(itemOf(d->cboDescrizione, "Conto studio"));
+        refusedWith("Selezionare il beneficiario");
+        d->cboNome->setListIndex(itemOf(d->cboNome, "Rossi Anna"));
+        typeInto(d->txtNumero, "   ");
+        refusedWith("Inserire il numero dell'assegno");
+        for (const char *number : {"12A", "12-3", "1,2,3"}) {
+            typeInto(d->txtNumero, number);
+            refusedWith("Formato del numero dell'assegno non valido");
+        }
+        typeInto(d->txtNumero, " 123 ");
+        QTest::keyClick(d->txtDataAssegno, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClick(d->txtDataAssegno, Qt::Key_Delete); // emptied
+        refusedWith("Inserire la data dell'assegno");
+        d->txtDataAssegno->setValue(QDate(2024, 5, 31));
+        refusedWith("Inserire l'importo dell'assegno");
+        for (const char *amount : {"dieci", "12a", "1e3", "12.50,3"}) {
+            typeInto(d->txtImporto, amount);
+            refusedWith("Formato dell'importo dell'assegno non valido");
+        }
+        QVERIFY(writes().isEmpty());
+
+        typeInto(d->txtImporto, " 12,50 ");
+        typeInto(d->txtLuogoEmissione, "L'Aquila; -- \"centro\"");
+        typeInto(d->txtCausale, "  ");
+        QTest::mouseClick(d->chkSuPiazza, Qt::LeftButton);
+        clickOk(d);
+        NO_BOXES();
+        QVERIFY(!d->isLoaded());
+        const QString stamp = prog.scalar("select DateTimeCreated from AssegniEmessi where ASSEGNIEMESSIID = 6");
+        QCOMPARE(writes(),
+                 QStringList{"INSERT INTO AssegniEmessi (CONTOCORRENTEID, ANAGRAFICAID, Numero, DataAssegno, "
+                             "LuogoEmissione, SuPiazza, Trasferibile, Sbarrato, Importo, Causale, AssegnoNote, "
+                             "DateTimeCreated) VALUES (5000000000,  40000,  '123',  '2024-05-31 00:00:00',  "
+                             "'L''Aquila; -- \"centro\"',  1,  0,  0,  12.5,  Null,  Null,  '"
+                             + stamp + "') "});
+        QCOMPARE(prog.scalar("select Numero || '|' || LuogoEmissione || '|' || typeof(Importo) from AssegniEmessi "
+                             "where ASSEGNIEMESSIID = 6"),
+                 QStringLiteral("123|L'Aquila; -- \"centro\"|real"));
+        // The list read again: the new row formatted, the total grown.
+        QCOMPARE(w->mASSEGNIEMESSIID, 6.0);
+        QCOMPARE(gridRow(w->MSFlexGrid1, 5).mid(8, 4), (QStringList{"Vero", "Falso", "Falso", "12,50 €"}));
+        QCOMPARE(w->lblTotaleImporti->Caption(), kTotal + "43,00 €");
+    }
+
+    void editOpensChequesOnBigKeysAndKeepsThePickedDate()
+    {
+        TestProgram prog;
+        addRegisters(prog);
+        addCheques(prog);
+        frmAssegniEmessi *w = openForm<frmAssegniEmessi>();
+        MSFlexGrid *g = w->MSFlexGrid1;
+        recordWrites();
+        drive<frmEditAssegniEmessi>([&](frmEditAssegniEmessi *d) {
+            // The account and the payee beyond 32 bits are chosen; flags 2 and 1 are ticked.
+            QCOMPARE(d->cboDescrizione->Text(), QStringLiteral("Conto studio"));
+            QCOMPARE(d->cboNome->Text(), QStringLiteral("Verdi "));
+            QCOMPARE(d->ContoCorrente(), qint64(5000000000));
+            QCOMPARE(d->Beneficiario(), qint64(5000000001));
+            QCOMPARE(QList<int>({d->chkSuPiazza->Value(), d->chkTrasferibile->Value(), d->chkSbarrato->Value()}),
+                     QList<int>({1, 1, 1}));
+            QCOMPARE(d->txtImporto->Text(), QStringLiteral("0"));
+            QCOMPARE(d->txtDataAssegno->Value(), QDate(2024, 4, 1));
+            // A flag is ticked or cleared by a click, never greyed.
+            QTest::mouseClick(d->chkTrasferibile, Qt::LeftButton);
+            QCOMPARE(d->chkTrasferibile->Value(), 0);
+            QTest::mouseClick(d->chkTrasferibile, Qt::LeftButton);
+            QCOMPARE(d->chkTrasferibile->Value(), 1);
+            QTest::mouseClick(d->chkSbarrato, Qt::LeftButton);
+            // The 16-bit account and payee can be chosen too.
+            QTest::keyClick(d->cboDescrizione, Qt::Key_Home);
+            d->cboNome->setListIndex(itemOf(d->cboNome, "Rossi Anna"));
+            QCOMPARE(d->Beneficiario(), qint64(40000));
+            typeInto(d->txtImporto, "1.000,00");
+            clickOk(d);
+            NO_BOXES();
+        });
+        g->simulateMouseDown(3, 2);
+        g->simulateDblClick(3, 2);
+        QCOMPARE(DialogScript::pendingDrivers(), 0);
+        const QString stamp = prog.scalar("select DateTimeLastUpdated from AssegniEmessi where ASSEGNIEMESSIID = 3");
+        QCOMPARE(writes(),
+                 QStringList{"UPDATE AssegniEmessi SET CONTOCORRENTEID = 3,  ANAGRAFICAID = 40000,  Numero = '103',  "
+                             "DataAssegno = '2024-04-01 00:00:00',  LuogoEmissione = 'Bari',  SuPiazza = 1,  "
+                             "Trasferibile = 1,  Sbarrato = 0,  Importo = 1000,  Causale = 'Saldo',  "
+                             "AssegnoNote = Null,  DateTimeLastUpdated = '"
+                             + stamp + "' WHERE ASSEGNIEMESSIID = 3 "});
+        QCOMPARE(gridRow(g, 3).mid(2, 3), (QStringList{"Conto casa", "40000", "Rossi Anna"}));
+
+        // A date picked in a new cheque stays when the dialog is activated again.
+        frmEditAssegniEmessi *d = openEdit(true);
+        d->txtDataAssegno->setValue(QDate(2023, 12, 24));
+        QEvent activate(QEvent::WindowActivate);
+        QCoreApplication::sendEvent(d, &activate);
+        d->Form_Activate();
+        QCOMPARE(d->txtDataAssegno->Value(), QDate(2023, 12, 24));
+    }
+
+    void refusedWritesKeepTheDialogOpen()
+    {
+        TestProgram prog;
+        addRegisters(prog);
+        addCheques(prog);
+        prog.exec("create trigger noinsert before insert on AssegniEmessi begin select raise(abort, 'disco pieno'); "
+                  "end; create trigger noupdate before update on AssegniEmessi begin select raise(abort, 'disco "
+                  "pieno'); end");
+        frmAssegniEmessi *w = openForm<frmAssegniEmessi>();
+        clickRow(w->MSFlexGrid1, 2);
+        for (bool isNew : {true, false}) {
+            frmEditAssegniEmessi *d = openEdit(isNew, 2);
+            d->cboDescrizione->setListIndex(0);
+            d->cboNome->setListIndex(0);
+            typeInto(d->txtNumero, "555");
+            typeInto(d->txtImporto, "99,90");
+            clickOk(d);
+            QCOMPARE(DialogScript::boxes().size(), 1);
+            QVERIFY2(prompts().first().contains("disco pieno"), qPrintable(prompts().first()));
+            QVERIFY(d->isLoaded());
+            QCOMPARE(d->txtNumero->Text() + "|" + d->txtImporto->Text() + "|" + d->cboNome->Text(),
+                     QStringLiteral("555|99,90|Bianchi Carlo"));
+            QCOMPARE(column(w->MSFlexGrid1, 5), (QStringList{"101", "102", "103", "104"}));
+            QCOMPARE(w->lblTotaleImporti->Caption(), kTotal + "30,50 €");
+            d->cmdCancel_Click();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        QCOMPARE(prog.scalar("select count(*) || '|' || sum(Importo) from AssegniEmessi"), QStringLiteral("5|1030.5"));
+    }
+};
+
+QTEST_MAIN(TestBankingCheques)
+#include "tst_banking_cheques.moc"
