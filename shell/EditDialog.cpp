@@ -61,7 +61,15 @@ QString EditDialog::keyText(double key) { return vb::Str(QVariant(key)); }
 
 bool EditDialog::pickerHoldsDate(const XPDTPicker *picker)
 {
+    // A text still being typed ("12/1", "/05/2024") is no date, whatever the picker held before.
+    if (!picker->hasAcceptableInput())
+        return false;
     return picker->IsEmpty() || vb::IsDate(QVariant(picker->Value()));
+}
+
+bool EditDialog::pickerIsBlank(const XPDTPicker *picker)
+{
+    return picker->text().trimmed().isEmpty() || (picker->IsEmpty() && picker->hasAcceptableInput());
 }
 
 qint64 EditDialog::fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
@@ -283,7 +291,7 @@ Check EditDialog::validDate(const XPDTPicker *picker, const QString &message)
 
 Check EditDialog::requiredDate(const XPDTPicker *picker, const QString &message)
 {
-    return [picker, message] { return picker->IsEmpty() ? Verdict::refuse(message) : Verdict::pass(); };
+    return [picker, message] { return pickerIsBlank(picker) ? Verdict::refuse(message) : Verdict::pass(); };
 }
 
 Check EditDialog::number(const XPTextBox *box, const QString &message)

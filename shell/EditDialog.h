@@ -159,8 +159,10 @@ public:
     // A record key as decimal digits; list windows hold their keys in a Double.
     static QString keyText(double key);
     // The date check of a picker: an empty picker passes (its column is written as Null), a
-    // set one passes when it holds a real date.
+    // set one passes when it holds a real date; a text typed but not yet a date does not pass.
     static bool pickerHoldsDate(const XPDTPicker *picker);
+    // No date given: the picker is empty, or its text has been erased.
+    static bool pickerIsBlank(const XPDTPicker *picker);
 
     // Fills the combo from the query, one item per row in the query's order: the item's text
     // from itemText, its item data the row's keyField. Only the item whose key equals selectKey
@@ -241,6 +243,7 @@ protected:
     static Check chosen(const XPComboBox *combo, const qint64 &key, const QString &message);
     // An empty picker passes; a set one must hold a date.
     static Check validDate(const XPDTPicker *picker, const QString &message);
+    // Refuses a blank picker (pickerIsBlank); a text that is no date passes on to validDate.
     static Check requiredDate(const XPDTPicker *picker, const QString &message);
     // An empty box passes; a filled one must hold a number by the number rule.
     static Check number(const XPTextBox *box, const QString &message);

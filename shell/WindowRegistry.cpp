@@ -1,6 +1,7 @@
 #include "shell/WindowRegistry.h"
 #include "customers/frmAnagrafica.h"
 #include "customers/frmTipologiaPersone.h"
+#include "payments/frmPagamenti.h"
 #include "platform/Form.h"
 #include "shell/frmAbout.h"
 #include <QHash>
@@ -19,6 +20,7 @@ const QHash<QString, std::function<void()>> &windows()
         {QStringLiteral("frmAbout"), modal<frmAbout>()},
         {QStringLiteral("frmAnagrafica"), modal<frmAnagrafica>()},
         {QStringLiteral("frmTipologiaPersone"), modal<frmTipologiaPersone>()},
+        {QStringLiteral("frmPagamenti"), modal<frmPagamenti>()},
     };
     return map;
 }

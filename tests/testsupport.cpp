@@ -5,6 +5,9 @@
 #include "customers/frmSelectAnagrafica.h"
 #include "customers/frmSelectTipologiaPersone.h"
 #include "customers/frmTipologiaPersone.h"
+#include "payments/frmEditPagamenti.h"
+#include "payments/frmPagamenti.h"
+#include "payments/frmSelectPagamenti.h"
 #include "platform/SqliteDb.h"
 #include "shell/FilterDialog.h"
 #include "shell/basAggiornamentiDatabase.h"
@@ -150,7 +153,8 @@ static void closeForms()
 void closeAllForms()
 {
     closeForms<frmEditAnagrafica, frmSelectAnagrafica, frmAnagrafica, frmEditTipologiaPersone,
-               frmSelectTipologiaPersone, frmTipologiaPersone, frmAbout, frmMain>();
+               frmSelectTipologiaPersone, frmTipologiaPersone, frmEditPagamenti, frmSelectPagamenti, frmPagamenti, frmAbout,
+               frmMain>();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
