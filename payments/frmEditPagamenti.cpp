@@ -6,6 +6,7 @@
 #include "shell/basGeneral.h"
 #include <QApplication>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QTimer>
 #include <cmath>
@@ -17,6 +18,10 @@ constexpr int kLabelWidth = 150;
 constexpr int kFieldWidth = kWidth - 2 * kMargin - kLabelWidth - 8;
 constexpr int kShort = 130;
 const QString kBadPaymentDate = QStringLiteral("Formato della data del pagamento non valido");
+
+// Back to a picker with the text as typed: given the focus for any other reason than a click,
+// a picker rewrites its text from its last date.
+void focusKeepingText(XPDTPicker *picker) { picker->setFocus(Qt::MouseFocusReason); }
 }
 
 frmEditPagamenti::frmEditPagamenti() : EditDialog(QStringLiteral("frmEditPagamenti"), QStringLiteral("Pagamenti"))
@@ -37,7 +42,8 @@ frmEditPagamenti::frmEditPagamenti() : EditDialog(QStringLiteral("frmEditPagamen
     cboSocio = new XPComboBox(this, QStringLiteral("cboSocio"));
     lblSocio = pair(cboSocio, QStringLiteral("Socio"), QStringLiteral("Cliente"));
     txtDataPagamento = new XPDTPicker(this, QStringLiteral("txtDataPagamento"));
-    lblDataPagamento = pair(txtDataPagamento, QStringLiteral("DataPagamento"), QStringLiteral("Data Pagamento"), kShort);
+    lblDataPagamento =
+        pair(txtDataPagamento, QStringLiteral("DataPagamento"), QStringLiteral("Data Pagamento"), kShort);
     txtImporto = new XPTextBox(this, QStringLiteral("txtImporto"));
     lblImporto = pair(txtImporto, QStringLiteral("Importo"), QStringLiteral("Importo (€)"), kShort);
     txtCausale = new XPTextBox(this, QStringLiteral("txtCausale"));
@@ -57,21 +63,32 @@ frmEditPagamenti::frmEditPagamenti() : EditDialog(QStringLiteral("frmEditPagamen
     txtStatoSocio->setGeometry(kMargin, statusTop, kWidth - 2 * kMargin, 40);
     chkModificaDataScadenzaIscrizione->setGeometry(kMargin, renewalTop, kWidth - 2 * kMargin, 24);
     FieldColumn renewal(kMargin, newDateTop, kLabelWidth, kFieldWidth);
+    lblNuovaDataScadenza =
+        new XPLabel(this, QStringLiteral("lblNuovaDataScadenza"), QStringLiteral("Nuova data di scadenza"));
     txtNuovaDataScadenza = new XPDTPicker(this, QStringLiteral("txtNuovaDataScadenza"));
-    lblNuovaDataScadenza = new XPLabel(this, QStringLiteral("lblNuovaDataScadenza"), QStringLiteral("Nuova data di scadenza"));
     renewal.add(lblNuovaDataScadenza, txtNuovaDataScadenza, kShort);
     lblNuovaDataScadenza->setVisible(false);
     txtNuovaDataScadenza->setVisible(false);
 
     // Tab walks the form top down, whatever order the receipt lists the controls in.
-    const QList<QWidget *> tabs{cboSocio,   txtDataPagamento, txtImporto, txtCausale, txtNote,
-                                chkModificaDataScadenzaIscrizione, txtNuovaDataScadenza, cmdOK, cmdCancel, cmdPrint};
+    const QList<QWidget *> tabs{cboSocio,
+                                txtDataPagamento,
+                                txtImporto,
+                                txtCausale,
+                                txtNote,
+                                chkModificaDataScadenzaIscrizione,
+                                txtNuovaDataScadenza,
+                                cmdOK,
+                                cmdCancel,
+                                cmdPrint};
     for (int i = 1; i < tabs.size(); ++i)
         QWidget::setTabOrder(tabs.at(i - 1), tabs.at(i));
 
     connect(chkModificaDataScadenzaIscrizione, &QCheckBox::stateChanged, this,
             [this] { chkModificaDataScadenzaIscrizione_Click(); });
     txtDataPagamento->installEventFilter(this);
+    // Ok tells about an unfinished date itself, once.
+    connect(cmdOK, &QPushButton::clicked, this, [this] { m_validatePending = false; });
 
     EditDialogDesc &d = desc();
     d.listWindow(&frmPagamenti::mPagamentiID);
@@ -85,9 +102,10 @@ frmEditPagamenti::frmEditPagamenti() : EditDialog(QStringLiteral("frmEditPagamen
                                   "NotePagamento, DateTimeCreated) VALUES (");
     d.updateHead = QStringLiteral("UPDATE Pagamenti SET ");
     d.updateWhere = QStringLiteral("WHERE PagamentiID = ");
-    KeyCombo &socio = bindKey(cboSocio, idDelSocio, QStringLiteral("ANAGRAFICAID"),
-                              QStringLiteral("SELECT anagraficaid, cognome, nome  FROM anagrafica order by cognome, nome "),
-                              QStringLiteral("anagraficaid"), {QStringLiteral("cognome"), QStringLiteral("nome")});
+    KeyCombo &socio =
+        bindKey(cboSocio, idDelSocio, QStringLiteral("ANAGRAFICAID"),
+                QStringLiteral("SELECT anagraficaid, cognome, nome  FROM anagrafica order by cognome, nome "),
+                QStringLiteral("anagraficaid"), {QStringLiteral("cognome"), QStringLiteral("nome")});
     // One customer's payments: that customer; otherwise a new payment starts with none.
     socio.whenAdding = [] { return frmPagamenti::oneCustomer() ? qint64(std::llround(gPagamentiClienteID)) : -1; };
     socio.onChange = [this] {
@@ -108,9 +126,7 @@ frmEditPagamenti::frmEditPagamenti() : EditDialog(QStringLiteral("frmEditPagamen
         [this] {
             if (pickerHoldsDate(txtDataPagamento))
                 return Verdict::pass();
-            // This message stands for the one leaving the field would give.
-            m_validatePending = false;
-            txtDataPagamento->setFocus(Qt::OtherFocusReason);
+            focusKeepingText(txtDataPagamento);
             return Verdict::refuse(kBadPaymentDate);
         },
         required(txtImporto, QStringLiteral("Inserire l'importo del pagamento")),
@@ -169,32 +185,48 @@ bool frmEditPagamenti::txtDataPagamento_Validate()
             return;
         cancel = true;
         refuse(kBadPaymentDate);
-        txtDataPagamento->setFocus(Qt::OtherFocusReason);
+        focusKeepingText(txtDataPagamento);
     });
     return cancel;
 }
 
 bool frmEditPagamenti::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == txtDataPagamento && event->type() == QEvent::FocusOut && isLoaded()) {
+    // The click that took the focus from an unfinished date has ended: its own handler (Ok
+    // reports the date itself) has run before the message comes.
+    if (m_awaitingRelease && event->type() == QEvent::MouseButtonRelease) {
+        m_awaitingRelease = false;
+        qApp->removeEventFilter(this);
+        QTimer::singleShot(0, this, [this] { validateLeftDate(); });
+    }
+    if (watched == txtDataPagamento && event->type() == QEvent::FocusOut && isLoaded() && !m_validatePending) {
         const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
         // Leaving for the calendar, a message box or another window, or to cancel, is no
         // leaving the field.
         const bool leaving = reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason
                              && QApplication::focusWidget() != cmdCancel;
         if (leaving && !pickerHoldsDate(txtDataPagamento)) {
-            // The picker keeps the text typed (it would put back its last date on leaving).
+            // The picker keeps the text typed (it would put back its last date on leaving); the
+            // message waits until the click or key that moved the focus is done.
             m_validatePending = true;
-            QTimer::singleShot(0, this, [this] {
-                if (m_validatePending && isLoaded()) {
-                    m_validatePending = false;
-                    txtDataPagamento_Validate();
-                }
-            });
+            if (QGuiApplication::mouseButtons() != Qt::NoButton) {
+                m_awaitingRelease = true;
+                qApp->installEventFilter(this);
+            } else {
+                QTimer::singleShot(0, this, [this] { validateLeftDate(); });
+            }
             return true;
         }
     }
     return EditDialog::eventFilter(watched, event);
+}
+
+void frmEditPagamenti::validateLeftDate()
+{
+    if (!m_validatePending || !isLoaded())
+        return;
+    m_validatePending = false;
+    txtDataPagamento_Validate();
 }
 
 void frmEditPagamenti::aggiornaStatoSocio()

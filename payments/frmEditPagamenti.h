@@ -48,7 +48,9 @@ protected:
 
 private:
     bool renewing() const;
-    // A payment date left unfinished waits for its message until the events of leaving it are
-    // done (a click on Ok reports it itself).
+    void validateLeftDate();
+    // A payment date left unfinished waits for its message until the click or key that left it
+    // is done (a click on Ok reports it itself).
     bool m_validatePending = false;
+    bool m_awaitingRelease = false;
 };

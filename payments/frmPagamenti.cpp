@@ -16,10 +16,12 @@ QString selectFrom()
 {
     return QStringLiteral("SELECT ") + QStringLiteral(" a.pagamentiID, ")
            + concatSql(QStringLiteral("b.cognome"), QStringLiteral("' '"), QStringLiteral("b.nome"))
-           + QStringLiteral(" as Cliente, a.ANAGRAFICAID,  ") + QStringLiteral("a.DataPagamento, a.Causale, a.Importo,  ")
+           + QStringLiteral(" as Cliente, a.ANAGRAFICAID,  ")
+           + QStringLiteral("a.DataPagamento, a.Causale, a.Importo,  ")
            + QStringLiteral("a.NotePagamento, a.DateTimeCreated as DataCreazione, a.DateTimeLastUpdated as "
                             "DataUltimaModifica ")
-           + QStringLiteral("FROM pagamenti a, Anagrafica b ") + QStringLiteral("WHERE a.ANAGRAFICAID = b.ANAGRAFICAID  ");
+           + QStringLiteral("FROM pagamenti a, Anagrafica b ")
+           + QStringLiteral("WHERE a.ANAGRAFICAID = b.ANAGRAFICAID  ");
 }
 
 ListWindowDesc paymentList(double *key)

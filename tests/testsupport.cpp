@@ -153,8 +153,8 @@ static void closeForms()
 void closeAllForms()
 {
     closeForms<frmEditAnagrafica, frmSelectAnagrafica, frmAnagrafica, frmEditTipologiaPersone,
-               frmSelectTipologiaPersone, frmTipologiaPersone, frmEditPagamenti, frmSelectPagamenti, frmPagamenti, frmAbout,
-               frmMain>();
+               frmSelectTipologiaPersone, frmTipologiaPersone, frmEditPagamenti, frmSelectPagamenti, frmPagamenti,
+               frmAbout, frmMain>();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
