@@ -57,8 +57,6 @@ frmSelectPagamenti::frmSelectPagamenti()
     txtDataA = box("txtDataA", toLeft, 4, kBoxWidth);
     for (XPTextBox *t : {txtDataDa, txtDataA})
         t->setPlaceholderText(QStringLiteral("gg/mm/aaaa"));
-    for (XPTextBox *t : {txtImportoDa, txtImportoA})
-        t->setPlaceholderText(QStringLiteral("0,00"));
 
     addButtonRow(kWidth, kTop + 5 * kRowStep + 14);
 }
