@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QGuiApplication>
-#include <QPointer>
 #include <QTimer>
 #include <cmath>
 
