@@ -3,6 +3,7 @@
 #include "banking/frmMieiContiCorrenti.h"
 #include "customers/frmAnagrafica.h"
 #include "customers/frmTipologiaPersone.h"
+#include "payments/frmPagamenti.h"
 #include "platform/Form.h"
 #include "reports/frmSplashReports.h"
 #include "shell/WindowRegistry.h"
@@ -23,6 +24,7 @@ void registerWindows()
         {QStringLiteral("frmAnagrafica"), modal<frmAnagrafica>()},
         {QStringLiteral("frmAssegniEmessi"), modal<frmAssegniEmessi>()},
         {QStringLiteral("frmMieiContiCorrenti"), modal<frmMieiContiCorrenti>()},
+        {QStringLiteral("frmPagamenti"), modal<frmPagamenti>()},
         {QStringLiteral("frmSplashReports"), modal<frmSplashReports>()},
         {QStringLiteral("frmTipologiaPersone"), modal<frmTipologiaPersone>()},
     });

@@ -159,7 +159,7 @@ public:
     // A record key as decimal digits; list windows hold their keys in a Double.
     static QString keyText(double key);
     // The date check of a picker: an empty picker passes (its column is written as Null), a
-    // set one passes when it holds a real date.
+    // set one passes when it holds a real date; a text typed but not yet a date does not pass.
     static bool pickerHoldsDate(const XPDTPicker *picker);
 
     // Fills the combo from the query, one item per row in the query's order: the item's text
@@ -241,6 +241,7 @@ protected:
     static Check chosen(const XPComboBox *combo, const qint64 &key, const QString &message);
     // An empty picker passes; a set one must hold a date.
     static Check validDate(const XPDTPicker *picker, const QString &message);
+    // Refuses a blank picker (IsEmpty); a text that is no date passes on to validDate.
     static Check requiredDate(const XPDTPicker *picker, const QString &message);
     // An empty box passes; a filled one must hold a number by the number rule.
     static Check number(const XPTextBox *box, const QString &message);

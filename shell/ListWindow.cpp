@@ -346,35 +346,38 @@ void ListWindow::UpdateGridRow()
 void ListWindow::AddGridRow()
 {
     Procedure p(Name(), QStringLiteral("AddGridRow"));
-    p.run([&] {
-        MSFlexGrid *g = MSFlexGrid1;
-        releaseRs();
-        gRsOpen(m_desc.newestKeyQuery);
-        if (!gRs().EOF_())
-            key() = vb::CDbl(gRs().Fields()(0).Value());
-        gRs().Close();
-        releaseRs();
+    p.run([&] { appendNewestRow(); });
+}
 
-        gRsOpen(m_desc.oneRowQuery(keyText(key())));
-        Recordset &rs = gRs();
-        if (!rs.EOF_()) {
-            const int count = rs.Fields().Count();
-            g->setCols(count);
-            g->setRows(g->Rows() + 1);
-            const int row = g->Rows() - 1;
-            for (int j = 0; j < count; ++j)
-                g->setTextMatrix(row, j, rs.Fields()(j).Text());
-        }
-        rs.Close();
-        releaseRs();
+void ListWindow::appendNewestRow()
+{
+    MSFlexGrid *g = MSFlexGrid1;
+    releaseRs();
+    gRsOpen(m_desc.newestKeyQuery);
+    if (!gRs().EOF_())
+        key() = vb::CDbl(gRs().Fields()(0).Value());
+    gRs().Close();
+    releaseRs();
 
-        // Past the last scroll position the grid shows its last rows, the new one included.
-        const double t = g->Rows() - (g->Height() / g->RowHeight(0)) + 3;
-        if (t > 0)
-            g->setTopRow(int(vb::RoundHalfEven(t)));
-        else if (g->Rows() > 1)
-            g->setTopRow(1);
-    });
+    gRsOpen(m_desc.oneRowQuery(keyText(key())));
+    Recordset &rs = gRs();
+    if (!rs.EOF_()) {
+        const int count = rs.Fields().Count();
+        g->setCols(count);
+        g->setRows(g->Rows() + 1);
+        const int row = g->Rows() - 1;
+        for (int j = 0; j < count; ++j)
+            g->setTextMatrix(row, j, rs.Fields()(j).Text());
+    }
+    rs.Close();
+    releaseRs();
+
+    // Past the last scroll position the grid shows its last rows, the new one included.
+    const double t = g->Rows() - (g->Height() / g->RowHeight(0)) + 3;
+    if (t > 0)
+        g->setTopRow(int(vb::RoundHalfEven(t)));
+    else if (g->Rows() > 1)
+        g->setTopRow(1);
 }
 
 void ListWindow::MouseWheel(int MouseKeys, int Rotation, int Xpos, int Ypos)

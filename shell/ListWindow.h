@@ -131,6 +131,9 @@ protected:
 
     // Fills the grid from the statement: headers, rows, widths, then the closing steps.
     void fillGridFrom(const QString &sql);
+    // AddGridRow's work without its error exit, for a list that reports its errors otherwise:
+    // reads the newest key, appends that record and scrolls it into view; raises on failure.
+    void appendNewestRow();
 
     // ---- hooks for what some lists do differently ----
     // First step of Form_Load (a title that depends on how the list was opened, ...).

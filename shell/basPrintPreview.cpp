@@ -7,7 +7,6 @@
 #include "shell/ErrorExit.h"
 #include "shell/basGeneralCustom.h"
 #include <QAbstractButton>
-#include <QDateEdit>
 #include <vector>
 
 short gColonneEscluse[101] = {};
@@ -57,8 +56,6 @@ QString pickerValue(Control *c)
 {
     if (auto *d = dynamic_cast<XPDTPicker *>(c))
         return d->IsEmpty() ? QString() : d->ValueText();
-    if (auto *d = qobject_cast<QDateEdit *>(c->widget()))
-        return d->date().toString(QStringLiteral("dd/MM/yyyy"));
     throw PlatformError(438, QStringLiteral("Object doesn't support this property or method"));
 }
 

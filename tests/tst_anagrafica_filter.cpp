@@ -1,7 +1,7 @@
 // The customer filter dialog and the filter-dialog behaviour every filter dialog shares: the
 // fragment it builds and what that selects in the database, the values kept for the run (a
-// combo's choice by its key), Reimposta and Annulla, the button row, and the date and amount
-// bounds with the refusal of a bound that is no date or no amount.
+// combo's choice by its key), Reimposta and Annulla, the button row, and the refusal of a date
+// bound that is no date. The amount bounds are tested on the payments filter.
 #include "customers/frmAnagrafica.h"
 #include "customers/frmSelectAnagrafica.h"
 #include "shell/FilterDialog.h"
@@ -88,87 +88,6 @@ protected:
     void refillList() override { ++gTestRefills; }
 };
 
-// A dialog of the pattern with bounds: a customer combo, a date range, an amount range and a
-// reason, in the payments register's order.
-FilterState gBoundsState;
-QString gBoundsWhere;
-
-class frmTestBounds : public FilterDialog {
-public:
-    frmTestBounds()
-        : FilterDialog(QStringLiteral("frmTestBounds"), QStringLiteral("Cerca Pagamenti"), gBoundsWhere, gBoundsState,
-                       FilterDialogOptions())
-    {
-        int y = BandHeight + 10;
-        auto place = [&y](QWidget *w) {
-            w->setGeometry(Margin, y, 200, 24);
-            y += 30;
-        };
-        place(cboSocio = new XPComboBox(this, QStringLiteral("cboSocio")));
-        place(txtCausale = new XPTextBox(this, QStringLiteral("txtCausale")));
-        place(txtImportoDa = new XPTextBox(this, QStringLiteral("txtImportoDa")));
-        place(txtImportoA = new XPTextBox(this, QStringLiteral("txtImportoA")));
-        place(txtDataDa = new XPTextBox(this, QStringLiteral("txtDataDa")));
-        place(txtDataA = new XPTextBox(this, QStringLiteral("txtDataA")));
-        addButtonRow(520, y + 10);
-    }
-    XPComboBox *cboSocio;
-    XPTextBox *txtCausale, *txtImportoDa, *txtImportoA, *txtDataDa, *txtDataA;
-
-protected:
-    void fillCombos() override
-    {
-        fillCombo(cboSocio, QStringLiteral("SELECT ANAGRAFICAID, cognome,Nome FROM Anagrafica order by cognome, nome "),
-                  QStringLiteral("ANAGRAFICAID"), {QStringLiteral("cogNome"), QStringLiteral("Nome")});
-    }
-    void buildWhere(FilterWhere &where) override
-    {
-        where.addCombo(QStringLiteral("a.ANAGRAFICAID"), cboSocio);
-        where.addDateFrom(QStringLiteral("a.Datapagamento"), txtDataDa);
-        where.addDateTo(QStringLiteral("a.Datapagamento"), txtDataA);
-        where.addAmountFrom(QStringLiteral("a.Importo"), txtImportoDa);
-        where.addAmountTo(QStringLiteral("a.Importo"), txtImportoA);
-        where.addText(QStringLiteral("a.Causale"), txtCausale);
-    }
-    void refillList() override {}
-};
-
-// The bounds dialog shown, as the user sees it.
-frmTestBounds *openBounds()
-{
-    auto *d = new frmTestBounds;
-    d->Load();
-    d->show();
-    if (!QTest::qWaitForWindowExposed(d))
-        qWarning("dialog not exposed");
-    return d;
-}
-
-// Typed key by key; a character beyond ASCII (the euro sign) as the keyboard sends it.
-void typeKeys(QWidget *w, const QString &text)
-{
-    for (QChar c : text) {
-        if (c.unicode() < 128)
-            QTest::keyClick(w, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
-
-// What was in the box replaced by the text typed.
-void typeInto(XPTextBox *box, const QString &text)
-{
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Delete);
-    typeKeys(box, text);
-}
-
-// The payments the fragment selects, by key.
-QString selected(const TestProgram &prog, const QString &where)
-{
-    return prog.scalar("select group_concat(PagamentiID) from (select PagamentiID from Pagamenti a where " + where
-                       + " order by PagamentiID)");
-}
 } // namespace
 
 class TestAnagraficaFilter : public QObject {
@@ -368,116 +287,6 @@ private slots:
         QVERIFY(!frmSelectAnagrafica::filterState.values.contains(QStringLiteral("Milano")));
         QCOMPARE(DialogScript::pendingDrivers(), 0);
         NO_BOXES();
-    }
-
-    void amountAndDateBounds()
-    {
-        TestProgram prog;
-        prog.addCustomer(1, "Rossi", {{"Nome", "Mario"}});
-        prog.addCustomer(2, "Bianchi", {{"Nome", "Anna"}});
-        prog.exec("insert into Pagamenti (PagamentiID, ANAGRAFICAID, DataPagamento, Importo, Causale) values"
-                  " (1, 1, '2024-01-01 00:00:00', 1250.5, 'Quota'), (2, 1, '2024-03-10 00:00:00', 1250.49, 'Quota'),"
-                  " (3, 1, '2024-06-30 00:00:00', 2000, 'Tessera'), (4, 1, '2024-07-01 00:00:00', 2000.01, 'Quota'),"
-                  " (5, 2, '2024-02-01 00:00:00', 1500, 'Quota'), (6, 1, '2023-12-31 00:00:00', 1300, 'Quota')");
-        // Typed the Italian way, written the database's way; both bounds inclusive.
-        frmTestBounds *d = openBounds();
-        QVERIFY(d->optAND->Value() && d->cmdOK->isVisible() && !d->cmdPrint->isVisible());
-        QTest::keyClicks(d->cboSocio, "Ros");
-        QCOMPARE(d->cboSocio->Text(), QStringLiteral("Rossi Mario"));
-        QTest::keyClicks(d->txtDataDa, "01/01/2024");
-        QTest::keyClicks(d->txtDataA, " 2024-06-30 ");
-        QTest::keyClicks(d->txtImportoDa, "1.250,50");
-        QTest::keyClicks(d->txtImportoA, "2000");
-        QTest::mouseClick(d->cmdOK, Qt::LeftButton);
-        NO_BOXES();
-        QCOMPARE(gBoundsWhere, QStringLiteral("a.ANAGRAFICAID = 1 AND a.Datapagamento >= ('2024-01-01 00:00:00') AND "
-                                              "a.Datapagamento <= ('2024-06-30 00:00:00') AND a.Importo >= 1250.5  AND "
-                                              "a.Importo <= 2000 "));
-        QCOMPARE(selected(prog, gBoundsWhere), QStringLiteral("1,3"));
-        QVERIFY(!d->isLoaded());
-        // The amount as stored and as a list shows it are read alike; OR joins the bounds too.
-        d = openBounds();
-        QCOMPARE(d->txtImportoDa->text(), QStringLiteral("1.250,50")); // shown as typed
-        QTest::mouseClick(d->cmdClear, Qt::LeftButton);
-        QTest::mouseClick(d->optOR, Qt::LeftButton);
-        QTest::keyClicks(d->txtImportoDa, "2000.01");
-        typeKeys(d->txtImportoA, "1.250,49 €");
-        QTest::mouseClick(d->cmdOK, Qt::LeftButton);
-        QCOMPARE(gBoundsWhere, QStringLiteral("a.Importo >= 2000.01  OR a.Importo <= 1250.49 "));
-        QCOMPARE(selected(prog, gBoundsWhere), QStringLiteral("2,4"));
-        NO_BOXES();
-
-        // A bound that is no date or no amount: its message, nothing stored or saved, the dialog
-        // open on the box to mend. Dates are checked before amounts, "da" before "a".
-        const QString applied = gBoundsWhere;
-        const QStringList saved = gBoundsState.values;
-        d = openBounds();
-        QTest::mouseClick(d->cmdClear, Qt::LeftButton);
-        const QStringList cleared = gBoundsState.values;
-        QTest::keyClicks(d->txtCausale, "Quota");
-        typeInto(d->txtImportoA, "1e3");
-        typeInto(d->txtImportoDa, "12a");
-        typeInto(d->txtDataA, "31/02/2011");
-        typeInto(d->txtDataDa, "32/01/2024");
-        const QStringList messages = {
-            "Formato della data di partenza non valido", "Formato della data di arrivo non valido",
-            "Formato dell'importo minimo non valido", "Formato dell'importo massimo non valido"};
-        const QList<XPTextBox *> boxes = {d->txtDataDa, d->txtDataA, d->txtImportoDa, d->txtImportoA};
-        // Without a comma a point is the decimal point, as the database writes amounts: "1.000" is 1.
-        const QStringList mended = {"1/1/2024", "31/12/2024", "1.000", "1; drop table Pagamenti"};
-        for (int i = 0; i < 4; ++i) {
-            DialogScript::reset();
-            QTest::mouseClick(d->cmdOK, Qt::LeftButton);
-            QCOMPARE(boxLog(), QStringList{msg(messages.at(i))});
-            QVERIFY(d->isLoaded());
-            QCOMPARE(d->focusWidget(), static_cast<QWidget *>(boxes.at(i)));
-            QCOMPARE(gBoundsWhere, applied);
-            QCOMPARE(gBoundsState.values, cleared);
-            typeInto(boxes.at(i), mended.at(i));
-        }
-        QVERIFY(saved != cleared);
-        // The last one mended is still no amount: typed text never reaches the statement.
-        DialogScript::reset();
-        QTest::mouseClick(d->cmdOK, Qt::LeftButton);
-        QCOMPARE(prompts(), QStringList{"Formato dell'importo massimo non valido"});
-        typeInto(d->txtImportoA, "1.500,00");
-        DialogScript::reset();
-        QTest::mouseClick(d->cmdOK, Qt::LeftButton);
-        NO_BOXES();
-        QCOMPARE(gBoundsWhere, QStringLiteral("a.Datapagamento >= ('2024-01-01 00:00:00') OR a.Datapagamento <= "
-                                              "('2024-12-31 00:00:00') OR a.Importo >= 1  OR a.Importo <= 1500  OR "
-                                              "a.Causale Like '%Quota%'"));
-        QCOMPARE(prog.scalar("select count(*) from Pagamenti"), QStringLiteral("6"));
-    }
-
-    void comboRestoredByItsKey()
-    {
-        TestProgram prog;
-        prog.addCustomer(1, "Rossi", {{"Nome", "Mario"}});
-        prog.addCustomer(2, "Verdi", {{"Nome", "Luca"}});
-        frmTestBounds *d = openBounds();
-        QTest::keyClicks(d->cboSocio, "V");
-        QCOMPARE(d->cboSocio->Text(), QStringLiteral("Verdi Luca"));
-        typeInto(d->txtCausale, "Quota");
-        QTest::mouseClick(d->cmdOK, Qt::LeftButton);
-        QCOMPARE(gBoundsWhere, QStringLiteral("a.ANAGRAFICAID = 2 AND a.Causale Like '%Quota%'"));
-        // Customers added before it in the list do not move the choice to another customer.
-        prog.addCustomer(3, "Bianchi", {{"Nome", "Anna"}});
-        prog.addCustomer(4, "Neri", {{"Nome", "Ugo"}});
-        d = openBounds();
-        QCOMPARE(d->cboSocio->ListIndex(), 3);
-        QCOMPARE(d->cboSocio->Text(), QStringLiteral("Verdi Luca"));
-        QTest::mouseClick(d->cmdOK, Qt::LeftButton);
-        QCOMPARE(gBoundsWhere, QStringLiteral("a.ANAGRAFICAID = 2 AND a.Causale Like '%Quota%'"));
-        // Gone since: nothing is chosen, the rest is restored.
-        prog.exec("delete from Anagrafica where ANAGRAFICAID = 2");
-        d = openBounds();
-        QCOMPARE(d->cboSocio->ListIndex(), -1);
-        QCOMPARE(d->txtCausale->text(), QStringLiteral("Quota"));
-        QTest::mouseClick(d->cmdCancel, Qt::LeftButton);
-        QVERIFY(!d->isLoaded());
-        NO_BOXES();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
     void patternWithoutOptionsAndWithGreyBoxes()

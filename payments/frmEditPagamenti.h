@@ -1,0 +1,56 @@
+#pragma once
+#include "shell/EditDialog.h"
+
+class XPLabel;
+
+// Adds a payment or edits the one chosen in the payments list; in the same confirmation it can
+// renew the customer's membership with a new expiry date. Printed, it is the payment receipt.
+// Opened from one customer's payments, that customer is the payment's and cannot be changed.
+class frmEditPagamenti : public EditDialog {
+    Q_OBJECT
+public:
+    frmEditPagamenti();
+
+    void Form_Activate() override;
+    void cboSocio_Change() { comboChange(cboSocio); }
+    void cboSocio_KeyUp(int KeyCode, int Shift) { comboKeyUp(cboSocio, KeyCode, Shift); }
+    void chkModificaDataScadenzaIscrizione_Click();
+    // Leaving the payment date with a text that is no date: the message, and the focus goes
+    // back to the field (the result is true then, as a cancelled validation).
+    bool txtDataPagamento_Validate();
+    // The status line of the customer chosen: type, enrolment and expiry date.
+    void aggiornaStatoSocio();
+
+    // In the order of the receipt.
+    XPCheckBox *chkModificaDataScadenzaIscrizione;
+    XPComboBox *cboSocio;
+    XPLabel *lblSocio;
+    XPDTPicker *txtDataPagamento;
+    XPLabel *lblDataPagamento;
+    XPTextBox *txtImporto;
+    XPLabel *lblImporto;
+    XPTextBox *txtCausale;
+    XPLabel *lblCausale;
+    XPTextBox *txtNote;
+    XPLabel *lblNote;
+    XPLabel *txtStatoSocio;
+    XPLabel *lblNuovaDataScadenza;
+    XPDTPicker *txtNuovaDataScadenza;
+
+    // The chosen customer's key, -1 when none.
+    qint64 idDelSocio = -1;
+    // True until the dialog is loaded: filling the combo refreshes no status line.
+    bool formNonAncoraAttivato = true;
+
+protected:
+    void afterLoad() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool renewing() const;
+    void validateLeftDate();
+    // A payment date left unfinished waits for its message until the click or key that left it
+    // is done (a click on Ok reports it itself).
+    bool m_validatePending = false;
+    bool m_awaitingRelease = false;
+};
