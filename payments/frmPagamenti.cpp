@@ -144,6 +144,16 @@ void frmPagamenti::Form_Resize()
     p.run([&] {
         if (isMinimizedState())
             return;
+        // Never so narrow that the button row is cut off: it is wider than the least width.
+        double buttonsRight = 0;
+        for (Control *c : Controls())
+            if (c->Kind() == ControlKind::Button)
+                buttonsRight = std::max(buttonsRight, c->Left() + c->Width());
+        const double leastWidth = buttonsRight + cmdAdd->Left() + (Width() - ScaleWidth());
+        if (Width() < leastWidth) {
+            setWidth(leastWidth);
+            return;
+        }
         // The endorsement line stands between the grid and the total; the grid gives up the room.
         MSFlexGrid *g = MSFlexGrid1;
         const double lineTop = lblTotaleImporti->Top() - kLineGap - kLineHeight;
