@@ -1,15 +1,24 @@
 #include "payments/frmPagamenti.h"
+#include "payments/frmEditGirate.h"
 #include "payments/frmEditPagamenti.h"
+#include "payments/frmEditVersamenti.h"
 #include "payments/frmSelectPagamenti.h"
 #include "platform/Dialogs.h"
 #include "platform/MSFlexGrid.h"
+#include "platform/SqliteDb.h"
+#include "platform/VbRuntime.h"
 #include "platform/XPControls.h"
 #include "shell/ErrorExit.h"
 #include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
 #include "shell/basRegistering.h"
+#include <algorithm>
 
 namespace {
+// The endorsement line: its height and its distance from the grid above and the total below.
+constexpr double kLineHeight = 270;
+constexpr double kLineGap = 60;
+
 // The payments with their customers, up to the join: the list adds the filter and the order,
 // the one-row query its key.
 QString selectFrom()
@@ -59,6 +68,11 @@ ListWindowDesc paymentList(double *key)
 
 frmPagamenti::frmPagamenti() : ListWindow(QStringLiteral("frmPagamenti"), paymentList(&mPagamentiID))
 {
+    cmdGira = new XPButton(this, QStringLiteral("cmdGira"), QStringLiteral("&Gira assegno"));
+    cmdVersa = new XPButton(this, QStringLiteral("cmdVersa"), QStringLiteral("&Versa assegno"));
+    lblGiraVersa = new XPLabel(this, QStringLiteral("lblGiraVersa"), QString());
+    connect(cmdGira, &QPushButton::clicked, this, [this] { cmdGira_Click(); });
+    connect(cmdVersa, &QPushButton::clicked, this, [this] { cmdVersa_Click(); });
     connect(MSFlexGrid1, &MSFlexGrid::KeyUp, this, [this](int k, int s) { MSFlexGrid1_KeyUp(k, s); });
 
     // Designer layout, in twips.
@@ -69,8 +83,11 @@ frmPagamenti::frmPagamenti() : ListWindow(QStringLiteral("frmPagamenti"), paymen
     cmdSelect->Move(2880, 840, 1095, 375);
     cmdPrintGrid->Move(4080, 840, 1095, 375);
     cmdEsportaDati->Move(5280, 840, 1815, 375);
-    cmdClose->Move(7200, 840, 1095, 375);
-    MSFlexGrid1->Move(480, 1440, 12240, 6000);
+    cmdGira->Move(7200, 840, 1500, 375);
+    cmdVersa->Move(8805, 840, 1500, 375);
+    cmdClose->Move(10410, 840, 1095, 375);
+    MSFlexGrid1->Move(480, 1440, 12240, 5670);
+    lblGiraVersa->Move(480, 7170, 12240, kLineHeight);
 }
 
 bool frmPagamenti::oneCustomer() { return !gPagamentiClienteNome.isEmpty(); }
@@ -113,7 +130,175 @@ void frmPagamenti::AddGridRow()
     Screen::setMousePointer(0);
 }
 
-void frmPagamenti::ToggleGiraVersa() {}
+void frmPagamenti::FillGrid()
+{
+    ListWindow::FillGrid();
+    // No row is selected after a fill: the line must not go on describing one.
+    ToggleGiraVersa();
+}
+
+void frmPagamenti::Form_Resize()
+{
+    ListWindow::Form_Resize();
+    Procedure p(Name(), QStringLiteral("Form_Resize"));
+    p.run([&] {
+        if (isMinimizedState())
+            return;
+        // Never so narrow that the button row is cut off: it is wider than the least width.
+        double buttonsRight = 0;
+        for (Control *c : Controls())
+            if (c->Kind() == ControlKind::Button)
+                buttonsRight = std::max(buttonsRight, c->Left() + c->Width());
+        const double leastWidth = buttonsRight + cmdAdd->Left() + (Width() - ScaleWidth());
+        if (Width() < leastWidth) {
+            setWidth(leastWidth);
+            return;
+        }
+        // The endorsement line stands between the grid and the total; the grid gives up the room.
+        MSFlexGrid *g = MSFlexGrid1;
+        const double lineTop = lblTotaleImporti->Top() - kLineGap - kLineHeight;
+        lblGiraVersa->Move(g->Left(), lineTop, g->Width(), kLineHeight);
+        g->Move(g->Left(), g->Top(), g->Width(), std::max(lineTop - kLineGap - g->Top(), 0.0));
+    });
+}
+
+void frmPagamenti::ToggleGiraVersa()
+{
+    Procedure p(Name(), QStringLiteral("ToggleGiraVersa"));
+    QString line;
+    p.run([&] {
+        const MSFlexGrid *g = MSFlexGrid1;
+        if (g->Row() < 1 || g->Rows() < 2)
+            return;
+        // A cleared grid holds no key.
+        const QString key = g->TextMatrix(g->Row(), 0).trimmed();
+        if (key.isEmpty())
+            return;
+        const double id = vb::CDbl(key);
+        QStringList sentences;
+        if (isGirato(id))
+            sentences << getGiratoMessage(id);
+        if (isVersato(id))
+            sentences << getVersatoMessage(id);
+        sentences.removeAll(QString());
+        line = sentences.join(QStringLiteral(" - "));
+    });
+    lblGiraVersa->setCaption(line);
+    // A long note does not fit the line: the whole of it on hovering.
+    lblGiraVersa->setToolTip(line);
+}
+
+bool frmPagamenti::isGirato(double id)
+{
+    Procedure p(Name(), QStringLiteral("isGirato"));
+    bool found = false;
+    p.run([&] {
+        found =
+            esisteRecord(QStringLiteral("Girate"), QStringLiteral("Pagamentiid"), QVariant(id), QStringLiteral("N"));
+    });
+    return found;
+}
+
+bool frmPagamenti::isVersato(double id)
+{
+    Procedure p(Name(), QStringLiteral("isVersato"));
+    bool found = false;
+    p.run([&] {
+        found = esisteRecord(QStringLiteral("versamenti"), QStringLiteral("Pagamentiid"), QVariant(id),
+                             QStringLiteral("N"));
+    });
+    return found;
+}
+
+QString frmPagamenti::getGiratoMessage(double id)
+{
+    Procedure p(Name(), QStringLiteral("getGiratoMessage"));
+    QString message;
+    p.run([&] {
+        OpenDb();
+        releaseRs();
+        gRsOpen(QStringLiteral("select * from girate , Pagamenti , anagrafica ")
+                + QStringLiteral(" where girate.Pagamentiid=Pagamenti.Pagamentiid ")
+                + QStringLiteral(" and girate.anagraficaid=anagrafica.anagraficaid ")
+                + QStringLiteral(" and girate.Pagamentiid=") + keyText(id));
+        Recordset &rs = gRs();
+        QString text;
+        if (!rs.EOF_()) {
+            const auto field = [&rs](const char *name) { return rs.Fields()(QLatin1String(name)); };
+            text = QStringLiteral("Assegno girato ");
+            const QVariant full = field("giratapiena").Value();
+            if (full.isValid() && vb::CDbl(full) != 0)
+                text += QStringLiteral("(Girata piena) ");
+            text += QStringLiteral("a ") + field("cognome").Text() + QLatin1Char(' ') + field("nome").Text();
+            const QString date = field("datagirata").Text().trimmed();
+            if (!date.isEmpty())
+                text += QStringLiteral(" il ") + date;
+            const QString note = field("notegirata").Text().trimmed();
+            if (!note.isEmpty())
+                text += QStringLiteral(" (Note: ") + note + QLatin1Char(')');
+        }
+        rs.Close();
+        releaseRs();
+        CloseDb();
+        message = text;
+    });
+    return message;
+}
+
+QString frmPagamenti::getVersatoMessage(double id)
+{
+    Procedure p(Name(), QStringLiteral("getVersatoMessage"));
+    QString message;
+    p.run([&] {
+        OpenDb();
+        releaseRs();
+        gRsOpen(QStringLiteral("select * from versamenti, Pagamenti, mieiconticorrenti ")
+                + QStringLiteral(" where versamenti.Pagamentiid=Pagamenti.Pagamentiid ")
+                + QStringLiteral(" and versamenti.contocorrenteid=mieiconticorrenti.contocorrenteid ")
+                + QStringLiteral(" and versamenti.Pagamentiid=") + keyText(id));
+        Recordset &rs = gRs();
+        QString text;
+        if (!rs.EOF_()) {
+            const auto field = [&rs](const char *name) { return rs.Fields()(QLatin1String(name)); };
+            text = QStringLiteral("Assegno versato su ") + field("descrizione").Text();
+            const QString date = field("dataversamento").Text();
+            if (!date.isEmpty())
+                text += QStringLiteral(" il ") + date;
+            const QString note = field("noteversamento").Text().trimmed();
+            if (!note.isEmpty())
+                text += QStringLiteral(" (Note: ") + note + QLatin1Char(')');
+        }
+        rs.Close();
+        releaseRs();
+        CloseDb();
+        message = text;
+    });
+    return message;
+}
+
+void frmPagamenti::showForSelectedPayment(const QString &procedure, const std::function<Form *()> &dialog)
+{
+    Procedure p(Name(), procedure);
+    p.run([&] {
+        MSFlexGrid *g = MSFlexGrid1;
+        if (g->Row() == 0 || g->Rows() == 1)
+            return;
+        mPagamentiID = vb::CDbl(g->TextMatrix(g->Row(), 0));
+        dialog()->Show(true);
+        // The list is not read again: the row stays selected and the line tells what was recorded.
+        ToggleGiraVersa();
+    });
+}
+
+void frmPagamenti::cmdGira_Click()
+{
+    showForSelectedPayment(QStringLiteral("cmdGira_Click"), [] { return FormInstance<frmEditGirate>::get(); });
+}
+
+void frmPagamenti::cmdVersa_Click()
+{
+    showForSelectedPayment(QStringLiteral("cmdVersa_Click"), [] { return FormInstance<frmEditVersamenti>::get(); });
+}
 
 void frmPagamenti::afterDelete() { ToggleGiraVersa(); }
 

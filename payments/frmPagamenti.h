@@ -1,5 +1,8 @@
 #pragma once
 #include "shell/ListWindow.h"
+#include <functional>
+
+class XPLabel;
 
 // The payments register's list: the payments joined with their customers, with the total of
 // the amounts shown. Opened from the main window it lists every customer's payments; opened
@@ -12,10 +15,22 @@ public:
     // The payment edited or deleted, or the one just added.
     double mPagamentiID = 0;
 
+    void FillGrid() override;
     void AddGridRow() override;
-    // Refreshes what the window shows about the endorsement and deposit of the current row;
-    // called after every move in the grid.
+    // Shows under the grid what became of the cheque of the current row (endorsed, deposited);
+    // called after every move in the grid and after every fill, which selects no row.
     virtual void ToggleGiraVersa();
+    // Whether the payment's cheque has an endorsement, a deposit.
+    bool isGirato(double id);
+    bool isVersato(double id);
+    // The endorsement and the deposit in a sentence each; "" when there is none (or it cannot be
+    // read: the error has then been reported).
+    QString getGiratoMessage(double id);
+    QString getVersatoMessage(double id);
+
+    // Endorse or deposit the cheque of the selected payment; nothing while no row is selected.
+    void cmdGira_Click();
+    void cmdVersa_Click();
 
     void cmdSelect_Click() override;
     void MSFlexGrid1_DblClick() override;
@@ -24,10 +39,20 @@ public:
     void MSFlexGrid1_MouseUp(int Button, int Shift, double X, double Y) override;
     void MSFlexGrid1_SelChange() override;
 
+    void Form_Resize() override;
+
     // One customer's payments: the list the customer list opened.
     static bool oneCustomer();
+
+    XPButton *cmdGira;
+    XPButton *cmdVersa;
+    // The endorsement and deposit of the current row, between the grid and the total.
+    XPLabel *lblGiraVersa;
 
 protected:
     void beforeLoad() override;
     void afterDelete() override;
+
+private:
+    void showForSelectedPayment(const QString &procedure, const std::function<Form *()> &dialog);
 };

@@ -1,0 +1,55 @@
+#include "payments/frmEditGirate.h"
+#include "payments/frmPagamenti.h"
+#include "platform/XPControls.h"
+#include "shell/basGeneral.h"
+
+namespace {
+constexpr int kWidth = 560;
+constexpr int kMargin = 16;
+constexpr int kLabelWidth = 130;
+constexpr int kGap = 8;
+constexpr int kFieldWidth = kWidth - 2 * kMargin - kLabelWidth - kGap;
+constexpr int kTop = 46;
+constexpr int kDate = 130;
+}
+
+frmEditGirate::frmEditGirate() : EditDialog(QStringLiteral("frmEditGirate"), QStringLiteral("Gira Assegno Ricevuto"))
+{
+    addFrame(kWidth);
+    FieldColumn upper(kMargin, kTop, kLabelWidth, kFieldWidth);
+    cboNome = addCombo(upper, QStringLiteral("Nome"), QStringLiteral("Benificiario"));
+    txtDataGirata = addPicker(upper, QStringLiteral("DataGirata"), QStringLiteral("Data Girata"), kDate);
+    chkGirataPiena = new XPCheckBox(this, QStringLiteral("chkGirataPiena"), QStringLiteral("Girata Piena"));
+    chkGirataPiena->setGeometry(kMargin + kLabelWidth + kGap, upper.top(), kFieldWidth, FieldColumn::FieldHeight);
+    // A cheque is endorsed in full or not: grey is no answer.
+    chkGirataPiena->setGreyByClick(false);
+    FieldColumn lower(kMargin, upper.top() + FieldColumn::RowHeight, kLabelWidth, kFieldWidth);
+    txtNote = addTextBox(lower, QStringLiteral("Note"), QStringLiteral("Note"));
+    addButtons(kWidth, lower.top() + 14, QStringLiteral("Stampa"));
+
+    EditDialogDesc &d = desc();
+    d.insertOnly = true;
+    d.afterWrite = EditDialogDesc::AfterWrite::Nothing;
+    d.insertHead = QStringLiteral("INSERT INTO Girate (PagamentiID, ANAGRAFICAID, GirataPiena, DataGirata, "
+                                  "DateTimeCreated,notegirata) VALUES (");
+    // The payment is the one the list has selected when Ok is pressed.
+    bindLiteral([] { return keyText(FormInstance<frmPagamenti>::get()->mPagamentiID); }, QStringLiteral("PagamentiID"));
+    bindKey(cboNome, idDelBeneficiario, QStringLiteral("ANAGRAFICAID"),
+            QStringLiteral("SELECT ANAGRAFICAID,cognome, Nome FROM Anagrafica order by cognome, nome "),
+            QStringLiteral("ANAGRAFICAID"), {QStringLiteral("cognome"), QStringLiteral("Nome")});
+    bindFlag(chkGirataPiena, QStringLiteral("GirataPiena"));
+    bindDate(txtDataGirata, QStringLiteral("DataGirata"));
+    bindStamp();
+    bindText(txtNote, QStringLiteral("notegirata"));
+    d.todayWhenAdding = {txtDataGirata};
+    d.checks = {
+        chosen(cboNome, idDelBeneficiario, QStringLiteral("Selezionare il beneficiario")),
+        validDate(txtDataGirata, QStringLiteral("Formato della data di girata non valido")),
+    };
+}
+
+void frmEditGirate::afterLoad()
+{
+    gIsNewRecord = true;
+    cboNome->setFocus(Qt::OtherFocusReason);
+}

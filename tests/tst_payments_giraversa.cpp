@@ -1,0 +1,338 @@
+// A received cheque endorsed to a customer or deposited on one of the user's accounts: the two
+// dialogs reached from the payments list, their checks and statements, a refused write, the
+// printout, and the line under the list that tells the selected payment's endorsement and deposit.
+#include "payments/frmEditGirate.h"
+#include "payments/frmEditVersamenti.h"
+#include "payments/frmPagamenti.h"
+#include "testsupport.h"
+#include <QSet>
+
+namespace {
+// Customers in the order of the endorsee combo: Bianchi (a key beyond 32 bits), Rossi, Verdi;
+// one payment each (1 Rossi, 2 Bianchi, 3 Verdi); accounts in the order of their combo: "Banca
+// del Borgo" (a key beyond 32 bits), "Conto casa".
+void seed(const TestProgram &prog)
+{
+    prog.addType(1, "Socio");
+    prog.addCustomer(40000, "Rossi", {{"Nome", "Anna"}});
+    prog.addCustomer(5000000000, "Bianchi", {{"Nome", "Carlo"}});
+    prog.addCustomer(3, "Verdi", {{"Nome", "Ugo"}});
+    prog.exec("insert into Pagamenti (PagamentiID, ANAGRAFICAID, DataPagamento, Importo, Causale) values "
+              "(1, 40000, '2024-03-01 00:00:00', 120, 'Quota'), (2, 5000000000, '2024-03-05 00:00:00', 80.5, "
+              "'Tessera'), (3, 3, '2024-04-01 00:00:00', 45, 'Rinnovo');"
+              "insert into MieiContiCorrenti (CONTOCORRENTEID, Descrizione) values (7, 'Conto casa'), "
+              "(6000000000, 'Banca del Borgo')");
+}
+
+void typeInto(QLineEdit *box, const QString &text)
+{
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, text);
+}
+
+void clickOk(EditDialog *d) { QTest::mouseClick(d->cmdOK, Qt::LeftButton); }
+
+const QString kGirataHead = QStringLiteral("INSERT INTO Girate (PagamentiID, ANAGRAFICAID, GirataPiena, DataGirata, "
+                                           "DateTimeCreated,notegirata) VALUES (");
+const QString kVersamentoHead = QStringLiteral("INSERT INTO Versamenti (PagamentiID, CONTOCORRENTEID, "
+                                               "DataVersamento, noteversamento,DateTimeCreated) VALUES (");
+} // namespace
+
+class TestPaymentsGiraVersa : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { resetShellState(); }
+
+    void endorsementOfTheSelectedPayment()
+    {
+        TestProgram prog;
+        seed(prog);
+        frmPagamenti *w = openForm<frmPagamenti>();
+        MSFlexGrid *g = w->MSFlexGrid1;
+        // After a fill no row is selected: the button opens nothing.
+        bool opened = false;
+        drive<frmEditGirate>([&](frmEditGirate *) { opened = true; });
+        QTest::mouseClick(w->cmdGira, Qt::LeftButton);
+        QVERIFY(!opened);
+        DialogScript::reset();
+
+        clickRow(g, 1);
+        QCOMPARE(w->lblGiraVersa->Caption(), QString());
+        recordWrites();
+        drive<frmEditGirate>([&](frmEditGirate *d) {
+            opened = true;
+            QCOMPARE(d->Caption() + "|" + d->OsenXPForm1->Caption(),
+                     QStringLiteral("Gira Assegno Ricevuto|Gira Assegno Ricevuto"));
+            // Nothing chosen for the user; today's date; not a full endorsement.
+            QCOMPARE(d->cboNome->ListIndex(), -1);
+            QCOMPARE(d->idDelBeneficiario, qint64(-1));
+            QCOMPARE(d->txtDataGirata->Value(), QDate::currentDate());
+            QCOMPARE(d->chkGirataPiena->Value(), 0);
+            // The endorsee first, whatever else is wrong.
+            typeInto(d->txtDataGirata, "31/13/2024");
+            clickOk(d);
+            QCOMPARE(prompts(), QStringList{"Selezionare il beneficiario"});
+            // End and Home reach the last and the first customer.
+            QTest::keyClick(d->cboNome, Qt::Key_End);
+            QCOMPARE(d->cboNome->Text(), QStringLiteral("Verdi Ugo"));
+            QCOMPARE(d->idDelBeneficiario, qint64(3));
+            QTest::keyClick(d->cboNome, Qt::Key_Home);
+            QCOMPARE(d->cboNome->Text(), QStringLiteral("Bianchi Carlo"));
+            QCOMPARE(d->idDelBeneficiario, qint64(5000000000));
+            DialogScript::reset();
+            clickOk(d);
+            QCOMPARE(prompts(), QStringList{"Formato della data di girata non valido"});
+            QVERIFY(d->isLoaded());
+            QCOMPARE(prog.scalar("select count(*) from Girate"), QStringLiteral("0"));
+
+            typeInto(d->txtDataGirata, "15032024");
+            // One click ticks the box: a full endorsement, never the grey third state.
+            QTest::mouseClick(d->chkGirataPiena, Qt::LeftButton, {}, QPoint(6, 12));
+            QCOMPARE(d->chkGirataPiena->Value(), 1);
+            typeInto(d->txtNote, " l'ultima; \"rata\" -- fine ");
+            DialogScript::reset();
+            clickOk(d);
+            NO_BOXES();
+            QVERIFY(!d->isLoaded());
+        });
+        QTest::mouseClick(w->cmdGira, Qt::LeftButton);
+        QVERIFY(opened);
+        QCOMPARE(DialogScript::pendingDrivers(), 0);
+
+        const QString stamp = prog.scalar("select DateTimeCreated from Girate");
+        QCOMPARE(writes(), QStringList{kGirataHead + "1,  5000000000,  1,  '2024-03-15 00:00:00',  '" + stamp
+                                       + "',  'l''ultima; \"rata\" -- fine') "});
+        QCOMPARE(prog.scalar("select notegirata from Girate"), QStringLiteral("l'ultima; \"rata\" -- fine"));
+        // The list is not read again: the row stays selected and its line tells what was recorded.
+        QCOMPARE(g->Row(), 1);
+        QCOMPARE(w->lblGiraVersa->Caption(), QStringLiteral("Assegno girato (Girata piena) a Bianchi Carlo il "
+                                                            "2024-03-15 00:00:00 (Note: l'ultima; \"rata\" -- fine)"));
+        QCOMPARE(w->mPagamentiID, 1.0);
+    }
+
+    void depositOfTheSelectedPayment()
+    {
+        TestProgram prog;
+        seed(prog);
+        frmPagamenti *w = openForm<frmPagamenti>();
+        MSFlexGrid *g = w->MSFlexGrid1;
+        clickRow(g, 2);
+        recordWrites();
+        bool opened = false;
+        drive<frmEditVersamenti>([&](frmEditVersamenti *d) {
+            opened = true;
+            QCOMPARE(d->Caption() + "|" + d->OsenXPForm1->Caption(),
+                     QStringLiteral("Versa Assegno Ricevuto|Versa Assegno Ricevuto"));
+            QCOMPARE(d->cboDescrizione->ListIndex(), -1);
+            QCOMPARE(d->txtDataVersamento->Value(), QDate::currentDate());
+            typeInto(d->txtDataVersamento, "99");
+            clickOk(d);
+            QCOMPARE(prompts(), QStringList{"Selezionare il Conto Corrente"});
+            QTest::keyClick(d->cboDescrizione, Qt::Key_End);
+            QCOMPARE(d->idDelContoCorrente, qint64(7));
+            QTest::keyClick(d->cboDescrizione, Qt::Key_Home);
+            QCOMPARE(d->cboDescrizione->Text(), QStringLiteral("Banca del Borgo"));
+            QCOMPARE(d->idDelContoCorrente, qint64(6000000000));
+            DialogScript::reset();
+            clickOk(d);
+            QCOMPARE(prompts(), QStringList{"Formato della data di versamento non valido"});
+            // An emptied date is no date: written as Null, as an empty note.
+            typeInto(d->txtDataVersamento, QString());
+            QVERIFY(d->txtDataVersamento->IsEmpty());
+            typeInto(d->txtNote, "   ");
+            DialogScript::reset();
+            clickOk(d);
+            NO_BOXES();
+            QVERIFY(!d->isLoaded());
+        });
+        QTest::mouseClick(w->cmdVersa, Qt::LeftButton);
+        QVERIFY(opened);
+        const QString stamp = prog.scalar("select DateTimeCreated from Versamenti");
+        QCOMPARE(writes(), QStringList{kVersamentoHead + "2,  6000000000,  Null,  Null,  '" + stamp + "') "});
+        QCOMPARE(w->lblGiraVersa->Caption(), QStringLiteral("Assegno versato su Banca del Borgo"));
+    }
+
+    void refusedWritesKeepTheDialogsOpen()
+    {
+        TestProgram prog;
+        seed(prog);
+        prog.exec("create trigger no_girata before insert on Girate begin select raise(abort, 'disco pieno'); end;"
+                  "create trigger no_versamento before insert on Versamenti "
+                  "begin select raise(abort, 'disco pieno'); end");
+        frmPagamenti *w = openForm<frmPagamenti>();
+        clickRow(w->MSFlexGrid1, 3);
+        // The database's message alone; the dialog stays open with what was typed, and the date
+        // picked stays when the closing box gives the dialog back.
+        const auto refused = [&](EditDialog *d) {
+            const QString line = w->lblGiraVersa->Caption();
+            DialogScript::reset();
+            clickOk(d);
+            QCOMPARE(DialogScript::boxes().size(), 1);
+            QVERIFY2(prompts().first().contains("disco pieno"), qPrintable(prompts().first()));
+            QVERIFY(d->isLoaded());
+            QCOMPARE(w->lblGiraVersa->Caption(), line);
+            QEvent activate(QEvent::WindowActivate);
+            QCoreApplication::sendEvent(d, &activate);
+            d->Form_Activate();
+        };
+        drive<frmEditGirate>([&](frmEditGirate *d) {
+            d->cboNome->setListIndex(1);
+            typeInto(d->txtDataGirata, "12012024");
+            QTest::mouseClick(d->chkGirataPiena, Qt::LeftButton, {}, QPoint(6, 12));
+            typeInto(d->txtNote, "a'b");
+            refused(d);
+            QCOMPARE(d->cboNome->Text() + "|" + d->txtDataGirata->Value().toString("dd/MM/yyyy") + "|"
+                         + QString::number(d->chkGirataPiena->Value()) + "|" + d->txtNote->Text(),
+                     QStringLiteral("Rossi Anna|12/01/2024|1|a'b"));
+            // Once the database takes it, the same Ok writes what was kept.
+            prog.exec("drop trigger no_girata");
+            DialogScript::reset();
+            clickOk(d);
+            NO_BOXES();
+        });
+        QTest::mouseClick(w->cmdGira, Qt::LeftButton);
+        drive<frmEditVersamenti>([&](frmEditVersamenti *d) {
+            d->cboDescrizione->setListIndex(1);
+            typeInto(d->txtDataVersamento, "12012024");
+            typeInto(d->txtNote, "a'b");
+            refused(d);
+            QCOMPARE(d->cboDescrizione->Text() + "|" + d->txtDataVersamento->Value().toString("dd/MM/yyyy") + "|"
+                         + d->txtNote->Text(),
+                     QStringLiteral("Conto casa|12/01/2024|a'b"));
+            d->cmdCancel_Click();
+        });
+        QTest::mouseClick(w->cmdVersa, Qt::LeftButton);
+        QCOMPARE(DialogScript::pendingDrivers(), 0);
+        QCOMPARE(prog.scalar("select PagamentiID || '|' || ANAGRAFICAID || '|' || GirataPiena || '|' || DataGirata "
+                             "|| '|' || notegirata from Girate"),
+                 QStringLiteral("3|40000|1|2024-01-12 00:00:00|a'b"));
+        QCOMPARE(prog.scalar("select count(*) from Versamenti"), QStringLiteral("0"));
+        QCOMPARE(w->lblGiraVersa->Caption(), QStringLiteral("Assegno girato (Girata piena) a Rossi Anna il "
+                                                            "2024-01-12 00:00:00 (Note: a'b)"));
+    }
+
+    void printedAsATableOfLabelsAndValues()
+    {
+        TestProgram prog;
+        seed(prog);
+        openForm<frmPagamenti>();
+        const auto cells = [](const QString &label, const QString &value) {
+            return "<tr><th>" + label + "</th><td>" + value + "</td></tr>";
+        };
+        const QString empty = "<tr></tr>";
+        const QString buttonsAndBrowser = empty + empty + empty + empty;
+
+        auto *d = openForm<frmEditGirate>();
+        d->cboNome->setListIndex(2);
+        typeInto(d->txtDataGirata, "15032024");
+        typeInto(d->txtNote, "<b>saldo</b> & co");
+        QTest::mouseClick(d->cmdPrint, Qt::LeftButton);
+        // No heading: only the payment and customer dialogs have one.
+        QCOMPARE(d->web->html(), kPageHead7 + "<table>" + empty + empty + cells("Benificiario", "Verdi Ugo") + empty
+                                     + cells("Data Girata", "15/03/2024") + cells("Girata Piena", "No") + empty
+                                     + cells("Note", "&lt;b&gt;saldo&lt;/b&gt; & co") + buttonsAndBrowser
+                                     + "</table></body></html>");
+        NO_BOXES();
+        QVERIFY(d->isLoaded());
+        QCOMPARE(prog.scalar("select count(*) from Girate"), QStringLiteral("0"));
+    }
+
+    void theLineTellsTheSelectedPaymentsEndorsementAndDeposit()
+    {
+        TestProgram prog;
+        seed(prog);
+        prog.exec("insert into Girate (PagamentiID, ANAGRAFICAID, GirataPiena, DataGirata, notegirata) values "
+                  "(1, 5000000000, 1, '2024-03-15 00:00:00', '  assegno n. 12  '), (2, 3, 0, '  ', NULL);"
+                  "insert into Versamenti (PagamentiID, CONTOCORRENTEID, DataVersamento, noteversamento) values "
+                  "(2, 7, NULL, ' '), (3, 6000000000, '02/04/2024', 'x')");
+        frmPagamenti *w = openForm<frmPagamenti>();
+        MSFlexGrid *g = w->MSFlexGrid1;
+        const QString first = "Assegno girato (Girata piena) a Bianchi Carlo il 2024-03-15 00:00:00 (Note: assegno "
+                              "n. 12)";
+        QVERIFY(w->isGirato(1) && !w->isVersato(1) && w->isGirato(2) && w->isVersato(2) && !w->isGirato(3));
+        QCOMPARE(w->getGiratoMessage(1), first);
+        QCOMPARE(w->getGiratoMessage(2), QStringLiteral("Assegno girato a Verdi Ugo"));
+        QCOMPARE(w->getVersatoMessage(2), QStringLiteral("Assegno versato su Conto casa"));
+        // The date as it is stored.
+        QCOMPARE(w->getVersatoMessage(3), QStringLiteral("Assegno versato su Banca del Borgo il 02/04/2024 (Note: x)"));
+        QCOMPARE(w->getGiratoMessage(3) + w->getVersatoMessage(1), QString());
+
+        // Nothing is selected after the fill; then the row clicked, the row reached by the keys.
+        QCOMPARE(w->lblGiraVersa->Caption(), QString());
+        clickRow(g, 1);
+        QCOMPARE(w->lblGiraVersa->Caption(), first);
+        g->SetFocus();
+        QTest::keyClick(g, Qt::Key_Down);
+        QCOMPARE(g->Row(), 2);
+        QCOMPARE(w->lblGiraVersa->Caption(),
+                 QStringLiteral("Assegno girato a Verdi Ugo - Assegno versato su Conto casa"));
+        // A fill selects no row: the line is emptied, not left telling another payment.
+        w->FillGrid();
+        QCOMPARE(w->lblGiraVersa->Caption(), QString());
+        clickRow(g, 3);
+        QCOMPARE(w->lblGiraVersa->Caption(),
+                 QStringLiteral("Assegno versato su Banca del Borgo il 02/04/2024 (Note: x)"));
+        // Deleted with its payment: gone from the line as from the database.
+        DialogScript::answerMessage(6);
+        QTest::mouseClick(w->cmdDelete, Qt::LeftButton);
+        QCOMPARE(prompts(), QStringList{"Sei sicuro di voler eliminare il record?"});
+        QCOMPARE(w->lblGiraVersa->Caption(), QString());
+        QCOMPARE(prog.scalar("select count(*) from Versamenti where PagamentiID = 3"), QStringLiteral("0"));
+    }
+
+    void buttonsAndLineFitTheWindow()
+    {
+        TestProgram prog;
+        seed(prog);
+        frmPagamenti *w = openForm<frmPagamenti>();
+        // Every button of the window answers to a key of its own.
+        QSet<QChar> keys;
+        QStringList captions;
+        for (Control *c : w->Controls()) {
+            if (c->Kind() != ControlKind::Button)
+                continue;
+            const QString caption = static_cast<XPButton *>(c)->Caption();
+            captions << caption;
+            const int amp = int(caption.indexOf('&'));
+            QVERIFY2(amp >= 0 && amp + 1 < caption.size(), qPrintable(caption));
+            keys.insert(caption.at(amp + 1).toLower());
+        }
+        QCOMPARE(keys.size(), captions.size());
+        QVERIFY(captions.contains("&Gira assegno") && captions.contains("&Versa assegno"));
+
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w));
+        MSFlexGrid *g = w->MSFlexGrid1;
+        XPLabel *line = w->lblGiraVersa;
+        XPLabel *total = w->lblTotaleImporti;
+        const auto check = [&] {
+            // The buttons stand in one row over the grid, apart from each other.
+            QList<QRect> buttons;
+            for (Control *c : w->Controls())
+                if (c->Kind() == ControlKind::Button)
+                    buttons << c->widget()->geometry();
+            for (int i = 0; i < buttons.size(); ++i) {
+                QCOMPARE(buttons.at(i).top(), buttons.first().top());
+                QVERIFY(buttons.at(i).right() <= g->geometry().right());
+                for (int j = i + 1; j < buttons.size(); ++j)
+                    QVERIFY(!buttons.at(i).intersects(buttons.at(j)));
+            }
+            // Grid, line and total one under the other, none over another.
+            QCOMPARE(total->Top(), toTwips(toPixels(w->Height() - 500)));
+            QCOMPARE(line->Left(), g->Left());
+            QVERIFY(line->Top() >= g->Top() + g->Height());
+            QVERIFY(line->Top() + line->Height() <= total->Top());
+            QVERIFY(line->height() >= line->fontMetrics().height());
+        };
+        check();
+        w->resize(200, 150);
+        check();
+        w->resize(1200, 800);
+        check();
+    }
+};
+
+QTEST_MAIN(TestPaymentsGiraVersa)
+#include "tst_payments_giraversa.moc"
