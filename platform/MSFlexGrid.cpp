@@ -177,16 +177,26 @@ QString MSFlexGrid::TextMatrix(int row, int col) const
     return textAt(row, col);
 }
 
-void MSFlexGrid::setTextMatrix(int row, int col, const QString &text)
+std::string_view MSFlexGrid::encoded(QStringView text)
 {
-    checkCell(row, col);
-    // Encoded into one reused buffer: no allocation per cell.
+    // Into one reused buffer: no allocation per cell.
     QStringEncoder encoder(QStringEncoder::Utf8, QStringConverter::Flag::Stateless);
     m_utf8.resize(size_t(encoder.requiredSpace(text.size())));
     char *end = encoder.appendToBuffer(m_utf8.data(), text);
-    m_cells.setCell(row, col, std::string_view(m_utf8.data(), size_t(end - m_utf8.data())));
+    return std::string_view(m_utf8.data(), size_t(end - m_utf8.data()));
+}
+
+void MSFlexGrid::releaseLongBuffer()
+{
     if (m_utf8.size() > 4096)
         std::string().swap(m_utf8); // a long text does not keep its buffer
+}
+
+void MSFlexGrid::setTextMatrix(int row, int col, const QString &text)
+{
+    checkCell(row, col);
+    m_cells.setCell(row, col, encoded(text));
+    releaseLongBuffer();
     cellChanged(row);
 }
 
@@ -203,6 +213,15 @@ void MSFlexGrid::beginRow()
 {
     m_cells.beginRow();
     m_appendCol = 0;
+}
+
+void MSFlexGrid::appendCellText(QStringView text)
+{
+    if (m_appendCol < m_cols) {
+        m_cells.appendCell(encoded(text));
+        releaseLongBuffer();
+    }
+    ++m_appendCol;
 }
 
 void MSFlexGrid::endRow()

@@ -56,9 +56,13 @@ public:
     void beginRow();
     void appendCell(std::string_view utf8)
     {
-        if (m_appendCol++ < m_cols)
+        // Counted once stored: a cell that could not be stored may be given again.
+        if (m_appendCol < m_cols)
             m_cells.appendCell(utf8);
+        ++m_appendCol;
     }
+    // A cell given as a QString (a text made by the list itself).
+    void appendCellText(QStringView text);
     void endRow();
 
     // Widths in twips; 0 hides the column, -1 restores the default width.
@@ -132,6 +136,9 @@ private:
     };
 
     QString textAt(int row, int col) const;
+    // The text in UTF-8, in a buffer reused from cell to cell.
+    std::string_view encoded(QStringView text);
+    void releaseLongBuffer();
     void checkCell(int row, int col) const;
     Selection selection() const { return {m_row, m_col, m_rowSel, m_colSel}; }
 

@@ -3,6 +3,7 @@
 #include "platform/PlatformError.h"
 #include <QLocale>
 #include <QRegularExpression>
+#include <charconv>
 #include <cmath>
 
 namespace vb {
@@ -199,6 +200,36 @@ QDateTime CDate(const QVariant &v)
 }
 
 QString FormatAmount(double value) { return italian().toString(value, 'f', 2); }
+
+size_t FormatAmountUtf8(double value, char *out)
+{
+    // Below 2^40 an exact tie is recognised by value * 8 (exact) being odd, and one step to the
+    // next double is far smaller than a cent.
+    if (!(std::fabs(value) < 1e12))
+        return 0;
+    if (value == 0)
+        value = 0; // no "-0,00" for a negative zero
+    // The locale rounds a tie away from zero, std::to_chars to the even digit.
+    if (std::fmod(std::fabs(value) * 8, 2) == 1)
+        value = std::nextafter(value, value > 0 ? HUGE_VAL : -HUGE_VAL);
+    char digits[32];
+    const char *end = std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 2).ptr;
+    const char *p = digits;
+    char *o = out;
+    if (*p == '-')
+        *o++ = *p++;
+    const char *point = end - 3;
+    const size_t whole = size_t(point - p);
+    for (size_t i = 0; i < whole; ++i) {
+        if (i && (whole - i) % 3 == 0)
+            *o++ = '.';
+        *o++ = p[i];
+    }
+    *o++ = ',';
+    *o++ = point[1];
+    *o++ = point[2];
+    return size_t(o - out);
+}
 
 QString ShortDate(const QDate &d) { return d.toString(QStringLiteral("dd/MM/yyyy")); }
 QString LongTime(const QTime &t) { return t.toString(QStringLiteral("HH:mm:ss")); }

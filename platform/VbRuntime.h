@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
+#include <cstddef>
 
 namespace vb {
 // "" & value: Null gives "", numbers in the Italian form (12,5), texts unchanged.
@@ -28,6 +29,9 @@ bool IsDate(const QVariant &v);
 QDateTime CDate(const QVariant &v);
 // Format(value, "#,##0.00"): 1234.5 gives 1.234,50.
 QString FormatAmount(double value);
+// The same text in UTF-8, written into `out` (at least 24 bytes) without a QString, for an
+// amount under a thousand billion; returns the bytes written, 0 for any other value.
+size_t FormatAmountUtf8(double value, char *out);
 // Short date and long time of the regional settings: 07/12/2026 and 22:19:40.
 QString ShortDate(const QDate &d);
 QString LongTime(const QTime &t);
