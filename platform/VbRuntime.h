@@ -6,6 +6,8 @@
 #include <QString>
 #include <QVariant>
 #include <cstddef>
+#include <optional>
+#include <string_view>
 
 namespace vb {
 // "" & value: Null gives "", numbers in the Italian form (12,5), texts unchanged.
@@ -24,6 +26,11 @@ double RoundHalfEven(double x);
 // YYYY-MM-DD[ HH:MM:SS]; invalid QDateTime when the text is no date.
 QDateTime ParseDate(const QString &text);
 bool ParseDateParts(const QString &text, QDate &date, QTime &time);
+// The same on UTF-8 text (a grid cell as it is kept).
+bool ParseDateParts(std::string_view utf8, QDate &date, QTime &time);
+// The seconds from the day-count origin to the date and time of a text, as DateSerial and the
+// time of day of ParseDateParts give them; nothing when the text is no date.
+std::optional<qint64> DateSeconds(std::string_view utf8);
 bool IsDate(const QVariant &v);
 // CDate: raises 13 when the value is no date.
 QDateTime CDate(const QVariant &v);
