@@ -167,6 +167,7 @@ private:
     static bool flagWordsWithoutTrace();
     void appendFlag(const Recordset &rs, int col, bool quick);
     void showTotal();
+    static void markWhenDrawn(MSFlexGrid *grid);
     void placeTotal();
 
     ListWindowDesc m_desc;
