@@ -138,12 +138,7 @@ protected:
     // Whether the list writes the cells of a column itself, through cellText; asked once per
     // column at every fill. Every other column shows its value as it is ("" & value), read
     // straight from the row into the grid, or as an amount or a flag word.
-    virtual bool ownCellText(int col, const QString &fieldName) const
-    {
-        Q_UNUSED(col);
-        Q_UNUSED(fieldName);
-        return false;
-    }
+    virtual bool ownCellText(int /*col*/, const QString & /*fieldName*/) const { return false; }
     // Text of a data cell of a column named by ownCellText ("" & value by default).
     virtual QString cellText(const Field &field, int col);
     // Sets a computed width (IDFIELD columns end up hidden).
