@@ -425,9 +425,12 @@ int main(int argc, char **argv)
         return 0;
     }
     if (mode == QLatin1String("row") && args.size() == 5) {
+        // Empty figures for one that was not measured.
         const double value = args[2].toDouble(), against = args[3].toDouble();
-        bench::printRow(args[1].toStdString(), bench::msText(value), bench::msText(against),
-                        against > 0 ? value / against : 0, args[4].toDouble());
+        const bool measured = !args[2].isEmpty() && !args[3].isEmpty();
+        bench::printRow(args[1].toStdString(), measured ? bench::msText(value) : std::string(),
+                        measured ? bench::msText(against) : std::string(), measured ? value / against : 0,
+                        measured ? args[4].toDouble() : 0);
         return 0;
     }
     std::fprintf(stderr, "usage: bench_lists run [--lists a,b] [--rows n,m] [--rounds k] [--dir folder]\n");

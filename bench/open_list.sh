@@ -29,11 +29,11 @@ while [ $# -gt 0 ]; do
   esac
 done
 bench="$build/bench/bench_lists"
-figure="customers $rows open from the main window (Xvfb) / shell"
+figure="customers $rows key press to list drawn (Xvfb)"
 for tool in Xvfb xdotool sqlite3; do
   if ! command -v "$tool" >/dev/null; then
     echo "open_list.sh: $tool missing (apt-get install -y xvfb xdotool); skipped" >&2
-    "$bench" row "$figure (skipped)" 0 0 0
+    "$bench" row "$figure: skipped, no $tool" "" "" 0
     exit 0
   fi
 done
@@ -124,4 +124,4 @@ for r in $(seq 1 "$rounds"); do
 done
 
 median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-"$bench" row "$figure" "$(median "${opens[@]}")" "$(median "${shells[@]}")" 1.5
+"$bench" row "$figure / shell" "$(median "${opens[@]}")" "$(median "${shells[@]}")" 1.5
