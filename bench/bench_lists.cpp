@@ -9,6 +9,9 @@
 //   bench_lists run [--lists a,b] [--rows 100000,1000000] [--rounds 5] [--dir FOLDER]
 //   bench_lists heading
 //   bench_lists measure LIST FOLDER       (one fresh process; used by run)
+//   bench_lists database LIST ROWS FOLDER (prints the folder of the database, made when missing)
+//   bench_lists query LIST                (prints the list's query as its window runs it)
+//   bench_lists row FIGURE MS AGAINST_MS TARGET   (one table row, for bench/open_list.sh)
 //
 // Databases are generated once per list and size into FOLDER/LIST-ROWS/norvik.db3 (by default
 // under the system's temporary folder) and reused by later runs.
@@ -413,6 +416,23 @@ int main(int argc, char **argv)
         return measure(listNamed(args[1]), args[2]);
     if (mode == QLatin1String("run"))
         return run(args.mid(1));
+    if (mode == QLatin1String("database") && args.size() == 4) {
+        std::printf("%s\n", qPrintable(ensureDatabase(listNamed(args[1]), args[2].toInt(), args[3])));
+        return 0;
+    }
+    if (mode == QLatin1String("query") && args.size() == 2) {
+        std::printf("%s\n", listNamed(args[1]).window()->listQueryText().toUtf8().constData());
+        return 0;
+    }
+    if (mode == QLatin1String("row") && args.size() == 5) {
+        // Empty figures for one that was not measured.
+        const double value = args[2].toDouble(), against = args[3].toDouble();
+        const bool measured = !args[2].isEmpty() && !args[3].isEmpty();
+        bench::printRow(args[1].toStdString(), measured ? bench::msText(value) : std::string(),
+                        measured ? bench::msText(against) : std::string(), measured ? value / against : 0,
+                        measured ? args[4].toDouble() : 0);
+        return 0;
+    }
     std::fprintf(stderr, "usage: bench_lists run [--lists a,b] [--rows n,m] [--rounds k] [--dir folder]\n");
     return 2;
 }

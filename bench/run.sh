@@ -3,16 +3,32 @@
 # compared with, the ratio and the target. Generated databases are kept in a folder under the
 # system's temporary folder (not in the repository) and reused by later runs.
 #
-#   bench/run.sh [--lists customers] [--rows 100000,1000000] [--rounds 5] [--dir FOLDER]
+#   bench/run.sh [--lists customers] [--rows 100000,1000000] [--rounds 5] [--dir FOLDER] [--no-xvfb]
+#
+# --no-xvfb leaves out the opening of the customer list under Xvfb (bench/open_list.sh), for a
+# machine without Xvfb and xdotool.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
-cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-bench --target bench_lists bench_grid >/dev/null
 dir="${TMPDIR:-/tmp}/norvik-bench"
-args=(--dir "$dir" "$@")
+xvfb=1
+lists_args=()
+open_args=()
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --no-xvfb) xvfb=0; shift ;;
+    --dir) dir="$2"; shift 2 ;;
+    --rounds) lists_args+=("$1" "$2"); open_args+=("$1" "$2"); shift 2 ;;
+    *) lists_args+=("$1"); shift ;;
+  esac
+done
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build build-bench --target bench_lists bench_grid norvik >/dev/null
 export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$dir/runtime}"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 ./build-bench/bench/bench_lists heading
-./build-bench/bench/bench_lists run "${args[@]}"
+./build-bench/bench/bench_lists run --dir "$dir" ${lists_args[@]+"${lists_args[@]}"}
+if [ "$xvfb" = 1 ]; then
+  bench/open_list.sh build-bench --dir "$dir" ${open_args[@]+"${open_args[@]}"}
+fi
 ./build-bench/bench/bench_grid 100000

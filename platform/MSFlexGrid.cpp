@@ -70,6 +70,82 @@ void appendSortText(std::string &out, std::string_view t)
     }
 }
 
+// A number as a sort key: an unsigned integer in the number's order.
+struct NumberKey {
+    uint64_t bits;
+    uint32_t index;
+};
+
+uint64_t orderedBits(double d)
+{
+    if (d == 0)
+        d = 0; // -0 is 0
+    uint64_t b;
+    std::memcpy(&b, &d, sizeof b);
+    return (b >> 63) ? ~b : b | (uint64_t(1) << 63);
+}
+
+// Stable: equal keys keep their order, descending too.
+void sortStable(std::vector<NumberKey> &keys, bool descending)
+{
+    if (descending)
+        for (NumberKey &k : keys)
+            k.bits = ~k.bits;
+    if (keys.size() < 4096) {
+        std::stable_sort(keys.begin(), keys.end(),
+                         [](const NumberKey &a, const NumberKey &b) { return a.bits < b.bits; });
+        return;
+    }
+    // Radix sort by 16-bit digits, lowest first; a digit all keys share costs one counting pass.
+    std::vector<NumberKey> other(keys.size());
+    std::vector<uint32_t> count(size_t(1) << 16);
+    for (int shift = 0; shift < 64; shift += 16) {
+        std::fill(count.begin(), count.end(), 0u);
+        for (const NumberKey &k : keys)
+            ++count[(k.bits >> shift) & 0xFFFF];
+        if (count[(keys.front().bits >> shift) & 0xFFFF] == keys.size())
+            continue;
+        uint32_t sum = 0;
+        for (uint32_t &c : count) {
+            const uint32_t here = c;
+            c = sum;
+            sum += here;
+        }
+        for (const NumberKey &k : keys)
+            other[count[(k.bits >> shift) & 0xFFFF]++] = k;
+        keys.swap(other);
+    }
+}
+
+// A text as a sort key: its first sixteen folded bytes for quick comparisons, then the rest.
+struct TextKey {
+    uint64_t head = 0, next = 0;
+    size_t offset = 0;
+    uint32_t length = 0;
+    uint32_t index = 0;
+};
+
+void sortStable(std::vector<TextKey> &keys, const char *folded, bool descending)
+{
+    auto less = [folded](const TextKey &a, const TextKey &b) {
+        if (a.head != b.head)
+            return a.head < b.head;
+        if (a.next != b.next)
+            return a.next < b.next;
+        const uint32_t common = std::min(a.length, b.length);
+        if (common > 16) {
+            const int c = std::memcmp(folded + a.offset + 16, folded + b.offset + 16, common - 16);
+            if (c != 0)
+                return c < 0;
+        }
+        return a.length < b.length;
+    };
+    if (descending)
+        std::stable_sort(keys.begin(), keys.end(), [&](const TextKey &a, const TextKey &b) { return less(b, a); });
+    else
+        std::stable_sort(keys.begin(), keys.end(), less);
+}
+
 } // namespace
 
 MSFlexGrid::MSFlexGrid(Form *form, const QString &name, QWidget *parent)
@@ -177,16 +253,32 @@ QString MSFlexGrid::TextMatrix(int row, int col) const
     return textAt(row, col);
 }
 
-void MSFlexGrid::setTextMatrix(int row, int col, const QString &text)
+std::string_view MSFlexGrid::encoded(QStringView text)
 {
-    checkCell(row, col);
-    // Encoded into one reused buffer: no allocation per cell.
+    // Into one reused buffer: no allocation per cell.
     QStringEncoder encoder(QStringEncoder::Utf8, QStringConverter::Flag::Stateless);
     m_utf8.resize(size_t(encoder.requiredSpace(text.size())));
     char *end = encoder.appendToBuffer(m_utf8.data(), text);
-    m_cells.setCell(row, col, std::string_view(m_utf8.data(), size_t(end - m_utf8.data())));
+    return std::string_view(m_utf8.data(), size_t(end - m_utf8.data()));
+}
+
+void MSFlexGrid::releaseLongBuffer()
+{
     if (m_utf8.size() > 4096)
         std::string().swap(m_utf8); // a long text does not keep its buffer
+}
+
+std::string_view MSFlexGrid::TextMatrixUtf8(int row, int col) const
+{
+    checkCell(row, col);
+    return m_cells.cell(row, col);
+}
+
+void MSFlexGrid::setTextMatrix(int row, int col, const QString &text)
+{
+    checkCell(row, col);
+    m_cells.setCell(row, col, encoded(text));
+    releaseLongBuffer();
     cellChanged(row);
 }
 
@@ -203,6 +295,15 @@ void MSFlexGrid::beginRow()
 {
     m_cells.beginRow();
     m_appendCol = 0;
+}
+
+void MSFlexGrid::appendCellText(QStringView text)
+{
+    if (m_appendCol < m_cols) {
+        m_cells.appendCell(encoded(text));
+        releaseLongBuffer();
+    }
+    ++m_appendCol;
 }
 
 void MSFlexGrid::endRow()
@@ -271,64 +372,56 @@ void MSFlexGrid::setSort(int order)
     if (n < 2)
         return;
     const int col = m_col;
-
-    // Keys are made once per row from the packed texts; texts are case-folded once, so that each
-    // comparison is a plain byte comparison giving the order of a case-insensitive one.
-    struct Key {
-        uint64_t prefix = 0; // the first eight bytes of the folded text, for quick comparisons
-        double num = 0;
-        size_t offset = 0;
-        uint32_t length = 0;
-        int index = 0;
-        bool isNum = false;
-    };
-    std::vector<Key> keys(static_cast<size_t>(n));
-    std::string folded;
     const bool generic = order <= 2;
-    for (int i = 0; i < n; ++i) {
-        const std::string_view t = m_cells.cell(first + i, col);
-        Key &k = keys[size_t(i)];
-        k.index = i;
-        const std::optional<double> v = NumberRule::read(t);
-        k.isNum = v.has_value();
-        k.num = v.value_or(0);
-        if (!k.isNum && generic) {
-            k.offset = folded.size();
-            appendSortText(folded, t);
-            k.length = uint32_t(folded.size() - k.offset);
-        }
-        if (!generic)
-            k.isNum = true; // numeric orders read every non-number as 0
-    }
-    for (Key &k : keys) {
-        for (uint32_t j = 0; j < 8; ++j)
-            k.prefix = (k.prefix << 8) | (j < k.length ? static_cast<unsigned char>(folded[k.offset + j]) : 0u);
-    }
-    const char *texts = folded.data();
-    auto less = [texts](const Key &a, const Key &b) {
-        if (a.isNum != b.isNum)
-            return a.isNum; // numbers before texts
-        if (a.isNum)
-            return a.num < b.num;
-        if (a.prefix != b.prefix)
-            return a.prefix < b.prefix;
-        const uint32_t common = std::min(a.length, b.length);
-        if (common > 8) {
-            const int c = std::memcmp(texts + a.offset + 8, texts + b.offset + 8, common - 8);
-            if (c != 0)
-                return c < 0;
-        }
-        return a.length < b.length;
-    };
     const bool descending = order == 2 || order == 4;
-    if (descending)
-        std::stable_sort(keys.begin(), keys.end(), [&](const Key &a, const Key &b) { return less(b, a); });
-    else
-        std::stable_sort(keys.begin(), keys.end(), less);
 
-    std::vector<int> sorted(static_cast<size_t>(n));
-    for (int i = 0; i < n; ++i)
-        sorted[size_t(i)] = keys[size_t(i)].index;
+    // Keys are made once per row from the packed texts. Numbers sort by value (a numeric order
+    // reads every non-number as 0), before the texts in a generic order; texts are case-folded
+    // once, so that each comparison is a plain byte comparison giving the order of a
+    // case-insensitive one. Rows that compare equal keep their order, either way.
+    std::vector<NumberKey> numbers;
+    std::vector<TextKey> texts;
+    std::string folded;
+    numbers.reserve(size_t(n));
+    m_cells.forEachCell(first, n, col, [&](int i, std::string_view t) {
+        const std::optional<double> v = NumberRule::read(t);
+        if (v || !generic) {
+            numbers.push_back({orderedBits(v.value_or(0)), uint32_t(i)});
+            return;
+        }
+        TextKey k;
+        k.index = uint32_t(i);
+        k.offset = folded.size();
+        appendSortText(folded, t);
+        k.length = uint32_t(folded.size() - k.offset);
+        const unsigned char *f = reinterpret_cast<const unsigned char *>(folded.data()) + k.offset;
+        for (uint32_t j = 0; j < 16; ++j) {
+            uint64_t &half = j < 8 ? k.head : k.next;
+            half = (half << 8) | (j < k.length ? f[j] : 0u);
+        }
+        texts.push_back(k);
+    });
+    sortStable(numbers, descending);
+    sortStable(texts, folded.data(), descending);
+
+    // Ascending: numbers, then texts; descending the other way round.
+    std::vector<int> sorted;
+    sorted.reserve(size_t(n));
+    auto takeNumbers = [&] {
+        for (const NumberKey &k : numbers)
+            sorted.push_back(int(k.index));
+    };
+    auto takeTexts = [&] {
+        for (const TextKey &k : texts)
+            sorted.push_back(int(k.index));
+    };
+    if (descending) {
+        takeTexts();
+        takeNumbers();
+    } else {
+        takeNumbers();
+        takeTexts();
+    }
     m_cells.reorder(first, sorted);
     scheduleRepaint();
 }

@@ -45,6 +45,19 @@ public:
     QString Text() const;
     void setText(const QString &text);
     QString TextMatrix(int row, int col) const;
+    // The same text as it is kept, in UTF-8, without a QString: valid until the grid changes.
+    std::string_view TextMatrixUtf8(int row, int col) const;
+    // f(row, text) for the texts of column `col`, rows first to last, in UTF-8 as TextMatrixUtf8
+    // gives them: a whole column read at the pace of memory (sorting by a column's dates).
+    template <class F>
+    void forEachTextUtf8(int col, int first, int last, F &&f) const
+    {
+        if (first > last)
+            return;
+        checkCell(first, col);
+        checkCell(last, col);
+        m_cells.forEachCell(first, last - first + 1, col, [&](int i, std::string_view t) { f(first + i, t); });
+    }
     void setTextMatrix(int row, int col, const QString &text);
     void setTextMatrix(int row, int col, QString &&text);
     // The same from UTF-8 bytes, without a QString on the way.
@@ -56,9 +69,13 @@ public:
     void beginRow();
     void appendCell(std::string_view utf8)
     {
-        if (m_appendCol++ < m_cols)
+        // Counted once stored: a cell that could not be stored may be given again.
+        if (m_appendCol < m_cols)
             m_cells.appendCell(utf8);
+        ++m_appendCol;
     }
+    // A cell given as a QString (a text made by the list itself).
+    void appendCellText(QStringView text);
     void endRow();
 
     // Widths in twips; 0 hides the column, -1 restores the default width.
@@ -132,6 +149,9 @@ private:
     };
 
     QString textAt(int row, int col) const;
+    // The text in UTF-8, in a buffer reused from cell to cell.
+    std::string_view encoded(QStringView text);
+    void releaseLongBuffer();
     void checkCell(int row, int col) const;
     Selection selection() const { return {m_row, m_col, m_rowSel, m_colSel}; }
 

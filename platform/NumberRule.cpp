@@ -122,6 +122,15 @@ std::optional<double> read(QStringView text)
 
 std::optional<double> read(std::string_view utf8)
 {
+    // Plain digits (keys, counts, sort keys), exact as a double up to fifteen of them.
+    if (!utf8.empty() && utf8.size() <= 15) {
+        long long whole = 0;
+        size_t k = 0;
+        for (; k < utf8.size() && utf8[k] >= '0' && utf8[k] <= '9'; ++k)
+            whole = whole * 10 + (utf8[k] - '0');
+        if (k == utf8.size())
+            return double(whole);
+    }
     const auto byte = [utf8](size_t i) { return char32_t(static_cast<unsigned char>(utf8[i])); };
     size_t i = 0;
     while (i < utf8.size() && byte(i) < 0x80)

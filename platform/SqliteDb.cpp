@@ -253,6 +253,27 @@ std::string_view Recordset::textUtf8(int index, TextBuffer &buffer) const
     }
 }
 
+Recordset::RawValue Recordset::rawValue(int index) const
+{
+    sqlite3_value *v = sqlite3_column_value(m_statement.handle(), index);
+    RawValue r;
+    r.type = sqlite3_value_type(v);
+    switch (r.type) {
+    case SQLITE_INTEGER:
+        r.integer = sqlite3_value_int64(v);
+        break;
+    case SQLITE_FLOAT:
+        r.real = sqlite3_value_double(v);
+        break;
+    case SQLITE_TEXT:
+        r.text = {reinterpret_cast<const char *>(sqlite3_value_text(v)), size_t(sqlite3_value_bytes(v))};
+        break;
+    default:
+        break;
+    }
+    return r;
+}
+
 int Recordset::columnIndex(const QString &name) const
 {
     requireOpen();

@@ -103,6 +103,16 @@ public:
         char bytes[40];
     };
     std::string_view textUtf8(int index, TextBuffer &buffer) const;
+    // The value itself, on the same terms, for a caller that shows numbers its own way: its
+    // SQLite type and, for a number, the number; a text points into the row like textUtf8's.
+    struct RawValue {
+        enum Type { Integer = 1, Real = 2, Text = 3, Blob = 4, Null = 5 }; // SQLite's numbering
+        int type = Null;
+        long long integer = 0;
+        double real = 0;
+        std::string_view text;
+    };
+    RawValue rawValue(int index) const;
 
 private:
     friend class SqliteDbComponent;

@@ -5,6 +5,9 @@
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
+#include <cstddef>
+#include <optional>
+#include <string_view>
 
 namespace vb {
 // "" & value: Null gives "", numbers in the Italian form (12,5), texts unchanged.
@@ -23,11 +26,19 @@ double RoundHalfEven(double x);
 // YYYY-MM-DD[ HH:MM:SS]; invalid QDateTime when the text is no date.
 QDateTime ParseDate(const QString &text);
 bool ParseDateParts(const QString &text, QDate &date, QTime &time);
+// The same on UTF-8 text (a grid cell as it is kept).
+bool ParseDateParts(std::string_view utf8, QDate &date, QTime &time);
+// The seconds from the day-count origin to the date and time of a text, as DateSerial and the
+// time of day of ParseDateParts give them; nothing when the text is no date.
+std::optional<qint64> DateSeconds(std::string_view utf8);
 bool IsDate(const QVariant &v);
 // CDate: raises 13 when the value is no date.
 QDateTime CDate(const QVariant &v);
 // Format(value, "#,##0.00"): 1234.5 gives 1.234,50.
 QString FormatAmount(double value);
+// The same text in UTF-8, written into `out` (at least 24 bytes) without a QString, for an
+// amount under a thousand billion; returns the bytes written, 0 for any other value.
+size_t FormatAmountUtf8(double value, char *out);
 // Short date and long time of the regional settings: 07/12/2026 and 22:19:40.
 QString ShortDate(const QDate &d);
 QString LongTime(const QTime &t);

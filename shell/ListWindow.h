@@ -10,6 +10,7 @@
 #include <functional>
 
 class Field;
+class Recordset;
 class MSFlexGrid;
 class WebBrowser;
 class XPButton;
@@ -143,7 +144,11 @@ protected:
     virtual bool trapFillErrors() const { return true; }
     // Header of a field by the list rules.
     virtual QString headerText(const QString &fieldName, const QString &sql) const;
-    // Text of a data cell other than an amount of the total line ("" & value by default).
+    // Whether the list writes the cells of a column itself, through cellText; asked once per
+    // column at every fill. Every other column shows its value as it is ("" & value), read
+    // straight from the row into the grid, or as an amount or a flag word.
+    virtual bool ownCellText(int /*col*/, const QString & /*fieldName*/) const { return false; }
+    // Text of a data cell of a column named by ownCellText ("" & value by default).
     virtual QString cellText(const Field &field, int col);
     // Sets a computed width (IDFIELD columns end up hidden).
     virtual void applyColumnWidth(int col, int width);
@@ -156,11 +161,17 @@ private:
     void removeSelectedRow();
     void selectWholeRow();
     void showDialog(const std::function<Form *()> &dialog);
+    // How the cells of a column are written into the grid.
+    enum class CellRule : char { Plain, Amount, Flag, Own };
     // An amount of the total line: summed when it is a number, shown as "1.234,50 €".
     QString amountCell(const Field &field);
+    void appendAmount(const Recordset &rs, int col);
     // A flag column (SuPiazza, Trasferibile, ...): "Vero" or "Falso".
     static QString flagCell(const Field &field);
+    static bool flagWordsWithoutTrace();
+    void appendFlag(const Recordset &rs, int col, bool quick);
     void showTotal();
+    static void markWhenDrawn(MSFlexGrid *grid);
     void placeTotal();
 
     ListWindowDesc m_desc;

@@ -6,6 +6,10 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
+#include <charconv>
+#include <string_view>
+#include <vector>
 
 QString gCurrentProcedure;
 QString gLogStatus;
@@ -149,6 +153,20 @@ QString checkABICAB(const QString &code, const QString &name)
     return QString();
 }
 
+namespace {
+// Whether the text is empty once trimmed as QString::trimmed trims.
+bool isBlank(std::string_view utf8)
+{
+    for (char ch : utf8) {
+        if (static_cast<unsigned char>(ch) >= 0x80)
+            return QString::fromUtf8(utf8.data(), qsizetype(utf8.size())).trimmed().isEmpty();
+        if (ch != ' ' && (ch < '\t' || ch > '\r'))
+            return false;
+    }
+    return true;
+}
+}
+
 void sortGridByDate(MSFlexGrid *grid, int column, int order)
 {
     Procedure p(kModule, QStringLiteral("sortGridByDate"), OwnerKind::Modulo);
@@ -159,18 +177,24 @@ void sortGridByDate(MSFlexGrid *grid, int column, int order)
         columnAdded = true;
         grid->setColWidth(added, 0);
         const int rows = grid->Rows();
-        for (int r = 1; r < rows; ++r) {
-            const QString text = grid->TextMatrix(r, column);
+        // Read and written as UTF-8: a million dates cost no QString each.
+        std::vector<qint64> keys;
+        keys.reserve(size_t(std::max(0, rows - 1)));
+        grid->forEachTextUtf8(column, 1, rows - 1, [&](int, std::string_view text) {
             qint64 key = 0;
-            if (!text.trimmed().isEmpty()) {
-                // Seconds since the day-count origin, so time stamps of one day sort too.
-                QDate date;
-                QTime time;
-                if (!vb::ParseDateParts(text, date, time))
+            if (!isBlank(text)) {
+                // Seconds, not days, so time stamps of one day sort too.
+                const std::optional<qint64> seconds = vb::DateSeconds(text);
+                if (!seconds)
                     throw PlatformError(ErrNo::TypeMismatch, QStringLiteral("Type mismatch"));
-                key = qint64(vb::DateSerial(date)) * 86400 + time.msecsSinceStartOfDay() / 1000;
+                key = *seconds;
             }
-            grid->setTextMatrix(r, added, QString::number(key));
+            keys.push_back(key);
+        });
+        char digits[24];
+        for (int r = 1; r < rows; ++r) {
+            const char *end = std::to_chars(digits, digits + sizeof digits, keys[size_t(r - 1)]).ptr;
+            grid->setTextMatrixUtf8(r, added, std::string_view(digits, size_t(end - digits)));
         }
         grid->setCol(added);
         grid->setSort(order);

@@ -51,6 +51,7 @@ private slots:
         // hourglass, and the fill ends with the default pointer.
         struct Probe : frmAnagrafica {
             QList<int> pointers;
+            bool ownCellText(int, const QString &) const override { return true; }
             QString cellText(const Field &field, int col) override
             {
                 pointers << Screen::MousePointer();

@@ -370,6 +370,78 @@ private slots:
         QCOMPARE(column(g.get(), 1), QStringList({"4", "0", "2", "3", "5"}));
     }
 
+    void sortingLargeListsLikeSmallOnes()
+    {
+        // Thousands of rows take other ways (keys sorted by their digits, rows read in batches);
+        // the order must be the one of the plain rule, from the order of the fill and from the
+        // scattered order a sort leaves.
+        QRandomGenerator rnd(5);
+        QStringList texts;
+        for (int i = 0; i < 9000; ++i) {
+            switch (rnd.bounded(8)) {
+            case 0:
+                texts << QString::number(qint64(rnd.bounded(2000)) - 1000);
+                break;
+            case 1:
+                texts << QStringLiteral("%1,%2").arg(qint64(rnd.bounded(200)) - 100).arg(rnd.bounded(100));
+                break;
+            case 2:
+                texts << QStringList({"0", "-0", "0,00", "", "  ", "1.234,50 €", "9007199254740993"})
+                             .at(int(rnd.bounded(7)));
+                break;
+            case 3:
+                texts << QString::number(rnd.bounded(1000000000)) + QString::number(rnd.bounded(1000000000));
+                break;
+            default:
+                texts << QStringList({"Rossi", "rossi", "Cantù", "Lucà", "ÉMILE", "émile", "De Luca", "Zoë"})
+                                 .at(int(rnd.bounded(8)))
+                             + QStringLiteral(" %1").arg(rnd.bounded(50))
+                             + (rnd.bounded(4) ? QString() : QStringLiteral(" e figli di una lunga casata"));
+            }
+        }
+        QList<std::optional<double>> numbers;
+        QStringList folded;
+        for (const QString &t : texts) {
+            numbers << NumberRule::read(t);
+            folded << t.toCaseFolded();
+        }
+        auto g = gridOf(texts);
+        QStringList model;
+        QList<int> origin(texts.size());
+        std::iota(origin.begin(), origin.end(), 0);
+        for (int order : {1, 3, 2, 4, 1, 2}) {
+            QList<int> expected = origin;
+            const bool numeric = order >= 3, descending = order == 2 || order == 4;
+            auto less = [&](int a, int b) {
+                std::optional<double> x = numbers.at(a), y = numbers.at(b);
+                if (numeric) {
+                    x = x.value_or(0);
+                    y = y.value_or(0);
+                }
+                if (x.has_value() != y.has_value())
+                    return x.has_value();
+                if (x)
+                    return *x < *y;
+                return folded.at(a) < folded.at(b);
+            };
+            if (descending)
+                std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) { return less(b, a); });
+            else
+                std::stable_sort(expected.begin(), expected.end(), less);
+            g->setCol(0);
+            g->setSort(order);
+            QStringList origins;
+            for (int i : expected)
+                origins << QString::number(i);
+            QCOMPARE(column(g.get(), 1), origins);
+            origin = expected;
+            model.clear();
+            for (int i : expected)
+                model << texts.at(i);
+            QCOMPARE(column(g.get(), 0), model);
+        }
+    }
+
     void helperColumnAndRefill()
     {
         // A column added past the last one, written on every row, sorted on and dropped (the

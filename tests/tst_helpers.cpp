@@ -3,6 +3,8 @@
 #include "platform/VbRuntime.h"
 #include "shell/basRegistering.h"
 #include "testsupport.h"
+#include <QRandomGenerator>
+#include <cmath>
 
 class TestHelpers : public QObject {
     Q_OBJECT
@@ -50,6 +52,86 @@ private slots:
         QVERIFY(vb::IsDate("29/02/2024") && !vb::IsDate("29/02/2023") && vb::IsDate("2024-02-29 00:00:00"));
         QVERIFY(vb::Like("DataNascita", "Data*") && !vb::Like("dataNascita", "Data*"));
         QVERIFY(vb::Like("TIPOLOGIAID", "*ID") && vb::Like("Expr1000", "Expr100*"));
+    }
+
+    // The grids read and write dates and amounts as UTF-8, beside the QString conversions: the
+    // two ways must give the same, value for value.
+    void utf8ConversionsMatchTheQStringOnes()
+    {
+        // Amounts: ties (the locale rounds them away from zero), a negative zero, values that
+        // round to zero, the largest taken and the first refused.
+        QList<double> amounts = {0,     -0.0,          0.125,           -0.125,           0.375,    2.675,
+                                 1.005, -0.004,        -0.005,          999.995,          -999.995, 1234.5,
+                                 1e6,   123456789.125, 999999999999.99, -999999999999.99, 0.01,     1e-300};
+        QRandomGenerator rnd(11);
+        for (int i = 0; i < 20000; ++i) {
+            amounts << double(qint64(rnd.bounded(2000000000)) - 1000000000) / 100.0
+                    << double(qint64(rnd.bounded(80000)) - 40000) / 8.0
+                    << (rnd.generateDouble() - 0.5) * std::pow(10.0, int(rnd.bounded(16)) - 3);
+        }
+        char text[32];
+        for (double a : amounts) {
+            const size_t n = vb::FormatAmountUtf8(a, text);
+            QVERIFY(n > 0);
+            QCOMPARE(QString::fromUtf8(text, qsizetype(n)), vb::FormatAmount(a));
+        }
+        for (double a : {1e12, -1e12, 1e300, std::nan(""), HUGE_VAL})
+            QCOMPARE(vb::FormatAmountUtf8(a, text), size_t(0)); // left to FormatAmount
+
+        // Dates: the stored forms read directly, every other text as ParseDateParts reads it.
+        QStringList dates = {"2024-02-29",
+                             "2023-02-29",
+                             "1900-02-29",
+                             "2000-02-29 23:59:59",
+                             "0000-01-01",
+                             "0001-01-01",
+                             "9999-12-31 23:59:59",
+                             "2024-13-01",
+                             "2024-00-10",
+                             "2024-01-00",
+                             "2024-01-32",
+                             "2024-04-31",
+                             "2024-01-01 24:00:00",
+                             "2024-01-01 23:60:00",
+                             "2024-01-01 23:59:60",
+                             " 2024-01-01",
+                             "2024-01-01T10:00:00",
+                             "2024-01-01 10:00",
+                             "1899-12-30",
+                             "1899-12-29",
+                             "1/1/2000",
+                             "31.12.99 12.30",
+                             "\u00A02024-01-01\u00A0",
+                             "2024-01-01 10:00:00 ",
+                             "2024-1-1",
+                             "２０２４-01-01",
+                             "2024/01/01",
+                             "oggi",
+                             ""};
+        for (int i = 0; i < 20000; ++i) {
+            const QDate d = QDate(1, 1, 1).addDays(rnd.bounded(3652058));
+            dates << d.toString(i % 2 ? "yyyy-MM-dd" : "yyyy-MM-dd 'X'")
+                         .replace("X", QStringLiteral("%1:%2:%3")
+                                           .arg(rnd.bounded(25), 2, 10, QLatin1Char('0'))
+                                           .arg(rnd.bounded(61), 2, 10, QLatin1Char('0'))
+                                           .arg(rnd.bounded(61), 2, 10, QLatin1Char('0')));
+        }
+        for (const QString &t : dates) {
+            const QByteArray utf8 = t.toUtf8();
+            const std::string_view view(utf8.constData(), size_t(utf8.size()));
+            QDate date, viewDate;
+            QTime time, viewTime;
+            const bool ok = vb::ParseDateParts(t, date, time);
+            QCOMPARE(vb::ParseDateParts(view, viewDate, viewTime), ok);
+            const std::optional<qint64> seconds = vb::DateSeconds(view);
+            QVERIFY2(seconds.has_value() == ok, qPrintable(t));
+            if (ok) {
+                QCOMPARE(viewDate, date);
+                QCOMPARE(viewTime, time);
+                QCOMPARE(*seconds, qint64(vb::DateSerial(date)) * 86400 + time.msecsSinceStartOfDay() / 1000);
+            }
+        }
+        QCOMPARE(vb::DateSeconds("1899-12-31 00:00:01").value_or(-1), qint64(86401));
     }
 
     void existenceAndConcatenation()

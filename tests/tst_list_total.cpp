@@ -1,5 +1,6 @@
 // The total line of the list pattern: the amounts a list shows, their sum under the grid, where
 // that line stands, when it is hidden, and that it follows a deletion and ends the printout.
+#include "platform/VbRuntime.h"
 #include "shell/ListWindow.h"
 #include "testsupport.h"
 
@@ -201,6 +202,59 @@ private slots:
         QVERIFY(!DialogScript::boxes().isEmpty());
         QCOMPARE(w.MSFlexGrid1->Rows(), 1);
         QCOMPARE(total->Caption(), prefix + "0,00 €");
+    }
+
+    // A fill reads each value as SQLite stores it: the amounts, flags and texts a register may
+    // hold in any storage class come out as the shell's conversions make them, and a column a
+    // list writes itself goes through its hook alone, a failing cell left empty in its place.
+    void valuesOfEveryStorageClass()
+    {
+        TestProgram prog;
+        prog.exec(QStringLiteral(
+            "CREATE TABLE Valori (ID INTEGER PRIMARY KEY, Nota TEXT, Importo, SuPiazza);"
+            "INSERT INTO Valori VALUES (1, 'uno', 12, 1), (2, 'due', 0.125, 0), (3, NULL, '1.234,50', 2),"
+            " (4, 'quattro', 'n/d', NULL), (5, 'cinque', NULL, 0.4), (6, 'sei', -0.0, 1.5),"
+            " (7, 'sette', 1e13, 0.5), (8, 'otto', X'31', '1'), (9, 'nove', -2.675, -1),"
+            " (10, 'dieci', 5, 40000), (11, 'undici', 7, 'sì');"));
+        struct Own : frmMovimenti {
+            Own() : frmMovimenti(true) {}
+            QList<int> columns;
+            bool ownCellText(int, const QString &name) const override { return name == QLatin1String("Nota"); }
+            QString cellText(const Field &field, int col) override
+            {
+                columns << col;
+                if (field.Text() == QLatin1String("quattro"))
+                    throw PlatformError(5, QStringLiteral("Invalid procedure call or argument"));
+                return field.Text().toUpper();
+            }
+        } w;
+        w.fillFrom(QStringLiteral("SELECT ID, Nota, Importo, SuPiazza FROM Valori ORDER BY ID"));
+        MSFlexGrid *g = w.MSFlexGrid1;
+        QCOMPARE(column(g, 1),
+                 QStringList({"UNO", "DUE", "", "", "CINQUE", "SEI", "SETTE", "OTTO", "NOVE", "DIECI", "UNDICI"}));
+        QCOMPARE(w.columns, QList<int>(11, 1));
+        QCOMPARE(column(g, 2), QStringList({"12,00 €", "0,13 €", "1.234,50 €", "n/d", "", "0,00 €",
+                                            "10.000.000.000.000,00 €", "1,00 €", "-2,67 €", "5,00 €", "7,00 €"}));
+        const double sum = 12 + 0.125 + 1234.5 + 0.0 + 1e13 + 1 + -2.675 + 5 + 7;
+        QCOMPARE(w.lblTotaleImporti->Caption(),
+                 "Importo complessivo degli importi visualizzati: " + vb::FormatAmount(sum) + " €");
+        QCOMPARE(column(g, 3),
+                 QStringList({"Vero", "Falso", "Vero", "", "Falso", "Vero", "Falso", "Vero", "Vero", "", ""}));
+        // A flag beyond its 16-bit range or no number at all: the conversion's own message.
+        QCOMPARE(prompts(), QStringList({"Error 6 (Overflow) in procedure BooleanToString of Modulo basRegistering",
+                                         "Error 13 (Type mismatch) in procedure BooleanToString of Modulo "
+                                         "basRegistering"}));
+        DialogScript::reset();
+
+        // With the log on, every flag word is traced, as every call of the conversion is.
+        gLogStatus = QStringLiteral("ON");
+        w.fillFrom(QStringLiteral("SELECT SuPiazza FROM Valori WHERE ID <= 4"));
+        gLogStatus = QStringLiteral("OFF");
+        QFile log(prog.folder() + QStringLiteral("/brumlet3.log"));
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QCOMPARE(log.readAll().count("basRegistering::BooleanToString"), 3);
+        QCOMPARE(column(g, 0), QStringList({"Vero", "Falso", "Vero", ""}));
+        NO_BOXES();
     }
 
     // Flag columns read "Vero" for every value but 0, whatever list shows them; a flag the

@@ -68,6 +68,9 @@ private slots:
         row("millions", "1.234.567,89", true, "1234567.89");
         row("stored form", "12.50", true, "12.5");
         row("integer", "40000", true, "40000");
+        row("leading zeros", "0012", true, "12");
+        row("fifteen digits", "123456789012345", true, "123456789012345");
+        row("sixteen digits", "1234567890123456", true, "1234567890123456");
         row("no comma, one point", "1.250", true, "1.25");
         row("negative", "-3,5", true, "-3.5");
         row("plus sign", "+7", true, "7");

@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Opening the customer list from the main window, as a user does, on a register of ROWS
+# customers: the program runs under its own Xvfb server; once its main window is up and idle the
+# access key of "&Anagrafica Clienti" (Alt+A) is pressed with xdotool, and the time runs from
+# just before the key press to the moment the list's grid is first drawn after its fill.
+#
+# That moment is written by the program itself: with NORVIK_DRAWN_MARK naming a file, a list
+# appends the system clock's time to it once its first frame after a fill has been painted and
+# handed to the X server (shell/ListWindow.cpp). Polling the server from outside would tell only
+# when the window is mapped, not when it shows its rows, and the polling itself would take CPU
+# from the program being measured.
+#
+# Against: the sqlite3 shell running the list's query to /dev/null, process start to end; the
+# two alternate, median of the rounds. Prints one table row (bench_lists row).
+#
+#   bench/open_list.sh BUILD_DIR [--rows 1000000] [--rounds 5] [--dir FOLDER]
+set -euo pipefail
+build="$1"
+shift
+rows=1000000
+rounds=5
+dir="${TMPDIR:-/tmp}/norvik-bench"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --rows) rows="$2"; shift 2 ;;
+    --rounds) rounds="$2"; shift 2 ;;
+    --dir) dir="$2"; shift 2 ;;
+    *) echo "open_list.sh: unknown option $1" >&2; exit 2 ;;
+  esac
+done
+bench="$build/bench/bench_lists"
+figure="customers $rows key press to list drawn (Xvfb)"
+for tool in Xvfb xdotool sqlite3; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "open_list.sh: $tool missing (apt-get install -y xvfb xdotool); skipped" >&2
+    "$bench" row "$figure: skipped, no $tool" "" "" 0
+    exit 0
+  fi
+done
+
+# The program reads norvik.db3 from its own folder: a copy of the generated register beside a
+# copy of the program (the start-up statements may write to it; the benchmarks' copy stays as
+# generated).
+source_db="$("$bench" database customers "$rows" "$dir")/norvik.db3"
+query="$("$bench" query customers)"
+run="$dir/open-customers-$rows"
+mkdir -p "$run"
+if [ ! -f "$run/norvik.db3" ] || [ "$source_db" -nt "$run/norvik.db3" ]; then
+  cp "$source_db" "$run/norvik.db3.new" && mv "$run/norvik.db3.new" "$run/norvik.db3"
+fi
+cp "$build/norvik" "$run/norvik"
+mark="$run/drawn.mark"
+
+# A server of our own, on a display number it picks free (another one may be in use).
+displayfile="$(mktemp)"
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
+xvfb=$!
+app=""
+cleanup() {
+  [ -n "$app" ] && kill "$app" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+  rm -f "$displayfile"
+}
+trap cleanup EXIT
+for _ in $(seq 1 100); do
+  [ -s "$displayfile" ] && break
+  sleep 0.05
+done
+[ -s "$displayfile" ] || { echo "open_list.sh: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -1 "$displayfile")"
+
+now() { date +%s%N; }
+ms() { echo $(( ($2 - $1) / 1000000 )); }
+
+# Each round leaves its milliseconds in $took (no subshell: the program it starts stays ours
+# to stop on any way out).
+shell_round() {
+  local t0 t1
+  t0=$(now)
+  sqlite3 "$run/norvik.db3" "$query" >/dev/null
+  t1=$(now)
+  took=$(ms "$t0" "$t1")
+}
+
+program_round() {
+  rm -f "$mark"
+  (cd "$run" && NORVIK_DRAWN_MARK="$mark" QT_QPA_PLATFORM=xcb exec ./norvik >/dev/null 2>&1) &
+  app=$!
+  local main
+  main=$(timeout 300 xdotool search --sync --onlyvisible --name '^Norvik 1\.0$' | head -1)
+  [ -n "$main" ] || { echo "open_list.sh: the main window did not show" >&2; exit 1; }
+  xdotool windowfocus --sync "$main"
+  sleep 0.5 # past the start-up's last events
+  local t0 t1
+  t0=$(now)
+  xdotool key alt+a
+  for _ in $(seq 1 60000); do
+    [ -s "$mark" ] && break
+    sleep 0.005
+  done
+  [ -s "$mark" ] || { echo "open_list.sh: the list was not drawn" >&2; exit 1; }
+  t1=$(head -1 "$mark")
+  kill "$app" 2>/dev/null || true
+  wait "$app" 2>/dev/null || true
+  app=""
+  took=$(ms "$t0" "$t1")
+}
+
+opens=()
+shells=()
+for r in $(seq 1 "$rounds"); do
+  echo "open customers $rows: round $r of $rounds" >&2
+  # Alternating which goes first, so neither always finds the file cache warmed.
+  if [ $((r % 2)) -eq 0 ]; then
+    shell_round
+    shells+=("$took")
+  fi
+  program_round
+  opens+=("$took")
+  if [ $((r % 2)) -eq 1 ]; then
+    shell_round
+    shells+=("$took")
+  fi
+done
+
+median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+"$bench" row "$figure / shell" "$(median "${opens[@]}")" "$(median "${shells[@]}")" 1.5
