@@ -8,8 +8,8 @@ namespace bench {
 
 inline void printHeading()
 {
-    std::printf("%-58s %12s %12s %8s %9s  %s\n", "figure", "value", "against", "ratio", "target", "holds");
-    std::printf("%s\n", std::string(110, '-').c_str());
+    std::printf("%-74s %12s %12s %8s %9s  %s\n", "figure", "value", "against", "ratio", "target", "holds");
+    std::printf("%s\n", std::string(126, '-').c_str());
 }
 
 // `target` is the highest ratio allowed; 0 for a figure without a target.
@@ -23,7 +23,7 @@ inline void printRow(const std::string &figure, const std::string &value, const 
         std::snprintf(t, sizeof t, "<= %.2f", target);
         std::snprintf(h, sizeof h, "%s", ratio <= target ? "yes" : "NO");
     }
-    std::printf("%-58s %12s %12s %8s %9s  %s\n", figure.c_str(), value.c_str(), against.c_str(), r, t, h);
+    std::printf("%-74s %12s %12s %8s %9s  %s\n", figure.c_str(), value.c_str(), against.c_str(), r, t, h);
     std::fflush(stdout);
 }
 
