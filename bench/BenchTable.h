@@ -17,8 +17,9 @@ inline void printRow(const std::string &figure, const std::string &value, const 
                      double target)
 {
     char r[32] = "", t[32] = "", h[16] = "";
+    // A small share (a part of a list against the whole) keeps its first digits.
     if (ratio > 0)
-        std::snprintf(r, sizeof r, "%.2f", ratio);
+        std::snprintf(r, sizeof r, ratio < 0.1 ? "%.4f" : "%.2f", ratio);
     if (target > 0) {
         std::snprintf(t, sizeof t, "<= %.2f", target);
         std::snprintf(h, sizeof h, "%s", ratio <= target ? "yes" : "NO");
