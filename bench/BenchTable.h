@@ -8,8 +8,8 @@ namespace bench {
 
 inline void printHeading()
 {
-    std::printf("%-58s %12s %12s %8s %9s  %s\n", "figure", "value", "against", "ratio", "target", "holds");
-    std::printf("%s\n", std::string(110, '-').c_str());
+    std::printf("%-74s %12s %12s %8s %9s  %s\n", "figure", "value", "against", "ratio", "target", "holds");
+    std::printf("%s\n", std::string(126, '-').c_str());
 }
 
 // `target` is the highest ratio allowed; 0 for a figure without a target.
@@ -17,13 +17,14 @@ inline void printRow(const std::string &figure, const std::string &value, const 
                      double target)
 {
     char r[32] = "", t[32] = "", h[16] = "";
+    // A small share (a part of a list against the whole) keeps its first digits.
     if (ratio > 0)
-        std::snprintf(r, sizeof r, "%.2f", ratio);
+        std::snprintf(r, sizeof r, ratio < 0.1 ? "%.4f" : "%.2f", ratio);
     if (target > 0) {
         std::snprintf(t, sizeof t, "<= %.2f", target);
         std::snprintf(h, sizeof h, "%s", ratio <= target ? "yes" : "NO");
     }
-    std::printf("%-58s %12s %12s %8s %9s  %s\n", figure.c_str(), value.c_str(), against.c_str(), r, t, h);
+    std::printf("%-74s %12s %12s %8s %9s  %s\n", figure.c_str(), value.c_str(), against.c_str(), r, t, h);
     std::fflush(stdout);
 }
 

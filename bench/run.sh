@@ -3,8 +3,11 @@
 # compared with, the ratio and the target. Generated databases are kept in a folder under the
 # system's temporary folder (not in the repository) and reused by later runs.
 #
-#   bench/run.sh [--lists customers] [--rows 100000,1000000] [--rounds 5] [--dir FOLDER] [--no-xvfb]
+#   bench/run.sh [--lists customers,payments] [--rows 100000,1000000] [--rounds 5] [--dir FOLDER] [--no-xvfb]
 #
+# The lists: customers, payments, payments-customer (one customer's payments, opened from the
+# customer list), report (a shipped report over every payment), cheques (issued cheques). Each
+# runs at its own sizes; --rows replaces them for every list run.
 # --no-xvfb leaves out the opening of the customer list under Xvfb (bench/open_list.sh), for a
 # machine without Xvfb and xdotool.
 set -euo pipefail
