@@ -107,6 +107,8 @@ void fitButtonCaptions(QWidget *window)
     QList<XPButton *> byLeft = buttons;
     std::stable_sort(byLeft.begin(), byLeft.end(), [](XPButton *a, XPButton *b) { return a->x() < b->x(); });
     for (XPButton *b : std::as_const(byLeft)) {
+        if (b->wrapsCaption())
+            continue;
         const int grow = captionWidth(b) - b->width();
         if (grow <= 0)
             continue;
