@@ -92,5 +92,8 @@ void frmAnagrafica::cmdApriPagamenti_Click()
         gPagamentiClienteNome = g->TextMatrix(g->Row(), 3);
         gWherePagamenti = QStringLiteral(" a.anagraficaid=") + keyText(mANAGRAFICAID);
         WindowRegistry::show(QStringLiteral("frmPagamenti"));
+        // A payment there may have renewed the membership: the row shows the customer as now stored.
+        if (isLoaded())
+            UpdateGridRow();
     });
 }
