@@ -69,6 +69,9 @@ public:
     bool wrapsCaption() const { return m_wrapsCaption; }
     void setWrapsCaption(bool on) { m_wrapsCaption = on; }
 
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+
 private:
     bool m_wrapsCaption = false;
 };
