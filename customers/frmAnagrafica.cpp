@@ -38,8 +38,14 @@ ListWindowDesc customerList(double *key)
                + QStringLiteral("a.TIPOLOGIAID = b.TIPOLOGIAID ");
     };
     d.newestKeyQuery = QStringLiteral("SELECT MAX(ANAGRAFICAID) FROM Anagrafica ");
-    d.deleteGuards = {{QStringLiteral("Pagamenti"), QStringLiteral("anagraficaID")}};
+    // The payee of an issued cheque and the endorsee of a received one are kept too: without
+    // them the cheque would drop out of its list and the endorsement out of its payment's line.
+    d.deleteGuards = {{QStringLiteral("Pagamenti"), QStringLiteral("anagraficaID")},
+                      {QStringLiteral("AssegniEmessi"), QStringLiteral("anagraficaid")},
+                      {QStringLiteral("Girate"), QStringLiteral("anagraficaid")}};
     d.deleteGuardMessage = QStringLiteral("Impossibile eliminare il record. Esistono pagamenti collegati.");
+    d.deleteGuardMessages = {QString(), QStringLiteral("Impossibile eliminare il record. Esistono assegni collegati."),
+                             QStringLiteral("Impossibile eliminare il record. Esistono assegni collegati.")};
     d.deleteStatements = [](const QString &id) {
         return QStringList{QStringLiteral("DELETE From Anagrafica WHERE ANAGRAFICAID = ") + id};
     };
@@ -92,5 +98,8 @@ void frmAnagrafica::cmdApriPagamenti_Click()
         gPagamentiClienteNome = g->TextMatrix(g->Row(), 3);
         gWherePagamenti = QStringLiteral(" a.anagraficaid=") + keyText(mANAGRAFICAID);
         WindowRegistry::show(QStringLiteral("frmPagamenti"));
+        // A payment there may have renewed the membership: the row shows the customer as now stored.
+        if (isLoaded())
+            UpdateGridRow();
     });
 }

@@ -89,6 +89,20 @@ XPButton::XPButton(Form *form, const QString &name, const QString &caption, QWid
     setAutoDefault(false);
 }
 
+// Enter presses the button that has the focus, as Space does: no window has a default button,
+// so without this the key would do nothing.
+void XPButton::keyPressEvent(QKeyEvent *e)
+{
+    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    if (enter && !(e->modifiers() & ~Qt::KeypadModifier)) {
+        e->accept();
+        if (!e->isAutoRepeat() && isEnabled())
+            click();
+        return;
+    }
+    QPushButton::keyPressEvent(e);
+}
+
 namespace {
 // The width a button needs to show its caption whole: the text and the style's margins.
 int captionWidth(const QPushButton *b)
@@ -107,6 +121,8 @@ void fitButtonCaptions(QWidget *window)
     QList<XPButton *> byLeft = buttons;
     std::stable_sort(byLeft.begin(), byLeft.end(), [](XPButton *a, XPButton *b) { return a->x() < b->x(); });
     for (XPButton *b : std::as_const(byLeft)) {
+        if (b->wrapsCaption())
+            continue;
         const int grow = captionWidth(b) - b->width();
         if (grow <= 0)
             continue;

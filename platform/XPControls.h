@@ -65,10 +65,20 @@ public:
     QWidget *widget() override { return this; }
     QString Caption() const { return text(); }
     void setCaption(const QString &c) { setText(c); }
+    // A button that wraps its caption over several lines keeps the size it was given.
+    bool wrapsCaption() const { return m_wrapsCaption; }
+    void setWrapsCaption(bool on) { m_wrapsCaption = on; }
+
+protected:
+    void keyPressEvent(QKeyEvent *e) override;
+
+private:
+    bool m_wrapsCaption = false;
 };
 
 // Every button shows its caption in the program's one font. A caption wider than its button
-// widens the button, and the buttons right of it on the same row move along by as much.
+// widens the button, and the buttons right of it on the same row move along by as much; a
+// button that wraps its caption is left as it is.
 void fitButtonCaptions(QWidget *window);
 
 // A combo box whose items carry a whole-number key (64 bits, so no key is out of reach).

@@ -24,7 +24,10 @@ constexpr int kButtonHeight = 855;
 // in a smaller type when it still does not fit.
 class ReportButton : public XPButton {
 public:
-    ReportButton(Form *form, const QString &name) : XPButton(form, name, QStringLiteral("Aggiungi")) {}
+    ReportButton(Form *form, const QString &name) : XPButton(form, name, QStringLiteral("Aggiungi"))
+    {
+        setWrapsCaption(true);
+    }
 
 protected:
     void paintEvent(QPaintEvent *) override

@@ -606,18 +606,21 @@ void ListWindow::cmdDelete_Click()
             return;
         key() = vb::CDbl(g->TextMatrix(g->Row(), 0));
         OpenDb();
-        bool linked = false;
-        for (const auto &guard : m_desc.deleteGuards) {
+        int linked = -1;
+        for (int i = 0; i < m_desc.deleteGuards.size(); ++i) {
+            const auto &guard = m_desc.deleteGuards.at(i);
             bool failed = false;
             if (esisteRecord(guard.first, guard.second, QVariant(key()), QStringLiteral("N"), QString(), QVariant(),
-                             &failed))
-                linked = true;
+                             &failed)
+                && linked < 0)
+                linked = i;
             // A guard that could not look is no permission to delete.
             if (failed)
                 return;
         }
-        if (linked) {
-            MyMsgBox(m_desc.deleteGuardMessage, 48, kTitle);
+        if (linked >= 0) {
+            const QString own = m_desc.deleteGuardMessages.value(linked);
+            MyMsgBox(own.isEmpty() ? m_desc.deleteGuardMessage : own, 48, kTitle);
             return;
         }
         if (MyMsgBox(QStringLiteral("Sei sicuro di voler eliminare il record?"), 4, kTitle) != 6)

@@ -42,9 +42,11 @@ struct ListWindowDesc {
     // One row whose first field is the newest key.
     QString newestKeyQuery;
 
-    // Delete: every (table, field) guard is checked; any linked row refuses with the message.
+    // Delete: every (table, field) guard is checked; any linked row refuses with the message,
+    // or with deleteGuardMessages' entry of the first guard that found one, where it has one.
     QVector<QPair<QString, QString>> deleteGuards;
     QString deleteGuardMessage;
+    QStringList deleteGuardMessages;
     // The statements of a delete, run in order as one write: the first one refused takes back
     // those before it.
     std::function<QStringList(const QString &key)> deleteStatements;

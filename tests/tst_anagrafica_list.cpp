@@ -232,6 +232,38 @@ private slots:
         QCOMPARE(g->Rows() + count(), 1);
     }
 
+    // The payee of an issued cheque and the endorsee of a received cheque stay: deleting them
+    // would hide the cheque from its list and the endorsement from its payment.
+    void chequePayeesAndEndorseesAreKept()
+    {
+        TestProgram prog;
+        seed(prog, {"Rossi", "Bianchi", "Verdi"});
+        prog.exec("insert into MieiContiCorrenti (CONTOCORRENTEID, Descrizione) values (1, 'Conto');"
+                  "insert into AssegniEmessi (CONTOCORRENTEID, ANAGRAFICAID, Numero, Importo) values (1, 1, '7', 5);"
+                  "insert into Pagamenti (PagamentiID, ANAGRAFICAID, Importo) values (9, 3, 10);"
+                  "insert into Girate (PagamentiID, ANAGRAFICAID) values (9, 2)");
+        frmAnagrafica *w = openForm<frmAnagrafica>();
+        MSFlexGrid *g = w->MSFlexGrid1;
+        const QString kCheques = QStringLiteral("Impossibile eliminare il record. Esistono assegni collegati.");
+        for (const int row : {1, 2, 3}) {
+            DialogScript::reset();
+            clickRow(g, row, 3);
+            DialogScript::answerMessage(6);
+            QTest::keyClick(g, Qt::Key_Delete);
+            QCOMPARE(boxLog(), QStringList{msg(row == 3 ? kLinked : kCheques)});
+        }
+        QCOMPARE(prog.scalar("select count(*) from Anagrafica"), QStringLiteral("3"));
+        QCOMPARE(column(g, 0), (QStringList{"1", "2", "3"}));
+        // Once the cheque and the endorsement are gone, so can the customers be.
+        prog.exec("delete from AssegniEmessi; delete from Girate");
+        DialogScript::reset();
+        clickRow(g, 1, 3);
+        DialogScript::answerMessage(6);
+        QTest::mouseClick(w->cmdDelete, Qt::LeftButton);
+        QCOMPARE(prompts(), QStringList{kConfirm});
+        QCOMPARE(prog.scalar("select group_concat(ANAGRAFICAID) from Anagrafica"), QStringLiteral("2,3"));
+    }
+
     void headerClicksSortAscendingThenDescending()
     {
         TestProgram prog;

@@ -207,6 +207,28 @@ private slots:
         QCOMPARE(list->cmdAdd->x(), toPixels(480));
     }
 
+    // Enter presses the button that has the focus, as Space does; once, however long it is held.
+    void enterPressesTheFocusedButton()
+    {
+        TestProgram prog;
+        frmMain *m = openForm<frmMain>();
+        int shown = 0;
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+            drive<frmAbout>([&](frmAbout *) { ++shown; });
+            QTest::keyClick(m->cmdInfo, key, key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        }
+        QCOMPARE(shown, 2);
+        // A held key's repeats and Ctrl+Enter press nothing.
+        drive<frmAbout>([&](frmAbout *) { ++shown; });
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(m->cmdInfo, &repeat);
+        QTest::keyClick(m->cmdInfo, Qt::Key_Return, Qt::ControlModifier);
+        QCOMPARE(shown, 2);
+        QCOMPARE(DialogScript::pendingDrivers(), 1);
+        DialogScript::reset();
+        NO_BOXES();
+    }
+
     void standardDialogsSpeakItalian()
     {
         // The save dialog of the CSV export, as Qt draws it where the desktop offers none.

@@ -136,6 +136,41 @@ private slots:
         NO_BOXES();
     }
 
+    // A renewal recorded from one customer's payments is seen in the customer list once the
+    // payments are closed, on the same row, still selected.
+    void aRenewalShowsInTheCustomerListBehind()
+    {
+        TestProgram prog;
+        seed(prog);
+        prog.exec("update Anagrafica set DataScadenzaIscrizione = '2024-12-31 00:00:00' where ANAGRAFICAID = 40000");
+        frmAnagrafica *customers = openForm<frmAnagrafica>();
+        MSFlexGrid *cg = customers->MSFlexGrid1;
+        const int row = rowOfKey(cg, "40000");
+        const int expiry = int(gridRow(cg, 0).indexOf("Data Scadenza Iscrizione"));
+        QVERIFY(expiry > 0);
+        QCOMPARE(cg->TextMatrix(row, expiry), QStringLiteral("2024-12-31 00:00:00"));
+        clickRow(cg, row, 3);
+        drive<frmPagamenti>([&](frmPagamenti *w) {
+            drive<frmEditPagamenti>([](frmEditPagamenti *d) {
+                QTest::keyClicks(d->txtImporto, "30");
+                QTest::mouseClick(d->chkModificaDataScadenzaIscrizione, Qt::LeftButton);
+                QTest::keyClicks(d->txtNuovaDataScadenza, "31/12/2025");
+                QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+            });
+            QTest::mouseClick(w->cmdAdd, Qt::LeftButton);
+            QCOMPARE(w->MSFlexGrid1->Rows(), 4);
+            QTest::mouseClick(w->cmdClose, Qt::LeftButton);
+        });
+        QTest::mouseClick(customers->cmdApriPagamenti, Qt::LeftButton);
+        NO_BOXES();
+        QCOMPARE(prog.scalar("select DataScadenzaIscrizione from Anagrafica where ANAGRAFICAID = 40000"),
+                 QStringLiteral("2025-12-31 00:00:00"));
+        QCOMPARE(cg->Row(), row);
+        QCOMPARE(cg->TextMatrix(row, 0), QStringLiteral("40000"));
+        QCOMPARE(cg->TextMatrix(row, expiry), QStringLiteral("2025-12-31 00:00:00"));
+        QVERIFY(!cg->TextMatrix(row, expiry + 2).isEmpty()); // its time of change
+    }
+
     void anEmptyListOpensTheDialogAndShowsWhatItSaved()
     {
         TestProgram prog;

@@ -44,6 +44,33 @@ private slots:
         QVERIFY(!FormInstance<frmSplashReports>::exists());
     }
 
+    // Long report titles wrap inside their buttons: no button is pushed out of the window or
+    // over another, and the close button stays where it can be pressed.
+    void shippedTitlesStayInsideTheWindow()
+    {
+        TestProgram prog;
+        installShippedReports(prog);
+        addReport(prog, 1000, QStringLiteral(" 1"),
+                  QStringLiteral("Un titolo di report molto lungo che da solo occupa più righe del suo pulsante"));
+        frmSplashReports *w = openChooser();
+        NO_BOXES();
+        QList<XPButton *> shown{w->cmdClose};
+        for (XPButton *b : w->cmdShowReport)
+            if (b->Visible())
+                shown << b;
+        QVERIFY(shown.size() > 10);
+        const QRect inside = w->rect();
+        for (int i = 0; i < shown.size(); ++i) {
+            const QRect g = shown.at(i)->geometry();
+            QVERIFY2(inside.contains(g), qPrintable(shown.at(i)->Caption()));
+            for (int j = i + 1; j < shown.size(); ++j)
+                QVERIFY2(!g.intersects(shown.at(j)->geometry()),
+                         qPrintable(shown.at(i)->Caption() + " / " + shown.at(j)->Caption()));
+        }
+        QTest::mouseClick(w->cmdClose, Qt::LeftButton);
+        QVERIFY(!FormInstance<frmSplashReports>::exists());
+    }
+
     void buttonsFollowTheOrderAndSkipEmptyQueries()
     {
         TestProgram prog;
