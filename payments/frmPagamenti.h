@@ -2,6 +2,7 @@
 #include "shell/ListWindow.h"
 #include <functional>
 
+class Field;
 class XPLabel;
 
 // The payments register's list: the payments joined with their customers, with the total of
@@ -54,5 +55,13 @@ protected:
     void afterDelete() override;
 
 private:
+    // A field of the row read, by name.
+    using FieldOf = std::function<Field(const char *name)>;
+    // Whether table has a row of the payment, inside the named procedure's error exit.
+    bool hasRow(const QString &procedure, const QString &table, double id);
+    // The sentence made from the first row of the query, inside the named procedure's error exit;
+    // "" when there is no row.
+    QString firstRowSentence(const QString &procedure, const QString &sql,
+                             const std::function<QString(const FieldOf &)> &sentence);
     void showForSelectedPayment(const QString &procedure, const std::function<Form *()> &dialog);
 };
