@@ -99,6 +99,8 @@ frmPagamenti::frmPagamenti() : ListWindow(QStringLiteral("frmPagamenti"), paymen
 
 bool frmPagamenti::oneCustomer() { return !gPagamentiClienteNome.isEmpty(); }
 
+QString frmPagamenti::selectedPaymentKey() { return keyText(FormInstance<frmPagamenti>::get()->mPagamentiID); }
+
 void frmPagamenti::beforeLoad()
 {
     const QString title =

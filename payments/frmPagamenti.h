@@ -44,6 +44,8 @@ public:
 
     // One customer's payments: the list the customer list opened.
     static bool oneCustomer();
+    // The key of the payment the list has selected, as a statement writes it.
+    static QString selectedPaymentKey();
 
     XPButton *cmdGira;
     XPButton *cmdVersa;

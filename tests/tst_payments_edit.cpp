@@ -21,13 +21,6 @@ void seed(const TestProgram &prog)
               "values (1, 2, '2024-01-15 00:00:00', 12.5, 'Quota', 'l''ultima')");
 }
 
-void typeInto(XPTextBox *box, const QString &text)
-{
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Delete);
-    QTest::keyClicks(box, text);
-}
-
 // The day of the picker's date erased, as a user leaves a date half written: "/01/2024".
 void eraseDay(XPDTPicker *picker)
 {

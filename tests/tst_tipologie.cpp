@@ -16,9 +16,7 @@ const QString kDuplicate = QStringLiteral("Il record già esiste");
 // The edit dialog as the list opens it, loaded but not shown.
 frmEditTipologiaPersone *openEdit(bool isNew, double key = 0)
 {
-    FormInstance<frmTipologiaPersone>::get()->mTIPOLOGIAID = key;
-    gIsNewRecord = isNew;
-    return openForm<frmEditTipologiaPersone>();
+    return openEditDialog<frmEditTipologiaPersone>(&frmTipologiaPersone::mTIPOLOGIAID, isNew, key);
 }
 
 // The next modal edit dialog gets this name typed and OK clicked.
