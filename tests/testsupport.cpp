@@ -197,6 +197,12 @@ void clickRow(MSFlexGrid *g, int row, int col)
     g->simulateMouseUp(row, col);
 }
 
+void doubleClickCell(MSFlexGrid *g, int row, int col)
+{
+    g->simulateMouseDown(row, col);
+    g->simulateDblClick(row, col);
+}
+
 GridForm::GridForm(const QList<QStringList> &rows)
 {
     grid.setRows(rows.size());

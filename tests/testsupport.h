@@ -109,6 +109,8 @@ QStringList column(const MSFlexGrid *g, int col);
 QStringList gridRow(const MSFlexGrid *g, int row);
 // A click on a data row: the grid makes it current, the list selects the whole row.
 void clickRow(MSFlexGrid *g, int row, int col = 1);
+// A double click on a cell as the mouse gives it: the press, then the double click.
+void doubleClickCell(MSFlexGrid *g, int row, int col);
 
 // A bare window holding a grid filled from `rows` (row 0 the header) and a browser control.
 struct GridForm {

@@ -212,8 +212,7 @@ private slots:
             clickOk(d);
             NO_BOXES();
         });
-        g->simulateMouseDown(3, 1);
-        g->simulateDblClick(3, 1);
+        doubleClickCell(g, 3, 1);
         QCOMPARE(DialogScript::pendingDrivers(), 0);
         const QString stamp = prog.scalar("select DateTimeLastUpdated from MieiContiCorrenti where CONTOCORRENTEID = "
                                           "5000000000");

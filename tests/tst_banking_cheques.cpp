@@ -256,8 +256,7 @@ private slots:
             clickOk(d);
             NO_BOXES();
         });
-        g->simulateMouseDown(3, 2);
-        g->simulateDblClick(3, 2);
+        doubleClickCell(g, 3, 2);
         QCOMPARE(DialogScript::pendingDrivers(), 0);
         const QString stamp = prog.scalar("select DateTimeLastUpdated from AssegniEmessi where ASSEGNIEMESSIID = 3");
         QCOMPARE(writes(),

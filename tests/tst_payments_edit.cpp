@@ -161,8 +161,7 @@ private slots:
             QTest::mouseClick(d->cmdOK, Qt::LeftButton);
             NO_BOXES();
         });
-        g->simulateMouseDown(1, 2);
-        g->simulateDblClick(1, 2);
+        doubleClickCell(g, 1, 2);
         QCOMPARE(DialogScript::pendingDrivers(), 0);
 
         // Without a comma the point is the decimal point, as a stored amount is shown.

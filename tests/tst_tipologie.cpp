@@ -85,8 +85,7 @@ private slots:
         // Renamed through a double click on its row.
         DialogScript::reset();
         typeNameInTheNextDialog("Amico caro");
-        g->simulateMouseDown(2, 1);
-        g->simulateDblClick(2, 1);
+        doubleClickCell(g, 2, 1);
         QCOMPARE(DialogScript::pendingDrivers(), 0);
         NO_BOXES();
         QCOMPARE(w->mTIPOLOGIAID, 5000000000.0);
