@@ -5,16 +5,19 @@
 #include "shell/basRegistering.h"
 
 namespace {
+using FieldColumn = EditDialog::FieldColumn;
 constexpr int kWidth = 640;
-constexpr int kMargin = 16;
+constexpr int kMargin = EditDialog::Margin;
 constexpr int kLabelWidth = 150;
-constexpr int kFieldWidth = kWidth - 2 * kMargin - kLabelWidth - 8;
-constexpr int kTop = 46;
+constexpr int kFieldWidth = FieldColumn::widthAcross(kWidth, kLabelWidth);
+constexpr int kTop = EditDialog::FieldsTop;
 constexpr int kShort = 140;
 constexpr int kDate = 130;
 // The date stands right of the cheque number, on the same row, flush with the fields' right edge.
 constexpr int kSecondLabel = 100;
-constexpr int kSecondColumn = kWidth - kMargin - kDate - 8 - kSecondLabel;
+constexpr int kSecondColumn = kWidth - kMargin - kDate - FieldColumn::Gap - kSecondLabel;
+// The flags in a row under the fields, from the fields' left edge.
+constexpr int kFlagsLeft = kMargin + kLabelWidth + FieldColumn::Gap;
 }
 
 frmEditAssegniEmessi::frmEditAssegniEmessi() : EditDialog("frmEditAssegniEmessi", "Assegni Emessi")
@@ -26,7 +29,7 @@ frmEditAssegniEmessi::frmEditAssegniEmessi() : EditDialog("frmEditAssegniEmessi"
     addFrame(kWidth);
     const int flagsTop = kTop + 7 * FieldColumn::RowHeight + 6;
     chkSuPiazza = new XPCheckBox(this, "chkSuPiazza", "Su piazza");
-    chkSuPiazza->setGeometry(kMargin + kLabelWidth + 8, flagsTop, 120, FieldColumn::FieldHeight);
+    chkSuPiazza->setGeometry(kFlagsLeft, flagsTop, 120, FieldColumn::FieldHeight);
     FieldColumn dateRow = row(2, kSecondColumn, kSecondLabel);
     txtDataAssegno = addPicker(dateRow, "DataAssegno", "Data Assegno", kDate);
     FieldColumn numberRow = row(2);
@@ -38,9 +41,9 @@ frmEditAssegniEmessi::frmEditAssegniEmessi() : EditDialog("frmEditAssegniEmessi"
     FieldColumn placeRow = row(3);
     txtLuogoEmissione = addTextBox(placeRow, "LuogoEmissione", "Luogo di emissione");
     chkTrasferibile = new XPCheckBox(this, "chkTrasferibile", "Trasferibile");
-    chkTrasferibile->setGeometry(kMargin + kLabelWidth + 8 + 130, flagsTop, 120, FieldColumn::FieldHeight);
+    chkTrasferibile->setGeometry(kFlagsLeft + 130, flagsTop, 120, FieldColumn::FieldHeight);
     chkSbarrato = new XPCheckBox(this, "chkSbarrato", "Sbarrato");
-    chkSbarrato->setGeometry(kMargin + kLabelWidth + 8 + 260, flagsTop, 120, FieldColumn::FieldHeight);
+    chkSbarrato->setGeometry(kFlagsLeft + 260, flagsTop, 120, FieldColumn::FieldHeight);
     FieldColumn lower = row(4);
     txtImporto = addTextBox(lower, "Importo", QString::fromUtf8("Importo (€)"), kShort);
     txtCausale = addTextBox(lower, "Causale", "Causale");

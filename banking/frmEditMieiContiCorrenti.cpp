@@ -4,16 +4,14 @@
 
 namespace {
 constexpr int kWidth = 520;
-constexpr int kMargin = 16;
 constexpr int kLabelWidth = 180;
-constexpr int kFieldWidth = kWidth - 2 * kMargin - kLabelWidth - 8;
 constexpr int kCode = 80;
 }
 
 frmEditMieiContiCorrenti::frmEditMieiContiCorrenti() : EditDialog("frmEditMieiContiCorrenti", "I Miei Conti Correnti")
 {
     addFrame(kWidth);
-    FieldColumn column(kMargin, 46, kLabelWidth, kFieldWidth);
+    FieldColumn column = FieldColumn::across(kWidth, kLabelWidth);
     txtDescrizione = addTextBox(column, "Descrizione", "Descrizione");
     txtBanca = addTextBox(column, "Banca", "Banca");
     txtABI = addTextBox(column, "ABI", "ABI", kCode);

@@ -1,7 +1,6 @@
 #include "banking/frmSelectMieiContiCorrenti.h"
 #include "banking/frmMieiContiCorrenti.h"
 #include "platform/XPControls.h"
-#include "shell/ErrorExit.h"
 #include "shell/basGeneral.h"
 
 namespace {
@@ -39,15 +38,7 @@ frmSelectMieiContiCorrenti::frmSelectMieiContiCorrenti()
     pair("NumeroConto", QStringLiteral("Numero di Conto Corrente"), lblNumeroConto, txtNumeroConto);
     pair("Intestatario", QStringLiteral("Intestatario"), lblIntestatario, txtIntestatario);
     addButtonRow(kWidth, kButtonsTop);
-}
-
-void frmSelectMieiContiCorrenti::Form_Activate()
-{
-    Procedure p(Name(), QStringLiteral("Form_Activate"));
-    p.run([this] {
-        txtDescrizione->setFocus(Qt::OtherFocusReason);
-        txtDescrizione->end(false);
-    });
+    focusOnActivate = txtDescrizione;
 }
 
 void frmSelectMieiContiCorrenti::buildWhere(FilterWhere &where)

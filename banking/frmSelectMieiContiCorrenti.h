@@ -9,7 +9,6 @@ class frmSelectMieiContiCorrenti : public FilterDialog {
     Q_OBJECT
 public:
     frmSelectMieiContiCorrenti();
-    void Form_Activate() override;
 
     // What the dialog remembers for the whole run.
     static FilterState filterState;

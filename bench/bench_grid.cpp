@@ -5,11 +5,11 @@
 //
 //   bench_grid [rows] [rounds]        (default 100000 rows of 23 columns, 5 rounds)
 //   bench_grid measure STORE rows     (one fresh process; used by the above)
+#include "BenchRun.h"
 #include "BenchTable.h"
 #include "platform/MSFlexGrid.h"
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QProcess>
 #include <algorithm>
 #include <cstdio>
 #include <malloc.h>
@@ -66,8 +66,9 @@ struct Figures {
 
 double msSince(const QElapsedTimer &t) { return double(t.nsecsElapsed()) / 1e6; }
 
-// The grid as the lists fill it today: Rows + 1, then one QString per cell.
-Figures runGrid(const Source &src, int rows)
+// A fresh grid with its header row, filled by fillRows, then sorted on the name column.
+template <class FillRows>
+Figures runGridWith(FillRows fillRows)
 {
     Figures f;
     auto *g = new MSFlexGrid(nullptr, QStringLiteral("MSFlexGrid1"));
@@ -79,12 +80,7 @@ Figures runGrid(const Source &src, int rows)
     g->setCols(Cols);
     for (int c = 0; c < Cols; ++c)
         g->setTextMatrix(0, c, QStringLiteral("Colonna%1").arg(c));
-    size_t i = 0;
-    for (int r = 1; r <= rows; ++r) {
-        g->setRows(g->Rows() + 1);
-        for (int c = 0; c < Cols; ++c, ++i)
-            g->setTextMatrix(r, c, QString::fromUtf8(src.bytes.data() + src.cells[i].first, src.cells[i].second));
-    }
+    fillRows(g);
     f.fillMs = msSince(t);
     f.bytes = double(heapInUse() - heap0);
     t.start();
@@ -95,34 +91,31 @@ Figures runGrid(const Source &src, int rows)
     return f;
 }
 
+// The grid as the lists fill it today: Rows + 1, then one QString per cell.
+Figures runGrid(const Source &src, int rows)
+{
+    return runGridWith([&](MSFlexGrid *g) {
+        size_t i = 0;
+        for (int r = 1; r <= rows; ++r) {
+            g->setRows(g->Rows() + 1);
+            for (int c = 0; c < Cols; ++c, ++i)
+                g->setTextMatrix(r, c, QString::fromUtf8(src.bytes.data() + src.cells[i].first, src.cells[i].second));
+        }
+    });
+}
+
 // The grid's own row appending from UTF-8 pieces, as a fill straight from the database.
 Figures runGridUtf8(const Source &src, int rows)
 {
-    Figures f;
-    auto *g = new MSFlexGrid(nullptr, QStringLiteral("MSFlexGrid1"));
-    g->resize(900, 450);
-    const long long heap0 = heapInUse();
-    QElapsedTimer t;
-    t.start();
-    g->setRows(1);
-    g->setCols(Cols);
-    for (int c = 0; c < Cols; ++c)
-        g->setTextMatrix(0, c, QStringLiteral("Colonna%1").arg(c));
-    size_t i = 0;
-    for (int r = 1; r <= rows; ++r) {
-        g->beginRow();
-        for (int c = 0; c < Cols; ++c, ++i)
-            g->appendCell(std::string_view(src.bytes.data() + src.cells[i].first, src.cells[i].second));
-        g->endRow();
-    }
-    f.fillMs = msSince(t);
-    f.bytes = double(heapInUse() - heap0);
-    t.start();
-    g->setCol(SortCol);
-    g->setSort(1);
-    f.sortMs = msSince(t);
-    delete g;
-    return f;
+    return runGridWith([&](MSFlexGrid *g) {
+        size_t i = 0;
+        for (int r = 1; r <= rows; ++r) {
+            g->beginRow();
+            for (int c = 0; c < Cols; ++c, ++i)
+                g->appendCell(std::string_view(src.bytes.data() + src.cells[i].first, src.cells[i].second));
+            g->endRow();
+        }
+    });
 }
 
 Figures runPlain(const Source &src, int rows)
@@ -176,27 +169,12 @@ int measure(const QString &store, int rows)
 
 std::map<std::string, double> runChild(const QString &store, int rows)
 {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("measure"), store, QString::number(rows)});
-    p.waitForFinished(-1);
-    std::map<std::string, double> out;
-    for (const QByteArray &line : p.readAllStandardOutput().split('\n')) {
-        const QList<QByteArray> kv = line.split(' ');
-        if (kv.size() == 2)
-            out[kv[0].toStdString()] = kv[1].toDouble();
-    }
-    if (out.size() != 3) {
+    const auto out = bench::childFigures({QStringLiteral("measure"), store, QString::number(rows)});
+    if (!out || out->size() != 3) {
         std::fprintf(stderr, "bench_grid: the measuring process failed\n");
         std::exit(1);
     }
-    return out;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+    return *out;
 }
 
 } // namespace
@@ -222,7 +200,7 @@ int main(int argc, char **argv)
                 runs[store][kv.first].push_back(kv.second);
         }
     }
-    auto m = [&](const QString &store, const char *what) { return median(runs[store][what]); };
+    auto m = [&](const QString &store, const char *what) { return bench::median(runs[store][what]); };
     const std::string tag = "grid storage " + std::to_string(rows) + "x" + std::to_string(Cols) + " ";
     for (const QString &store : {QStringLiteral("grid"), QStringLiteral("grid-utf8")}) {
         const std::string s = store.toStdString();

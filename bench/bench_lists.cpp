@@ -21,6 +21,7 @@
 //
 // Adding a list: one entry in lists() with its name, its database, its sizes, its window and the
 // targets it has; a new kind of data adds a generator to databases().
+#include "BenchRun.h"
 #include "BenchTable.h"
 #include "banking/frmAssegniEmessi.h"
 #include "customers/frmAnagrafica.h"
@@ -47,6 +48,8 @@
 #include <vector>
 
 namespace {
+
+using bench::median;
 
 struct ListBench {
     QString name;
@@ -503,14 +506,6 @@ double ms(const std::function<void()> &f)
     return double(t.nsecsElapsed()) / 1e6;
 }
 
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return 0;
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
-}
-
 double peakBytes()
 {
     QFile f(QStringLiteral("/proc/self/status"));
@@ -585,19 +580,10 @@ int measure(const ListBench &list, const QString &folder)
 
 std::map<std::string, double> runChild(const QString &list, const QString &folder)
 {
-    QProcess p;
-    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("measure"), list, folder});
-    p.waitForFinished(-1);
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+    const auto out = bench::childFigures({QStringLiteral("measure"), list, folder});
+    if (!out)
         fail(QStringLiteral("the measuring process failed"));
-    std::map<std::string, double> out;
-    for (const QByteArray &line : p.readAllStandardOutput().split('\n')) {
-        const QList<QByteArray> kv = line.split(' ');
-        if (kv.size() == 2)
-            out[kv[0].toStdString()] = kv[1].toDouble();
-    }
-    return out;
+    return *out;
 }
 
 double runShell(const QString &dbPath, const QString &query)

@@ -5,10 +5,10 @@
 
 namespace {
 constexpr int kWidth = 886;
-constexpr int kMargin = 16;
+constexpr int kMargin = EditDialog::Margin;
 constexpr int kLabelWidth = 190;
 constexpr int kFieldWidth = 220;
-constexpr int kSecondColumn = kMargin + kLabelWidth + 8 + kFieldWidth + 18;
+constexpr int kSecondColumn = kMargin + kLabelWidth + EditDialog::FieldColumn::Gap + kFieldWidth + 18;
 constexpr int kShort = 80;
 constexpr int kDate = 130;
 }
@@ -17,7 +17,7 @@ frmEditAnagrafica::frmEditAnagrafica() : EditDialog("frmEditAnagrafica", "Anagra
 {
     // Each label comes right before its field: the customer card prints them in this order.
     addFrame(kWidth);
-    FieldColumn left(kMargin, 46, kLabelWidth, kFieldWidth);
+    FieldColumn left(kMargin, FieldsTop, kLabelWidth, kFieldWidth);
     cboTipologia = addCombo(left, "Tipologia", "Tipologia");
     txtCognome = addTextBox(left, "Cognome", "Cognome / Ragione Sociale");
     txtNome = addTextBox(left, "Nome", "Nome");
@@ -25,7 +25,7 @@ frmEditAnagrafica::frmEditAnagrafica() : EditDialog("frmEditAnagrafica", "Anagra
     txtCAP = addTextBox(left, "CAP", "CAP", kShort);
     txtComune = addTextBox(left, "Comune", "Comune");
     txtProvincia = addTextBox(left, "Provincia", "Provincia", kShort);
-    FieldColumn right(kSecondColumn, 46, kLabelWidth, kFieldWidth);
+    FieldColumn right(kSecondColumn, FieldsTop, kLabelWidth, kFieldWidth);
     txtTelefonoCasa = addTextBox(right, "TelefonoCasa", "Telefono Casa");
     txtTelefonoUfficio = addTextBox(right, "TelefonoUfficio", "Telefono Ufficio");
     txtFax = addTextBox(right, "Fax", "Fax");
@@ -34,7 +34,7 @@ frmEditAnagrafica::frmEditAnagrafica() : EditDialog("frmEditAnagrafica", "Anagra
     txtEmail = addTextBox(right, "Email", "E-mail");
     txtSitoWeb = addTextBox(right, "SitoWeb", "Sito Web");
     // The notes take the whole width below both columns; card and dates follow two to a row.
-    FieldColumn bottom(kMargin, left.top() + 8, kLabelWidth, kWidth - 2 * kMargin - kLabelWidth - 8);
+    FieldColumn bottom = FieldColumn::across(kWidth, kLabelWidth, left.top() + 8);
     txtNote = addTextBox(bottom, "Note", "Note");
     FieldColumn cardLeft(kMargin, bottom.top() + 8, kLabelWidth, kFieldWidth);
     FieldColumn cardRight(kSecondColumn, bottom.top() + 8, kLabelWidth, kFieldWidth);

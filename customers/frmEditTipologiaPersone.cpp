@@ -4,7 +4,6 @@
 
 namespace {
 constexpr int kWidth = 460;
-constexpr int kMargin = 16;
 constexpr int kLabelWidth = 110;
 constexpr int kFieldTop = 50;
 }
@@ -12,7 +11,7 @@ constexpr int kFieldTop = 50;
 frmEditTipologiaPersone::frmEditTipologiaPersone() : EditDialog("frmEditTipologiaPersone", "Tipologie Soci")
 {
     addFrame(kWidth);
-    FieldColumn column(kMargin, kFieldTop, kLabelWidth, kWidth - 2 * kMargin - kLabelWidth - 8);
+    FieldColumn column = FieldColumn::across(kWidth, kLabelWidth, kFieldTop);
     txtTipologia = addTextBox(column, "Tipologia", "Tipologia Soci");
     addButtons(kWidth, column.top() + 18, "Stampa");
     cmdPrint->setVisible(false); // the dialog offers no printout

@@ -1,7 +1,6 @@
 #include "customers/frmSelectTipologiaPersone.h"
 #include "customers/frmTipologiaPersone.h"
 #include "platform/XPControls.h"
-#include "shell/ErrorExit.h"
 #include "shell/basGeneral.h"
 
 namespace {
@@ -24,15 +23,7 @@ frmSelectTipologiaPersone::frmSelectTipologiaPersone()
     txtTipologia = new XPTextBox(this, QStringLiteral("txtTipologia"));
     txtTipologia->setGeometry(kMargin + kLabelWidth + 4, kFieldTop, kWidth - 2 * kMargin - kLabelWidth - 4, kRowHeight);
     addButtonRow(kWidth, kButtonsTop);
-}
-
-void frmSelectTipologiaPersone::Form_Activate()
-{
-    Procedure p(Name(), QStringLiteral("Form_Activate"));
-    p.run([this] {
-        txtTipologia->setFocus(Qt::OtherFocusReason);
-        txtTipologia->end(false);
-    });
+    focusOnActivate = txtTipologia;
 }
 
 void frmSelectTipologiaPersone::buildWhere(FilterWhere &where)

@@ -10,8 +10,6 @@ class frmSelectTipologiaPersone : public FilterDialog {
 public:
     frmSelectTipologiaPersone();
 
-    void Form_Activate() override;
-
     // What the dialog remembers for the whole run.
     static FilterState filterState;
 

@@ -5,25 +5,21 @@
 
 namespace {
 constexpr int kWidth = 560;
-constexpr int kMargin = 16;
 constexpr int kLabelWidth = 130;
-constexpr int kGap = 8;
-constexpr int kFieldWidth = kWidth - 2 * kMargin - kLabelWidth - kGap;
-constexpr int kTop = 46;
 constexpr int kDate = 130;
 }
 
 frmEditGirate::frmEditGirate() : EditDialog(QStringLiteral("frmEditGirate"), QStringLiteral("Gira Assegno Ricevuto"))
 {
     addFrame(kWidth);
-    FieldColumn upper(kMargin, kTop, kLabelWidth, kFieldWidth);
+    FieldColumn upper = FieldColumn::across(kWidth, kLabelWidth);
     cboNome = addCombo(upper, QStringLiteral("Nome"), QStringLiteral("Benificiario"));
     txtDataGirata = addPicker(upper, QStringLiteral("DataGirata"), QStringLiteral("Data Girata"), kDate);
     chkGirataPiena = new XPCheckBox(this, QStringLiteral("chkGirataPiena"), QStringLiteral("Girata Piena"));
-    chkGirataPiena->setGeometry(kMargin + kLabelWidth + kGap, upper.top(), kFieldWidth, FieldColumn::FieldHeight);
+    chkGirataPiena->setGeometry(upper.fieldLeft(), upper.top(), upper.fieldWidth(), FieldColumn::FieldHeight);
     // A cheque is endorsed in full or not: grey is no answer.
     chkGirataPiena->setGreyByClick(false);
-    FieldColumn lower(kMargin, upper.top() + FieldColumn::RowHeight, kLabelWidth, kFieldWidth);
+    FieldColumn lower = FieldColumn::across(kWidth, kLabelWidth, upper.top() + FieldColumn::RowHeight);
     txtNote = addTextBox(lower, QStringLiteral("Note"), QStringLiteral("Note"));
     addButtons(kWidth, lower.top() + 14, QStringLiteral("Stampa"));
 
@@ -33,7 +29,7 @@ frmEditGirate::frmEditGirate() : EditDialog(QStringLiteral("frmEditGirate"), QSt
     d.insertHead = QStringLiteral("INSERT INTO Girate (PagamentiID, ANAGRAFICAID, GirataPiena, DataGirata, "
                                   "DateTimeCreated,notegirata) VALUES (");
     // The payment is the one the list has selected when Ok is pressed.
-    bindLiteral([] { return keyText(FormInstance<frmPagamenti>::get()->mPagamentiID); }, QStringLiteral("PagamentiID"));
+    bindLiteral(frmPagamenti::selectedPaymentKey, QStringLiteral("PagamentiID"));
     bindKey(cboNome, idDelBeneficiario, QStringLiteral("ANAGRAFICAID"),
             QStringLiteral("SELECT ANAGRAFICAID,cognome, Nome FROM Anagrafica order by cognome, nome "),
             QStringLiteral("ANAGRAFICAID"), {QStringLiteral("cognome"), QStringLiteral("Nome")});

@@ -12,9 +12,8 @@
 
 namespace {
 constexpr int kWidth = 640;
-constexpr int kMargin = 16;
+constexpr int kMargin = EditDialog::Margin;
 constexpr int kLabelWidth = 150;
-constexpr int kFieldWidth = kWidth - 2 * kMargin - kLabelWidth - 8;
 constexpr int kShort = 130;
 const QString kBadPaymentDate = QStringLiteral("Formato della data del pagamento non valido");
 
@@ -32,7 +31,7 @@ frmEditPagamenti::frmEditPagamenti() : EditDialog(QStringLiteral("frmEditPagamen
     // Ticked or not: a grey third state would show the new date and then not write it.
     chkModificaDataScadenzaIscrizione->setGreyByClick(false);
     addFrame(kWidth);
-    FieldColumn column(kMargin, 46, kLabelWidth, kFieldWidth);
+    FieldColumn column = FieldColumn::across(kWidth, kLabelWidth);
     auto pair = [&](auto *field, const QString &suffix, const QString &caption, int width = 0) {
         auto *label = new XPLabel(this, QStringLiteral("lbl") + suffix, caption);
         column.add(label, field, width);
@@ -61,7 +60,7 @@ frmEditPagamenti::frmEditPagamenti() : EditDialog(QStringLiteral("frmEditPagamen
     txtStatoSocio->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     txtStatoSocio->setGeometry(kMargin, statusTop, kWidth - 2 * kMargin, 40);
     chkModificaDataScadenzaIscrizione->setGeometry(kMargin, renewalTop, kWidth - 2 * kMargin, 24);
-    FieldColumn renewal(kMargin, newDateTop, kLabelWidth, kFieldWidth);
+    FieldColumn renewal = FieldColumn::across(kWidth, kLabelWidth, newDateTop);
     lblNuovaDataScadenza =
         new XPLabel(this, QStringLiteral("lblNuovaDataScadenza"), QStringLiteral("Nuova data di scadenza"));
     txtNuovaDataScadenza = new XPDTPicker(this, QStringLiteral("txtNuovaDataScadenza"));

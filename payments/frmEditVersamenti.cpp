@@ -5,10 +5,7 @@
 
 namespace {
 constexpr int kWidth = 560;
-constexpr int kMargin = 16;
 constexpr int kLabelWidth = 130;
-constexpr int kFieldWidth = kWidth - 2 * kMargin - kLabelWidth - 8;
-constexpr int kTop = 46;
 constexpr int kDate = 130;
 }
 
@@ -16,7 +13,7 @@ frmEditVersamenti::frmEditVersamenti()
     : EditDialog(QStringLiteral("frmEditVersamenti"), QStringLiteral("Versa Assegno Ricevuto"))
 {
     addFrame(kWidth);
-    FieldColumn column(kMargin, kTop, kLabelWidth, kFieldWidth);
+    FieldColumn column = FieldColumn::across(kWidth, kLabelWidth);
     cboDescrizione = addCombo(column, QStringLiteral("Descrizione"), QStringLiteral("Conto Corrente"));
     txtDataVersamento = addPicker(column, QStringLiteral("DataVersamento"), QStringLiteral("Data Versamento"), kDate);
     txtNote = addTextBox(column, QStringLiteral("Note"), QStringLiteral("Note"));
@@ -28,7 +25,7 @@ frmEditVersamenti::frmEditVersamenti()
     d.insertHead = QStringLiteral("INSERT INTO Versamenti (PagamentiID, CONTOCORRENTEID, DataVersamento, "
                                   "noteversamento,DateTimeCreated) VALUES (");
     // The payment is the one the list has selected when Ok is pressed.
-    bindLiteral([] { return keyText(FormInstance<frmPagamenti>::get()->mPagamentiID); }, QStringLiteral("PagamentiID"));
+    bindLiteral(frmPagamenti::selectedPaymentKey, QStringLiteral("PagamentiID"));
     bindKey(cboDescrizione, idDelContoCorrente, QStringLiteral("CONTOCORRENTEID"),
             QStringLiteral("SELECT CONTOCORRENTEID, Descrizione FROM MieiContiCorrenti order by descrizione "),
             QStringLiteral("CONTOCORRENTEID"), {QStringLiteral("Descrizione")});

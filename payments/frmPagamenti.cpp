@@ -19,6 +19,13 @@ namespace {
 constexpr double kLineHeight = 270;
 constexpr double kLineGap = 60;
 
+// The note that ends an endorsement's or a deposit's sentence; nothing for a blank one.
+QString noteSuffix(const QString &note)
+{
+    const QString n = note.trimmed();
+    return n.isEmpty() ? QString() : QStringLiteral(" (Note: ") + n + QLatin1Char(')');
+}
+
 // The payments with their customers, up to the join: the list adds the filter and the order,
 // the one-row query its key.
 QString selectFrom()
@@ -91,6 +98,8 @@ frmPagamenti::frmPagamenti() : ListWindow(QStringLiteral("frmPagamenti"), paymen
 }
 
 bool frmPagamenti::oneCustomer() { return !gPagamentiClienteNome.isEmpty(); }
+
+QString frmPagamenti::selectedPaymentKey() { return keyText(FormInstance<frmPagamenti>::get()->mPagamentiID); }
 
 void frmPagamenti::beforeLoad()
 {
@@ -188,92 +197,77 @@ void frmPagamenti::ToggleGiraVersa()
     lblGiraVersa->setToolTip(line);
 }
 
-bool frmPagamenti::isGirato(double id)
+bool frmPagamenti::hasRow(const QString &procedure, const QString &table, double id)
 {
-    Procedure p(Name(), QStringLiteral("isGirato"));
+    Procedure p(Name(), procedure);
     bool found = false;
-    p.run([&] {
-        found =
-            esisteRecord(QStringLiteral("Girate"), QStringLiteral("Pagamentiid"), QVariant(id), QStringLiteral("N"));
-    });
+    p.run([&] { found = esisteRecord(table, QStringLiteral("Pagamentiid"), QVariant(id), QStringLiteral("N")); });
     return found;
 }
 
+bool frmPagamenti::isGirato(double id) { return hasRow(QStringLiteral("isGirato"), QStringLiteral("Girate"), id); }
+
 bool frmPagamenti::isVersato(double id)
 {
-    Procedure p(Name(), QStringLiteral("isVersato"));
-    bool found = false;
+    return hasRow(QStringLiteral("isVersato"), QStringLiteral("versamenti"), id);
+}
+
+QString frmPagamenti::firstRowSentence(const QString &procedure, const QString &sql,
+                                       const std::function<QString(const FieldOf &)> &sentence)
+{
+    Procedure p(Name(), procedure);
+    QString message;
     p.run([&] {
-        found = esisteRecord(QStringLiteral("versamenti"), QStringLiteral("Pagamentiid"), QVariant(id),
-                             QStringLiteral("N"));
+        OpenDb();
+        releaseRs();
+        gRsOpen(sql);
+        Recordset &rs = gRs();
+        QString text;
+        if (!rs.EOF_())
+            text = sentence([&rs](const char *name) { return rs.Fields()(QLatin1String(name)); });
+        rs.Close();
+        releaseRs();
+        CloseDb();
+        message = text;
     });
-    return found;
+    return message;
 }
 
 QString frmPagamenti::getGiratoMessage(double id)
 {
-    Procedure p(Name(), QStringLiteral("getGiratoMessage"));
-    QString message;
-    p.run([&] {
-        OpenDb();
-        releaseRs();
-        gRsOpen(QStringLiteral("select * from girate , Pagamenti , anagrafica ")
-                + QStringLiteral(" where girate.Pagamentiid=Pagamenti.Pagamentiid ")
-                + QStringLiteral(" and girate.anagraficaid=anagrafica.anagraficaid ")
-                + QStringLiteral(" and girate.Pagamentiid=") + keyText(id));
-        Recordset &rs = gRs();
-        QString text;
-        if (!rs.EOF_()) {
-            const auto field = [&rs](const char *name) { return rs.Fields()(QLatin1String(name)); };
-            text = QStringLiteral("Assegno girato ");
-            const QVariant full = field("giratapiena").Value();
-            if (full.isValid() && vb::CDbl(full) != 0)
-                text += QStringLiteral("(Girata piena) ");
-            text += QStringLiteral("a ") + field("cognome").Text() + QLatin1Char(' ') + field("nome").Text();
-            const QString date = field("datagirata").Text().trimmed();
-            if (!date.isEmpty())
-                text += QStringLiteral(" il ") + date;
-            const QString note = field("notegirata").Text().trimmed();
-            if (!note.isEmpty())
-                text += QStringLiteral(" (Note: ") + note + QLatin1Char(')');
-        }
-        rs.Close();
-        releaseRs();
-        CloseDb();
-        message = text;
-    });
-    return message;
+    return firstRowSentence(QStringLiteral("getGiratoMessage"),
+                            QStringLiteral("select * from girate , Pagamenti , anagrafica ")
+                                + QStringLiteral(" where girate.Pagamentiid=Pagamenti.Pagamentiid ")
+                                + QStringLiteral(" and girate.anagraficaid=anagrafica.anagraficaid ")
+                                + QStringLiteral(" and girate.Pagamentiid=") + keyText(id),
+                            [](const FieldOf &field) {
+                                QString text = QStringLiteral("Assegno girato ");
+                                const QVariant full = field("giratapiena").Value();
+                                if (full.isValid() && vb::CDbl(full) != 0)
+                                    text += QStringLiteral("(Girata piena) ");
+                                text += QStringLiteral("a ") + field("cognome").Text() + QLatin1Char(' ')
+                                        + field("nome").Text();
+                                const QString date = field("datagirata").Text().trimmed();
+                                if (!date.isEmpty())
+                                    text += QStringLiteral(" il ") + date;
+                                return text + noteSuffix(field("notegirata").Text());
+                            });
 }
 
 QString frmPagamenti::getVersatoMessage(double id)
 {
-    Procedure p(Name(), QStringLiteral("getVersatoMessage"));
-    QString message;
-    p.run([&] {
-        OpenDb();
-        releaseRs();
-        gRsOpen(QStringLiteral("select * from versamenti, Pagamenti, mieiconticorrenti ")
-                + QStringLiteral(" where versamenti.Pagamentiid=Pagamenti.Pagamentiid ")
-                + QStringLiteral(" and versamenti.contocorrenteid=mieiconticorrenti.contocorrenteid ")
-                + QStringLiteral(" and versamenti.Pagamentiid=") + keyText(id));
-        Recordset &rs = gRs();
-        QString text;
-        if (!rs.EOF_()) {
-            const auto field = [&rs](const char *name) { return rs.Fields()(QLatin1String(name)); };
-            text = QStringLiteral("Assegno versato su ") + field("descrizione").Text();
-            const QString date = field("dataversamento").Text();
-            if (!date.isEmpty())
-                text += QStringLiteral(" il ") + date;
-            const QString note = field("noteversamento").Text().trimmed();
-            if (!note.isEmpty())
-                text += QStringLiteral(" (Note: ") + note + QLatin1Char(')');
-        }
-        rs.Close();
-        releaseRs();
-        CloseDb();
-        message = text;
-    });
-    return message;
+    return firstRowSentence(QStringLiteral("getVersatoMessage"),
+                            QStringLiteral("select * from versamenti, Pagamenti, mieiconticorrenti ")
+                                + QStringLiteral(" where versamenti.Pagamentiid=Pagamenti.Pagamentiid ")
+                                + QStringLiteral(" and versamenti.contocorrenteid=mieiconticorrenti.contocorrenteid ")
+                                + QStringLiteral(" and versamenti.Pagamentiid=") + keyText(id),
+                            [](const FieldOf &field) {
+                                QString text = QStringLiteral("Assegno versato su ") + field("descrizione").Text();
+                                const QString date = field("dataversamento").Text();
+                                if (!date.isEmpty())
+                                    text += QStringLiteral(" il ") + date;
+                                return text + noteSuffix(field("noteversamento").Text());
+                            });
 }
 
 void frmPagamenti::showForSelectedPayment(const QString &procedure, const std::function<Form *()> &dialog)

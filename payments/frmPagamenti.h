@@ -2,6 +2,7 @@
 #include "shell/ListWindow.h"
 #include <functional>
 
+class Field;
 class XPLabel;
 
 // The payments register's list: the payments joined with their customers, with the total of
@@ -43,6 +44,8 @@ public:
 
     // One customer's payments: the list the customer list opened.
     static bool oneCustomer();
+    // The key of the payment the list has selected, as a statement writes it.
+    static QString selectedPaymentKey();
 
     XPButton *cmdGira;
     XPButton *cmdVersa;
@@ -54,5 +57,13 @@ protected:
     void afterDelete() override;
 
 private:
+    // A field of the row read, by name.
+    using FieldOf = std::function<Field(const char *name)>;
+    // Whether table has a row of the payment, inside the named procedure's error exit.
+    bool hasRow(const QString &procedure, const QString &table, double id);
+    // The sentence made from the first row of the query, inside the named procedure's error exit;
+    // "" when there is no row.
+    QString firstRowSentence(const QString &procedure, const QString &sql,
+                             const std::function<QString(const FieldOf &)> &sentence);
     void showForSelectedPayment(const QString &procedure, const std::function<Form *()> &dialog);
 };

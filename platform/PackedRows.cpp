@@ -9,22 +9,16 @@ constexpr size_t MaxBlock = size_t(4) << 20;
 // Offsets and sizes are 32-bit; a record stays well below that.
 constexpr size_t RecordLimit = 0x7FFFFFFF;
 
-// Past `count` cells of a run of cells.
-const char *skipCells(const char *p, uint32_t count)
+}
+
+const char *PackedRows::skipCells(const char *p, uint32_t count)
 {
     while (count--) {
-        uint32_t len = 0;
-        for (int shift = 0;; shift += 7) {
-            const unsigned char c = static_cast<unsigned char>(*p++);
-            len |= uint32_t(c & 0x7F) << shift;
-            if (c < 0x80)
-                break;
-        }
+        uint32_t len;
+        p = getVarint(p, len);
         p += len;
     }
     return p;
-}
-
 }
 
 PackedRows::~PackedRows()
@@ -85,17 +79,7 @@ PackedRows::Row PackedRows::allocate(size_t bytes)
         throw std::bad_alloc();
     if (m_active == NoBlock || m_blocks[m_active].capacity - m_blocks[m_active].used < bytes) {
         const uint32_t old = m_active;
-        Block nb;
-        nb.capacity = nextBlockSize(bytes);
-        nb.data = new char[nb.capacity];
-        if (!m_freeSlots.empty()) {
-            m_active = m_freeSlots.back();
-            m_freeSlots.pop_back();
-            m_blocks[m_active] = nb;
-        } else {
-            m_blocks.push_back(nb);
-            m_active = uint32_t(m_blocks.size() - 1);
-        }
+        activateNewBlock(nextBlockSize(bytes));
         if (old != NoBlock && m_blocks[old].live == 0)
             freeBlock(old);
     }
@@ -104,11 +88,31 @@ PackedRows::Row PackedRows::allocate(size_t bytes)
     r.block = m_active;
     r.offset = uint32_t(b.used);
     r.size = uint32_t(bytes);
+    grow(b, bytes);
+    return r;
+}
+
+void PackedRows::activateNewBlock(size_t capacity)
+{
+    Block nb;
+    nb.capacity = capacity;
+    nb.data = new char[capacity];
+    if (!m_freeSlots.empty()) {
+        m_active = m_freeSlots.back();
+        m_freeSlots.pop_back();
+        m_blocks[m_active] = nb;
+    } else {
+        m_blocks.push_back(nb);
+        m_active = uint32_t(m_blocks.size() - 1);
+    }
+}
+
+void PackedRows::grow(Block &b, size_t bytes)
+{
     b.used += bytes;
     b.live += bytes;
     m_used += bytes;
     m_live += bytes;
-    return r;
 }
 
 void PackedRows::freeBlock(uint32_t index)
@@ -279,10 +283,7 @@ void PackedRows::appendPast(Row &r, uint32_t col, std::string_view text)
         char *q = b.data + b.used;
         std::memset(q, 0, pad);
         putCell(q + pad, text);
-        b.used += need;
-        b.live += need;
-        m_used += need;
-        m_live += need;
+        grow(b, need);
         r.size += uint32_t(need);
         r.cells = (r.cells & Extended) | (col + 1);
         return;
@@ -355,14 +356,11 @@ void PackedRows::setCell(int row, int col, std::string_view text)
         holder.size -= uint32_t(oldBytes - newBytes);
     } else if (atTail(holder) && b.capacity - b.used >= newBytes - oldBytes
                && size_t(holder.size) + newBytes - oldBytes <= RecordLimit) {
-        const size_t grow = newBytes - oldBytes;
+        const size_t more = newBytes - oldBytes;
         std::memmove(rec + pos + newBytes, rec + pos + oldBytes, tailBytes);
         putCell(rec + pos, text);
-        b.used += grow;
-        b.live += grow;
-        m_used += grow;
-        m_live += grow;
-        holder.size += uint32_t(grow);
+        grow(b, more);
+        holder.size += uint32_t(more);
     } else {
         const Row old = r;
         r = rewritten(old, c, text);
@@ -466,17 +464,7 @@ void PackedRows::makeRoomForOpenRow(size_t need)
         throw std::bad_alloc();
     }
     const uint32_t old = m_active;
-    Block nb;
-    nb.capacity = nextBlockSize(std::max(have + need, have * 2));
-    nb.data = new char[nb.capacity];
-    if (!m_freeSlots.empty()) {
-        m_active = m_freeSlots.back();
-        m_freeSlots.pop_back();
-        m_blocks[m_active] = nb;
-    } else {
-        m_blocks.push_back(nb);
-        m_active = uint32_t(m_blocks.size() - 1);
-    }
+    activateNewBlock(nextBlockSize(std::max(have + need, have * 2)));
     Block &b = m_blocks[m_active];
     if (have)
         std::memcpy(b.data, m_blocks[old].data + m_open.offset, have);

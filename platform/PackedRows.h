@@ -157,8 +157,15 @@ private:
     };
     Parts parts(const Row &r) const;
 
+    // Past `count` cells of a run of cells.
+    static const char *skipCells(const char *p, uint32_t count);
+
     // Space for a record of `bytes` at the end of the active block (a new block when it is full).
     Row allocate(size_t bytes);
+    // A new empty block becomes the active one, in a free slot when there is one.
+    void activateNewBlock(size_t capacity);
+    // `bytes` more written at the end of block b, all of them live.
+    void grow(Block &b, size_t bytes);
     void release(const Row &r); // the record and, for an extension, its base
     void releaseOne(const Row &r);
     void freeBlock(uint32_t index);

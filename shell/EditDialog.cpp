@@ -16,7 +16,6 @@
 #include <QWidget>
 
 namespace {
-constexpr int kMargin = 16;
 constexpr int kButtonHeight = 32;
 constexpr int kButtonGap = 10;
 }
@@ -59,10 +58,7 @@ QString EditDialog::timeStamp()
 
 QString EditDialog::keyText(double key) { return vb::Str(QVariant(key)); }
 
-bool EditDialog::pickerHoldsDate(const XPDTPicker *picker)
-{
-    return picker->IsEmpty() || picker->Value().isValid();
-}
+bool EditDialog::pickerHoldsDate(const XPDTPicker *picker) { return picker->IsEmpty() || picker->Value().isValid(); }
 
 qint64 EditDialog::fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
                              const std::function<QString(const Recordset &)> &itemText, qint64 selectKey)
@@ -156,9 +152,8 @@ EditDialog::FieldColumn::FieldColumn(int left, int top, int labelWidth, int fiel
 
 void EditDialog::FieldColumn::add(QWidget *label, QWidget *field, int fieldWidth)
 {
-    constexpr int gap = 8;
     label->setGeometry(m_left, m_top, m_labelWidth, FieldHeight);
-    field->setGeometry(m_left + m_labelWidth + gap, m_top, fieldWidth > 0 ? fieldWidth : m_fieldWidth, FieldHeight);
+    field->setGeometry(fieldLeft(), m_top, fieldWidth > 0 ? fieldWidth : m_fieldWidth, FieldHeight);
     m_top += RowHeight;
 }
 
@@ -205,10 +200,10 @@ void EditDialog::addButtons(int width, int top, const QString &printCaption, int
     cmdOK = new XPButton(this, QStringLiteral("cmdOK"), QStringLiteral("Ok"));
     cmdCancel = new XPButton(this, QStringLiteral("cmdCancel"), QStringLiteral("Annulla"));
     cmdPrint = new XPButton(this, QStringLiteral("cmdPrint"), printCaption);
-    cmdOK->setGeometry(width - kMargin - 2 * buttonWidth - kButtonGap, top, buttonWidth, kButtonHeight);
-    cmdCancel->setGeometry(width - kMargin - buttonWidth, top, buttonWidth, kButtonHeight);
-    cmdPrint->setGeometry(kMargin, top, printWidth, kButtonHeight);
-    const int height = top + kButtonHeight + kMargin;
+    cmdOK->setGeometry(width - Margin - 2 * buttonWidth - kButtonGap, top, buttonWidth, kButtonHeight);
+    cmdCancel->setGeometry(width - Margin - buttonWidth, top, buttonWidth, kButtonHeight);
+    cmdPrint->setGeometry(Margin, top, printWidth, kButtonHeight);
+    const int height = top + kButtonHeight + Margin;
     // The browser control only holds the printout: a dot in the corner.
     web = new WebBrowser(this, QStringLiteral("web"));
     web->setGeometry(width - 6, height - 6, 4, 4);
@@ -428,12 +423,13 @@ void EditDialog::loadRecord(QVector<qint64> &comboKeys)
     releaseRs();
 }
 
-void EditDialog::Form_Activate()
+void EditDialog::Form_Activate() { activateWithFocus(this, m_desc.focusOnActivate); }
+
+void EditDialog::activateWithFocus(Form *dialog, XPTextBox *box)
 {
-    XPTextBox *box = m_desc.focusOnActivate;
     if (!box)
         return;
-    Procedure p(Name(), QStringLiteral("Form_Activate"));
+    Procedure p(dialog->Name(), QStringLiteral("Form_Activate"));
     p.run([box] {
         box->setFocus(Qt::OtherFocusReason);
         box->end(false);

@@ -146,6 +146,8 @@ public:
 
     // A check that failed: its message with the warning icon; the dialog stays as it is.
     static void refuse(const QString &message);
+    // A dialog's activation that gives the box the focus, caret after its text (no box: nothing).
+    static void activateWithFocus(Form *dialog, XPTextBox *box);
     // Text column: blanks around the text removed; Null when nothing is left, else the text
     // quoted with its single quotes doubled.
     static QString textLiteral(const QString &text);
@@ -188,15 +190,33 @@ public:
     static bool writeThenCallBack(Form *dialog, const QStringList &statements, const std::function<void()> &callBack);
     static bool writeThenCallBack(Form *dialog, const QString &sql, const std::function<void()> &callBack);
 
+    // The dialog's margin, left, right and below the buttons, in pixels; the first row of fields
+    // stands at FieldsTop, under the frame band.
+    static constexpr int Margin = 16;
+    static constexpr int FieldsTop = 46;
+
     // Lays label and field pairs down a column: each label left of its field, one row per pair.
     class FieldColumn {
     public:
         static constexpr int RowHeight = 32;
         static constexpr int FieldHeight = 24;
+        // Between a label and its field.
+        static constexpr int Gap = 8;
         FieldColumn(int left, int top, int labelWidth, int fieldWidth);
+        // The column at the dialog's left margin whose fields reach its right margin.
+        static constexpr int widthAcross(int dialogWidth, int labelWidth)
+        {
+            return dialogWidth - 2 * Margin - labelWidth - Gap;
+        }
+        static FieldColumn across(int dialogWidth, int labelWidth, int top = FieldsTop)
+        {
+            return FieldColumn(Margin, top, labelWidth, widthAcross(dialogWidth, labelWidth));
+        }
         // Places the pair on the next row; fieldWidth 0 takes the column's width.
         void add(QWidget *label, QWidget *field, int fieldWidth = 0);
         int top() const { return m_top; }
+        int fieldLeft() const { return m_left + m_labelWidth + Gap; }
+        int fieldWidth() const { return m_fieldWidth; }
 
     private:
         int m_left;

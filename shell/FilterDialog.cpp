@@ -225,6 +225,8 @@ void FilterDialog::fillCombo(XPComboBox *combo, const QString &sql, const QStrin
     });
 }
 
+void FilterDialog::Form_Activate() { EditDialog::activateWithFocus(this, focusOnActivate); }
+
 void FilterDialog::Form_Load()
 {
     Procedure p(Name(), QStringLiteral("Form_Load"));

@@ -110,6 +110,7 @@ class FilterDialog : public Form {
     Q_OBJECT
 public:
     void Form_Load() override;
+    void Form_Activate() override;
     void cmdOK_Click();
     void cmdCancel_Click();
     void cmdClear_Click();
@@ -145,6 +146,9 @@ protected:
     virtual void fillCombos() {}
     virtual void buildWhere(FilterWhere &where) = 0;
     virtual void refillList() = 0;
+
+    // Takes the focus, caret after its text, when the dialog is activated.
+    XPTextBox *focusOnActivate = nullptr;
 
     // Items from a query: text = the text fields joined by a blank, item data = the key.
     void fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField, const QStringList &textFields);

@@ -109,55 +109,46 @@ void frmMain::annullaWhere()
     });
 }
 
+void frmMain::openRegister(const QString &window)
+{
+    aggiornaFaseUpdate(4);
+    // A register opened from here lists all its records: the filters left by the last visit go.
+    annullaWhere();
+    WindowRegistry::show(window);
+}
+
 void frmMain::cmdAnagrafica_Click()
 {
     Procedure p(kForm, QStringLiteral("cmdAnagrafica_Click"));
-    p.run([this] {
-        aggiornaFaseUpdate(4);
-        annullaWhere();
-        WindowRegistry::show(QStringLiteral("frmAnagrafica"));
-    });
+    p.run([this] { openRegister(QStringLiteral("frmAnagrafica")); });
 }
 
 void frmMain::cmdContiCorrenti_Click()
 {
     Procedure p(kForm, QStringLiteral("cmdContiCorrenti_Click"));
     p.run([this] {
-        aggiornaFaseUpdate(4);
-        annullaWhere();
+        // Every customer's payments, not those of the customer the list last showed.
         gPagamentiClienteNome.clear();
-        WindowRegistry::show(QStringLiteral("frmPagamenti"));
+        openRegister(QStringLiteral("frmPagamenti"));
     });
 }
 
 void frmMain::cmdTipologia_Click()
 {
     Procedure p(kForm, QStringLiteral("cmdTipologia_Click"));
-    p.run([this] {
-        aggiornaFaseUpdate(4);
-        annullaWhere();
-        WindowRegistry::show(QStringLiteral("frmTipologiaPersone"));
-    });
+    p.run([this] { openRegister(QStringLiteral("frmTipologiaPersone")); });
 }
 
 void frmMain::cmdAssegniEmessi_Click()
 {
     Procedure p(kForm, QStringLiteral("cmdAssegniEmessi_Click"));
-    p.run([this] {
-        aggiornaFaseUpdate(4);
-        annullaWhere();
-        WindowRegistry::show(QStringLiteral("frmAssegniEmessi"));
-    });
+    p.run([this] { openRegister(QStringLiteral("frmAssegniEmessi")); });
 }
 
 void frmMain::cmdMieiContiCorrenti_Click()
 {
     Procedure p(kForm, QStringLiteral("cmdMieiContiCorrenti_Click"));
-    p.run([this] {
-        aggiornaFaseUpdate(4);
-        annullaWhere();
-        WindowRegistry::show(QStringLiteral("frmMieiContiCorrenti"));
-    });
+    p.run([this] { openRegister(QStringLiteral("frmMieiContiCorrenti")); });
 }
 
 void frmMain::cmdReportistica_Click()

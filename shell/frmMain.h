@@ -43,6 +43,11 @@ public:
     XPButton *cmdEsci;
     WebBrowser *web;
 
+private:
+    // The phase call, the filters cleared and the register shown by name: what each register
+    // button does inside its own error exit.
+    void openRegister(const QString &window);
+
 protected:
     // Esc does not close the start window: only "Es&ci" and the frame's close button end the program.
     void reject() override {}

@@ -1,6 +1,7 @@
 #include "testsupport.h"
 #include "app/Windows.h"
 #include "platform/SqliteDb.h"
+#include "shell/EditDialog.h"
 #include "shell/FilterDialog.h"
 #include "shell/basAggiornamentiDatabase.h"
 #include "shell/frmMain.h"
@@ -129,6 +130,36 @@ QStringList boxLog()
     return out;
 }
 
+void typeKeys(QWidget *w, const QString &text)
+{
+    for (QChar c : text) {
+        if (c.unicode() < 128)
+            QTest::keyClick(w, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
+
+void typeInto(QLineEdit *box, const QString &text)
+{
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    typeKeys(box, text);
+}
+
+void choose(XPComboBox *combo, const QString &text)
+{
+    const int i = combo->findText(text);
+    QVERIFY2(i >= 0, qPrintable(text));
+    combo->setListIndex(i);
+}
+
+void clickOk(EditDialog *d)
+{
+    DialogScript::boxes().clear();
+    QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+}
+
 void closeAllForms()
 {
     // Newest first: a dialog goes before the list that opened it, the main window last.
@@ -164,6 +195,12 @@ void clickRow(MSFlexGrid *g, int row, int col)
 {
     g->simulateMouseDown(row, col);
     g->simulateMouseUp(row, col);
+}
+
+void doubleClickCell(MSFlexGrid *g, int row, int col)
+{
+    g->simulateMouseDown(row, col);
+    g->simulateDblClick(row, col);
 }
 
 GridForm::GridForm(const QList<QStringList> &rows)

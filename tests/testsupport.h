@@ -16,6 +16,9 @@
 #include <QVariantMap>
 #include <QtTest>
 
+class EditDialog;
+class QLineEdit;
+
 // A fresh program folder holding a database made from data/schema.sql, with the shell's state
 // reset and the dialogs scripted. Destroying it closes every window and the database, and fails
 // the test if a modal driver met another window than its own.
@@ -67,6 +70,15 @@ T *openForm()
     w->Load();
     return w;
 }
+// An edit dialog as its list opens it, loaded but not shown: to add a record, or to edit the
+// one whose key the list holds.
+template <class Dialog, class List>
+Dialog *openEditDialog(double List::*listKey, bool isNew, double key)
+{
+    FormInstance<List>::get()->*listKey = key;
+    gIsNewRecord = isNew;
+    return openForm<Dialog>();
+}
 template <class T>
 bool isOpen()
 {
@@ -82,11 +94,23 @@ void drive(std::function<void(T *)> driver)
                              [driver](Form *f) { driver(static_cast<T *>(f)); });
 }
 
+// Typed key by key; a character beyond ASCII (the euro sign) as the keyboard sends it.
+void typeKeys(QWidget *w, const QString &text);
+// What was in the box replaced by the text typed.
+void typeInto(QLineEdit *box, const QString &text);
+// The combo's item with this text selected (the test fails when there is none).
+void choose(XPComboBox *combo, const QString &text);
+// OK of an edit dialog clicked; the boxes shown before it are forgotten (the answers and
+// drivers queued stay), so what follows reads OK's own.
+void clickOk(EditDialog *d);
+
 // The data cells of one grid column, row 1 down; the cells of one row.
 QStringList column(const MSFlexGrid *g, int col);
 QStringList gridRow(const MSFlexGrid *g, int row);
 // A click on a data row: the grid makes it current, the list selects the whole row.
 void clickRow(MSFlexGrid *g, int row, int col = 1);
+// A double click on a cell as the mouse gives it: the press, then the double click.
+void doubleClickCell(MSFlexGrid *g, int row, int col);
 
 // A bare window holding a grid filled from `rows` (row 0 the header) and a browser control.
 struct GridForm {

@@ -10,16 +10,7 @@ namespace {
 
 frmEditAnagrafica *openDialog(bool isNew, double key = 0)
 {
-    FormInstance<frmAnagrafica>::get()->mANAGRAFICAID = key;
-    gIsNewRecord = isNew;
-    return openForm<frmEditAnagrafica>();
-}
-
-void chooseType(frmEditAnagrafica *d, const QString &name)
-{
-    const int i = d->cboTipologia->findText(name);
-    QVERIFY2(i >= 0, qPrintable(name));
-    d->cboTipologia->setListIndex(i);
+    return openEditDialog<frmEditAnagrafica>(&frmAnagrafica::mANAGRAFICAID, isNew, key);
 }
 
 bool dialogOpen() { return isOpen<frmEditAnagrafica>(); }
@@ -125,7 +116,7 @@ private slots:
         d->cmdOK->click();
         QCOMPARE(boxLog(), QStringList({msg("Selezionare la tipologia")}));
 
-        chooseType(d, "Socio");
+        choose(d->cboTipologia, "Socio");
         auto next = [&](const QString &expected) {
             DialogScript::reset();
             d->cmdOK->click();
@@ -174,7 +165,7 @@ private slots:
         DialogScript::reset();
         openDialog(false, 2)->cmdOK_Click();
         d = openDialog(true);
-        chooseType(d, "Socio");
+        choose(d->cboTipologia, "Socio");
         d->txtCognome->setTextValue("Viola");
         d->cmdOK_Click();
         NO_BOXES();
@@ -189,7 +180,7 @@ private slots:
         prog.exec("insert into TipologiaPersone (Tipologia) values ('Amico'), ('Socio')");
         recordWrites();
         frmEditAnagrafica *d = openDialog(true);
-        chooseType(d, "Socio");
+        choose(d->cboTipologia, "Socio");
         // An apostrophe in every text field, blanks around it.
         for (const auto &[box, col] : textFields(d))
             box->setTextValue("  l'" + col + "'' ");
@@ -243,7 +234,7 @@ private slots:
                   "'2020-01-01 10:00:00')");
         recordWrites();
         frmEditAnagrafica *d = openDialog(false, 1);
-        chooseType(d, "Amico");
+        choose(d->cboTipologia, "Amico");
         d->txtCognome->setTextValue("O'Neil");
         d->txtNome->clear();
         d->txtCAP->clear();
@@ -319,7 +310,7 @@ private slots:
         QCOMPARE(list->MSFlexGrid1->Rows(), 2);
 
         frmEditAnagrafica *d = openDialog(true);
-        chooseType(d, "Socio");
+        choose(d->cboTipologia, "Socio");
         d->txtCognome->setTextValue("Rossi");
         d->txtDataNascita->setValue(QDate(1980, 1, 1));
         d->cmdOK_Click();
@@ -368,7 +359,7 @@ private slots:
         frmEditAnagrafica *d = openDialog(true);
         d->show();
         QVERIFY(QTest::qWaitForWindowActive(d));
-        chooseType(d, "Socio");
+        choose(d->cboTipologia, "Socio");
         d->txtCognome->setFocus();
         QTest::keyClicks(d->txtCognome, "Rossi");
         // Into empty pickers: a date with its slashes, one without, and Down, which starts from
@@ -482,7 +473,7 @@ private slots:
         auto rowWith = [grid](const QString &text) { return int(column(grid, 3).indexOf(text)) + 1; };
         auto add = [](const QString &surname) {
             frmEditAnagrafica *d = openDialog(true);
-            chooseType(d, "Socio");
+            choose(d->cboTipologia, "Socio");
             d->txtCognome->setTextValue(surname);
             d->cmdOK_Click();
         };

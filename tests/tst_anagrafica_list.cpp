@@ -308,8 +308,7 @@ private slots:
         // In the header band nothing opens (the click itself sorts).
         bool opened = false;
         DialogScript::driveModal("frmEditAnagrafica", [&](Form *) { opened = true; });
-        g->simulateMouseDown(0, 4);
-        g->simulateDblClick(0, 4);
+        doubleClickCell(g, 0, 4);
         QVERIFY(!opened);
         QCOMPARE(DialogScript::pendingDrivers(), 1);
         DialogScript::reset();
@@ -322,8 +321,7 @@ private slots:
             seenKey = FormInstance<frmAnagrafica>::get()->mANAGRAFICAID;
         });
         QCOMPARE(g->TextMatrix(1, 0), QStringLiteral("40000"));
-        g->simulateMouseDown(1, 4);
-        g->simulateDblClick(1, 4);
+        doubleClickCell(g, 1, 4);
         QVERIFY(opened);
         QCOMPARE(seenKey, 40000.0);
         // Right after a fill no row is current: a double click on the blank area under the rows

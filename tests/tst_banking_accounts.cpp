@@ -12,12 +12,6 @@ namespace {
 const QString kLinked = QStringLiteral("Impossibile eliminare il record. Esistono assegni collegati.");
 const QString kDuplicate = QStringLiteral("Il record già esiste");
 
-void typeInto(XPTextBox *box, const QString &text)
-{
-    box->clear();
-    QTest::keyClicks(box, text);
-}
-
 // What a user types into the six boxes, in their order on the dialog.
 void fill(frmEditMieiContiCorrenti *d, const QStringList &values)
 {
@@ -28,15 +22,7 @@ void fill(frmEditMieiContiCorrenti *d, const QStringList &values)
 
 frmEditMieiContiCorrenti *openEdit(bool isNew, double key = 0)
 {
-    FormInstance<frmMieiContiCorrenti>::get()->mCONTOCORRENTEID = key;
-    gIsNewRecord = isNew;
-    return openForm<frmEditMieiContiCorrenti>();
-}
-
-void clickOk(EditDialog *d)
-{
-    DialogScript::boxes().clear(); // the answers and drivers queued stay
-    QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+    return openEditDialog<frmEditMieiContiCorrenti>(&frmMieiContiCorrenti::mCONTOCORRENTEID, isNew, key);
 }
 
 void addAccounts(const TestProgram &prog)
@@ -226,8 +212,7 @@ private slots:
             clickOk(d);
             NO_BOXES();
         });
-        g->simulateMouseDown(3, 1);
-        g->simulateDblClick(3, 1);
+        doubleClickCell(g, 3, 1);
         QCOMPARE(DialogScript::pendingDrivers(), 0);
         const QString stamp = prog.scalar("select DateTimeLastUpdated from MieiContiCorrenti where CONTOCORRENTEID = "
                                           "5000000000");

@@ -5,12 +5,6 @@
 #include "testsupport.h"
 
 namespace {
-void typeInto(XPTextBox *box, const QString &text)
-{
-    box->clear();
-    QTest::keyClicks(box, text);
-}
-
 void seed(const TestProgram &prog)
 {
     prog.addType(1, "Socio");
@@ -33,13 +27,6 @@ void filterWith(frmAssegniEmessi *w, std::function<void(frmSelectAssegniEmessi *
     drive<frmSelectAssegniEmessi>(std::move(steps));
     QTest::mouseClick(w->cmdSelect, Qt::LeftButton);
     QCOMPARE(DialogScript::pendingDrivers(), 0);
-}
-
-void choose(XPComboBox *c, const QString &text)
-{
-    const int i = c->findText(text);
-    QVERIFY2(i >= 0, qPrintable(text));
-    c->setListIndex(i);
 }
 } // namespace
 

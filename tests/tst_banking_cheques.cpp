@@ -10,18 +10,6 @@
 namespace {
 const QString kTotal = QStringLiteral("Importo complessivo degli assegni visualizzati: ");
 
-void typeInto(XPTextBox *box, const QString &text)
-{
-    box->clear();
-    QTest::keyClicks(box, text);
-}
-
-void clickOk(EditDialog *d)
-{
-    DialogScript::boxes().clear(); // the answers and drivers queued stay
-    QTest::mouseClick(d->cmdOK, Qt::LeftButton);
-}
-
 // Accounts and payees with keys of 16, 32 and 64 bits; the combos list them by name.
 void addRegisters(const TestProgram &prog)
 {
@@ -48,12 +36,8 @@ void addCheques(const TestProgram &prog)
 
 frmEditAssegniEmessi *openEdit(bool isNew, double key = 0)
 {
-    FormInstance<frmAssegniEmessi>::get()->mASSEGNIEMESSIID = key;
-    gIsNewRecord = isNew;
-    return openForm<frmEditAssegniEmessi>();
+    return openEditDialog<frmEditAssegniEmessi>(&frmAssegniEmessi::mASSEGNIEMESSIID, isNew, key);
 }
-
-int itemOf(const XPComboBox *c, const QString &text) { return c->findText(text); }
 } // namespace
 
 class TestBankingCheques : public QObject {
@@ -196,9 +180,9 @@ private slots:
         QCOMPARE(d->cboDescrizione->List(0), QStringLiteral("Conto casa"));
         QCOMPARE(d->cboNome->List(2), QStringLiteral("Verdi "));
         refusedWith("Selezionare il conto corrente");
-        d->cboDescrizione->setListIndex(itemOf(d->cboDescrizione, "Conto studio"));
+        choose(d->cboDescrizione, "Conto studio");
         refusedWith("Selezionare il beneficiario");
-        d->cboNome->setListIndex(itemOf(d->cboNome, "Rossi Anna"));
+        choose(d->cboNome, "Rossi Anna");
         typeInto(d->txtNumero, "   ");
         refusedWith("Inserire il numero dell'assegno");
         for (const char *number : {"12A", "12-3", "1,2,3"}) {
@@ -266,14 +250,13 @@ private slots:
             QTest::mouseClick(d->chkSbarrato, Qt::LeftButton);
             // The 16-bit account and payee can be chosen too.
             QTest::keyClick(d->cboDescrizione, Qt::Key_Home);
-            d->cboNome->setListIndex(itemOf(d->cboNome, "Rossi Anna"));
+            choose(d->cboNome, "Rossi Anna");
             QCOMPARE(d->Beneficiario(), qint64(40000));
             typeInto(d->txtImporto, "1.000,00");
             clickOk(d);
             NO_BOXES();
         });
-        g->simulateMouseDown(3, 2);
-        g->simulateDblClick(3, 2);
+        doubleClickCell(g, 3, 2);
         QCOMPARE(DialogScript::pendingDrivers(), 0);
         const QString stamp = prog.scalar("select DateTimeLastUpdated from AssegniEmessi where ASSEGNIEMESSIID = 3");
         QCOMPARE(writes(),

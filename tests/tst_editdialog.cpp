@@ -7,13 +7,6 @@
 #include <sqlite3.h>
 
 namespace {
-void typeInto(XPTextBox *box, const QString &text)
-{
-    box->clear();
-    QTest::keyClicks(box, text);
-}
-
-void clickOk(EditDialog *d) { QTest::mouseClick(d->cmdOK, Qt::LeftButton); }
 } // namespace
 
 class TestEditDialog : public QObject {

@@ -21,13 +21,6 @@ void seed(const TestProgram &prog)
               "values (1, 2, '2024-01-15 00:00:00', 12.5, 'Quota', 'l''ultima')");
 }
 
-void typeInto(XPTextBox *box, const QString &text)
-{
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Delete);
-    QTest::keyClicks(box, text);
-}
-
 // The day of the picker's date erased, as a user leaves a date half written: "/01/2024".
 void eraseDay(XPDTPicker *picker)
 {
@@ -168,8 +161,7 @@ private slots:
             QTest::mouseClick(d->cmdOK, Qt::LeftButton);
             NO_BOXES();
         });
-        g->simulateMouseDown(1, 2);
-        g->simulateDblClick(1, 2);
+        doubleClickCell(g, 1, 2);
         QCOMPARE(DialogScript::pendingDrivers(), 0);
 
         // Without a comma the point is the decimal point, as a stored amount is shown.

@@ -17,25 +17,6 @@ frmSelectPagamenti *openDialog()
     return d;
 }
 
-// Typed key by key; a character beyond ASCII (the euro sign) as the keyboard sends it.
-void typeKeys(QWidget *w, const QString &text)
-{
-    for (QChar c : text) {
-        if (c.unicode() < 128)
-            QTest::keyClick(w, c.toLatin1());
-        else
-            QTest::sendKeyEvent(QTest::Click, w, Qt::Key_unknown, QString(c), Qt::NoModifier);
-    }
-}
-
-// What was in the box replaced by the text typed.
-void typeInto(XPTextBox *box, const QString &text)
-{
-    box->selectAll();
-    QTest::keyClick(box, Qt::Key_Delete);
-    typeKeys(box, text);
-}
-
 // The payments the list's query selects now, by key.
 QString listed() { return column(FormInstance<frmPagamenti>::get()->MSFlexGrid1, 0).join(','); }
 } // namespace

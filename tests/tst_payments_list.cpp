@@ -250,8 +250,7 @@ private slots:
         // that payment.
         bool opened = false;
         drive<frmEditPagamenti>([&](frmEditPagamenti *) { opened = true; });
-        g->simulateMouseDown(0, 4);
-        g->simulateDblClick(0, 4);
+        doubleClickCell(g, 0, 4);
         QVERIFY(!opened);
         QCOMPARE(column(g, 4), (QStringList{"Omaggio", "Quota", "Tessera"}));
         DialogScript::reset();
@@ -262,8 +261,7 @@ private slots:
             seen = w->mPagamentiID;
             QCOMPARE(d->txtCausale->Text(), QStringLiteral("Tessera"));
         });
-        g->simulateMouseDown(3, 4);
-        g->simulateDblClick(3, 4);
+        doubleClickCell(g, 3, 4);
         QCOMPARE(seen, 2.0);
 
         // The current row rewritten with the payment's data, whatever the rows' order.

@@ -16,9 +16,7 @@ const QString kDuplicate = QStringLiteral("Il record già esiste");
 // The edit dialog as the list opens it, loaded but not shown.
 frmEditTipologiaPersone *openEdit(bool isNew, double key = 0)
 {
-    FormInstance<frmTipologiaPersone>::get()->mTIPOLOGIAID = key;
-    gIsNewRecord = isNew;
-    return openForm<frmEditTipologiaPersone>();
+    return openEditDialog<frmEditTipologiaPersone>(&frmTipologiaPersone::mTIPOLOGIAID, isNew, key);
 }
 
 // The next modal edit dialog gets this name typed and OK clicked.
@@ -87,8 +85,7 @@ private slots:
         // Renamed through a double click on its row.
         DialogScript::reset();
         typeNameInTheNextDialog("Amico caro");
-        g->simulateMouseDown(2, 1);
-        g->simulateDblClick(2, 1);
+        doubleClickCell(g, 2, 1);
         QCOMPARE(DialogScript::pendingDrivers(), 0);
         NO_BOXES();
         QCOMPARE(w->mTIPOLOGIAID, 5000000000.0);
