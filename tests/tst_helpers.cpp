@@ -167,11 +167,6 @@ private slots:
         Screen::setMousePointer(11);
         PutSpacesInLabels("CAP");
         QCOMPARE(Screen::MousePointer(), 0);
-
-        QCOMPARE(checkABICAB("12A45", "CAB"), QStringLiteral("Il codice CAB contiene caratteri non validi"));
-        QCOMPARE(checkABICAB("123456", "CAB"), QStringLiteral("Lunghezza del codice CAB non valida"));
-        QCOMPARE(checkABICAB("", "ABI"), QStringLiteral("Lunghezza del codice ABI non valida"));
-        QCOMPARE(checkABICAB("00123", "di avviamento postale"), QString());
     }
 
     void preparingAWindow()
