@@ -6,6 +6,7 @@
 #include "customers/frmSelectAnagrafica.h"
 #include "customers/frmSelectTipologiaPersone.h"
 #include "customers/frmTipologiaPersone.h"
+#include "payments/frmPagamenti.h"
 #include "platform/Application.h"
 #include "shell/frmAbout.h"
 #include "shell/frmMain.h"
@@ -181,7 +182,8 @@ private slots:
                                     openForm<frmSelectAnagrafica>(),
                                     openForm<frmTipologiaPersone>(),
                                     openForm<frmEditTipologiaPersone>(),
-                                    openForm<frmSelectTipologiaPersone>()};
+                                    openForm<frmSelectTipologiaPersone>(),
+                                    openForm<frmPagamenti>()};
         const QFont font = QApplication::font();
         for (Form *window : windows) {
             const QList<XPButton *> buttons = window->findChildren<XPButton *>();
