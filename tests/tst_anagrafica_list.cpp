@@ -62,7 +62,8 @@ private slots:
         QCOMPARE(w.pointers, QList<int>(2 * 23, 11));
         QCOMPARE(Screen::MousePointer(), 0);
         MSFlexGrid *g = w.MSFlexGrid1;
-        QCOMPARE(gridRow(g, 0).mid(0, 4), (QStringList{"IDFIELD", "IDFIELD", "Tipologia", "Cognome / Ragione Sociale"}));
+        QCOMPARE(gridRow(g, 0).mid(0, 4),
+                 (QStringList{"IDFIELD", "IDFIELD", "Tipologia", "Cognome / Ragione Sociale"}));
         QCOMPARE(column(g, 0), (QStringList{"1", "2"}));
         QCOMPARE(column(g, 3), (QStringList{"Rossi", "Bianchi"}));
         QCOMPARE(g->ColWidth(0) + g->ColWidth(1), 0.0);

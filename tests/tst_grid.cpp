@@ -512,35 +512,16 @@ private slots:
 
     void resultSetTextsAsFieldText()
     {
-        // The UTF-8 text read straight from SQLite is exactly Field::Text's, for every kind of value.
+        // The UTF-8 text read straight from SQLite is exactly Field::Text's, for every kind of value
+        // (12345678901234.25 lies halfway between two 15-digit texts).
         TestProgram prog;
-        QStringList values = {"0",
-                              "-1",
-                              "9223372036854775807",
-                              "-9223372036854775808",
-                              "0.5",
-                              "-0.1",
-                              "2.5",
-                              "-0.0",
-                              "1e15",
-                              "999999999999999.0",
-                              "1e16",
-                              "1.5e300",
-                              "123456789.123456789",
-                              "1e-7",
-                              "0.1 + 0.2",
-                              "12345678901234.25", // halfway between two 15-digit texts
-                              "-1234567890123.125",
-                              "12345678901234.75",
-                              "9e999",
-                              "-9e999",
-                              "NULL",
-                              "''",
-                              "'Nicolò paga 12,50 € 😀'",
-                              "'1.234,50'",
-                              "X''",
-                              "X'41C3A8FF00'",
-                              "CAST('città' AS BLOB)"};
+        QStringList values =
+            QStringLiteral(
+                "0|-1|9223372036854775807|-9223372036854775808|0.5|-0.1|2.5|-0.0|1e15|999999999999999.0|1e16|"
+                "1.5e300|123456789.123456789|1e-7|0.1 + 0.2|12345678901234.25|-1234567890123.125|"
+                "12345678901234.75|9e999|-9e999|NULL|''|'Nicolò paga 12,50 € 😀'|'1.234,50'|X''|X'41C3A8FF00'|"
+                "CAST('città' AS BLOB)")
+                .split('|');
         QRandomGenerator rnd(7);
         for (int i = 0; i < 300; ++i) {
             const double d = rnd.generateDouble() * std::pow(10.0, int(rnd.bounded(40)) - 20) * (i % 2 ? -1 : 1);
@@ -582,9 +563,8 @@ private slots:
         // MouseDown; on a grid without data rows Row stays on the header.
         auto g = makeGrid(5, 4);
         QStringList order;
-        connect(g.get(), &MSFlexGrid::MouseDown, [&](int, int, double, double) {
-            order << QStringLiteral("down %1,%2").arg(g->Row()).arg(g->Col());
-        });
+        connect(g.get(), &MSFlexGrid::MouseDown,
+                [&](int, int, double, double) { order << QStringLiteral("down %1,%2").arg(g->Row()).arg(g->Col()); });
         connect(g.get(), &MSFlexGrid::SelChange, [&] { order << "sel"; });
         g->simulateMouseDown(0, 2);
         QCOMPARE(order, QStringList({"down 1,2", "sel"}));

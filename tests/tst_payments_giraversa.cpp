@@ -179,7 +179,6 @@ private slots:
         QCOMPARE(w->lblGiraVersa->Caption(), QString());
         QCOMPARE(prog.scalar("select count(*) from Versamenti where PagamentiID = 3"), QStringLiteral("0"));
     }
-
 };
 
 QTEST_MAIN(TestPaymentsGiraVersa)

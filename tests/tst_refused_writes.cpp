@@ -75,8 +75,8 @@ const QList<Kind> &kinds()
              typeInto(d->txtNumero, "555");
              typeInto(d->txtImporto, "99,90");
          })},
-        {"account", "MieiContiCorrenti", false, list(&frmMieiContiCorrenti::mCONTOCORRENTEID), dialog<frmEditMieiContiCorrenti>(),
-         filling<frmEditMieiContiCorrenti>([](frmEditMieiContiCorrenti *d) {
+        {"account", "MieiContiCorrenti", false, list(&frmMieiContiCorrenti::mCONTOCORRENTEID),
+         dialog<frmEditMieiContiCorrenti>(), filling<frmEditMieiContiCorrenti>([](frmEditMieiContiCorrenti *d) {
              const QStringList values{"Conto nuovo", "Banca", "01000", "03200", "12", "O'Neil"};
              int i = 0;
              for (XPTextBox *b :
@@ -204,8 +204,10 @@ private slots:
         QTest::addColumn<int>("kind");
         QTest::addColumn<QString>("column");
         QTest::addColumn<QString>("exit");
-        QTest::newRow("customer card") << 0 << "NumeroTessera" << "esisteRecordSQL";
-        QTest::newRow("account description") << 4 << "Descrizione" << "esisteRecord";
+        QTest::newRow("customer card") << 0 << "NumeroTessera"
+                                       << "esisteRecordSQL";
+        QTest::newRow("account description") << 4 << "Descrizione"
+                                             << "esisteRecord";
     }
     void uniquenessThatCannotLookWritesNothing()
     {
