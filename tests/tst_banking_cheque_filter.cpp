@@ -106,9 +106,11 @@ private slots:
                 return {QStringLiteral("refused: ") + prompts().join('|')};
             return column(w->MSFlexGrid1, 0);
         };
-        // A cleared box asks for the flag not set, a ticked one for it set.
+        // A cleared box asks for the flag not set, a ticked one for it set; Reimposta greys them
+        // again: no flag term.
         QCOMPARE(listed([](frmSelectAssegniEmessi *d) { d->chkSbarrato->setValue(0); }), QStringList{"1"});
         QCOMPARE(gWhereAssegniEmessi, QStringLiteral("a.Sbarrato =False "));
+        QCOMPARE(listed([](frmSelectAssegniEmessi *) {}), (QStringList{"1", "2", "3"}));
         QCOMPARE(listed([](frmSelectAssegniEmessi *d) { d->chkTrasferibile->setValue(1); }), (QStringList{"1", "3"}));
         // Numbers separated by a comma are exact numbers, not fragments.
         QCOMPARE(listed([](frmSelectAssegniEmessi *d) { typeInto(d->txtNumero, "101,103"); }), (QStringList{"1", "3"}));
