@@ -18,6 +18,7 @@
 namespace {
 const QString kCopied = msg("Copia del database avvenuta con successo", 64);
 const QString kFailed = msg("Errore durante la copia del database");
+const QString kHeading = QStringLiteral("select value from settings where mnemocode='INTESTAZ'");
 
 // The backup as the button runs it, the input box answered with `answer`; the last box shown.
 QString backupTo(frmMain *m, const QString &answer)
@@ -155,15 +156,18 @@ private slots:
                                         "of Modulo basAggiornamentiDatabase"});
     }
 
-    void tracingFollowsTheExactSwitch()
+    // Only "ON" writes the log. A log that cannot be written is told once, not at every traced
+    // procedure (one heading edit alone enters eight); the program goes on, and the log resumes
+    // once it can be written.
+    void logFollowsTheExactSwitchAndIsToldOnce()
     {
         TestProgram prog;
+        frmMain *m = openForm<frmMain>();
         const QString log = prog.folder() + "/brumlet3.log";
         gLogStatus = "on";
         traceProcedure("frmMain", "cmdBackup_Click");
         QCOMPARE(gCurrentProcedure, QStringLiteral("frmMain::cmdBackup_Click"));
         QVERIFY(!QFileInfo::exists(log));
-
         gLogStatus = "ON";
         traceProcedure("frmMain", "cmdBackup_Click");
         traceProcedure("basGeneral", "gDbExecute");
@@ -174,17 +178,9 @@ private slots:
                     .hasMatch());
         QVERIFY(lines[1].endsWith("] basGeneral::gDbExecute\r"));
         NO_BOXES();
-    }
 
-    // A log that cannot be written is told once, not at every traced procedure (one heading edit
-    // alone enters eight). The program goes on, and the log resumes once it can be written.
-    void unwritableLogIsToldOnce()
-    {
-        TestProgram prog;
-        frmMain *m = openForm<frmMain>();
-        const QString log = prog.folder() + "/brumlet3.log";
+        QFile::remove(log);
         QDir(prog.folder()).mkdir("brumlet3.log"); // a folder in its way stops root too
-        gLogStatus = "ON";
         const QString told = "Error 70 (Is a directory) in procedure addToLog of Modulo basGeneralCustom";
         auto editHeading = [&](const QString &answer) {
             DialogScript::answerInput(answer);
@@ -192,12 +188,10 @@ private slots:
         };
         editHeading("Bottega");
         QCOMPARE(prompts(), (QStringList{told, "Inserire l'intestazione", "Intestazione aggiornata con successo"}));
-        QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("Bottega"));
         DialogScript::reset();
         editHeading("Emporio");
         QCOMPARE(prompts(), (QStringList{"Inserire l'intestazione", "Intestazione aggiornata con successo"}));
         QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("Emporio"));
-
         // Written again, then broken again: told again, once.
         QDir(prog.folder()).rmdir("brumlet3.log");
         DialogScript::reset();
@@ -251,7 +245,7 @@ private slots:
         QVERIFY(gDbExecute("update settings set value='Dopo' where mnemocode='INTESTAZ'"));
         QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("Dopo"));
         QCOMPARE(backupTo(m, target), kCopied);
-        QCOMPARE(copyContent(copy, "select value from settings where mnemocode='INTESTAZ'"), QStringLiteral("ok Dopo"));
+        QCOMPARE(copyContent(copy, kHeading), QStringLiteral("ok Dopo"));
     }
 
     // Changes committed into the write-ahead log and not yet moved into the database file are
@@ -308,9 +302,11 @@ private slots:
                 return -1;
             };
         };
-        // Nothing is ever written under the copy's own name before it is named.
+        // A fresh run; nothing is ever written under the copy's own name before it is named.
         bool targetSeenEarly = false;
-        auto watchTarget = [&] {
+        auto freshRun = [&] {
+            QFile::remove(copy);
+            linkCalls = 0;
             targetSeenEarly = false;
             fileCopyCalls().beforeNaming = [&](const QString &) { targetSeenEarly = QFileInfo::exists(copy); };
         };
@@ -319,14 +315,11 @@ private slots:
         fileCopyCalls().renameNoReplace = refuse(EINVAL);
         for (int linkError : {0, EPERM}) {
             countedLink(linkError);
-            QFile::remove(copy);
-            linkCalls = 0;
-            watchTarget();
+            freshRun();
             QCOMPARE(backupTo(m, target), kCopied);
             QCOMPARE(linkCalls, 1);
             QVERIFY(!targetSeenEarly);
-            QCOMPARE(copyContent(copy, "select value from settings where mnemocode='INTESTAZ'"),
-                     QStringLiteral("ok Negozio"));
+            QCOMPARE(copyContent(copy, kHeading), QStringLiteral("ok Negozio"));
             QCOMPARE(filesIn(target), QStringList{"norvik.db3"});
 
             // There already, or appearing while the copy is made: left exactly as it is.
@@ -341,11 +334,9 @@ private slots:
         }
 
         // A real failure of the rename is no reason to fall back to a weaker step.
-        QFile::remove(copy);
         fileCopyCalls().renameNoReplace = refuse(EIO);
         countedLink(0);
-        linkCalls = 0;
-        watchTarget();
+        freshRun();
         QCOMPARE(backupTo(m, target), kFailed);
         QCOMPARE(linkCalls, 0);
         QCOMPARE(filesIn(target), QStringList());
@@ -397,8 +388,7 @@ private slots:
                  << "norvik.db3.copia-in-corso-Run123";
         expected.sort();
         QCOMPARE(filesIn(target), expected);
-        QCOMPARE(copyContent(target + "/norvik.db3", "select value from settings where mnemocode='INTESTAZ'"),
-                 QStringLiteral("ok Negozio"));
+        QCOMPARE(copyContent(target + "/norvik.db3", kHeading), QStringLiteral("ok Negozio"));
         for (const QString &name : usersOwn)
             QCOMPARE(readFile(target + "/" + name), QByteArray("dell'utente"));
     }
@@ -417,7 +407,7 @@ private slots:
         QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("Negozio"));
 
         editTo("  L'Angolo del Caffè  ");
-        QCOMPARE(boxLog().last(), msg("Intestazione aggiornata con successo", 64));
+        QCOMPARE(boxLog().last(), msg("Intestazione aggiornata con successo", 64)); // as typed, blanks and all
         QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("  L'Angolo del Caffè  "));
         // A failed update says so and never claims success.
         prog.exec("create trigger noedit before update on settings begin select raise(abort, 'sola lettura'); end;");
