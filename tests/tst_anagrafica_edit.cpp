@@ -265,39 +265,16 @@ private slots:
         prog.exec("insert into TipologiaPersone (Tipologia) values ('Socio')");
         prog.exec("insert into Anagrafica (TIPOLOGIAID, Cognome, DataScadenzaIscrizione) "
                   "values (1, 'Verdi', '2026-12-15 00:00:00')");
-        frmEditAnagrafica *d = openDialog(true);
-        d->show();
-        QVERIFY(QTest::qWaitForWindowActive(d));
-        choose(d->cboTipologia, "Socio");
-        d->txtCognome->setFocus();
-        QTest::keyClicks(d->txtCognome, "Rossi");
-        // Into empty pickers: a date with its slashes, one without, and Down, which starts from
-        // today. Tab leaves each one, as the user does.
+        // Typed key by key; Tab leaves each picker, as the user does.
         auto typeInto = [](XPDTPicker *picker, const QString &keys) {
             picker->setFocus();
             QTest::keyClicks(picker, keys);
             QTest::keyClick(picker, Qt::Key_Tab);
             QVERIFY(!picker->hasFocus());
         };
-        QCOMPARE(d->txtDataNascita->text(), QString());
-        QCOMPARE(d->txtDataNascita->placeholderText(), QStringLiteral("0.00.00"));
-        typeInto(d->txtDataNascita, "10/01/2024");
-        typeInto(d->txtDataIscrizione, "05031999");
-        QCOMPARE(d->txtDataIscrizione->text(), QStringLiteral("05/03/1999"));
-        d->txtDataScadenzaIscrizione->setFocus();
-        QTest::keyClick(d->txtDataScadenzaIscrizione, Qt::Key_Down);
-        QCOMPARE(d->txtDataScadenzaIscrizione->Value(), QDate::currentDate());
-        QTest::mouseClick(d->cmdOK, Qt::LeftButton);
-        NO_BOXES();
-        QVERIFY(!dialogOpen());
-        QCOMPARE(prog.scalar("select DataNascita || '|' || DataIscrizione || '|' || DataScadenzaIscrizione "
-                             "from Anagrafica where Cognome = 'Rossi'"),
-                 "2024-01-10 00:00:00|1999-03-05 00:00:00|" + QDate::currentDate().toString("yyyy-MM-dd")
-                     + " 00:00:00");
-
         // Over a date held: typing from the end replaces it whole, a click into the year types
         // over the year alone.
-        d = openDialog(false, 1);
+        frmEditAnagrafica *d = openDialog(false, 1);
         d->show();
         QVERIFY(QTest::qWaitForWindowActive(d));
         XPDTPicker *scadenza = d->txtDataScadenzaIscrizione;
@@ -310,8 +287,8 @@ private slots:
         QCOMPARE(scadenza->cursorPosition(), 6);
         QTest::keyClicks(scadenza, "2031");
         QCOMPARE(scadenza->text(), QStringLiteral("01/03/2031"));
-        // A date the calendar does not have, and one not finished: shown as typed, refused by
-        // the dialog's own checks, nothing written.
+        // Into empty pickers, a date the calendar does not have and one not finished: shown as
+        // typed, refused by the dialog's own checks, nothing written.
         typeInto(d->txtDataNascita, "31/02/2020");
         QCOMPARE(d->txtDataNascita->text(), QStringLiteral("31/02/2020"));
         typeInto(d->txtDataIscrizione, "10/01/20");

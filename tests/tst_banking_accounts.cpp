@@ -1,9 +1,8 @@
 // The register of the user's own bank accounts: its list, its edit dialog and its filter dialog,
-// reached from the main window and driven with keys and clicks as a user works them.
+// driven with keys and clicks as a user works them.
 #include "banking/frmEditMieiContiCorrenti.h"
 #include "banking/frmMieiContiCorrenti.h"
 #include "banking/frmSelectMieiContiCorrenti.h"
-#include "shell/frmMain.h"
 #include "testsupport.h"
 
 namespace {
@@ -38,39 +37,6 @@ private slots:
     void init() { resetShellState(); }
 
     // ---- the list ----
-
-    void mainWindowOpensTheEmptyRegisterOnItsFirstAccount()
-    {
-        TestProgram prog;
-        frmMain *m = openForm<frmMain>();
-        gWhereMieiContiCorrenti = "a.Banca = 'nessuna'";
-        gWhereAssegniEmessi = "x";
-        // The empty register opens the add dialog before the list is shown; the first account
-        // refills the list.
-        drive<frmEditMieiContiCorrenti>([&](frmEditMieiContiCorrenti *d) {
-            QVERIFY(gIsNewRecord);
-            QVERIFY(gWhereMieiContiCorrenti.isEmpty() && gWhereAssegniEmessi.isEmpty());
-            QCOMPARE(FormInstance<frmMieiContiCorrenti>::get()->MSFlexGrid1->TextMatrix(0, 0),
-                     QStringLiteral("0 Records"));
-            fill(d, {" Conto negozio ", "Banca di Roma", "03002", "05006", "1000/1", ""});
-            clickOk(d);
-            NO_BOXES();
-            QVERIFY(!d->isLoaded());
-        });
-        QStringList shown;
-        QString caption;
-        drive<frmMieiContiCorrenti>([&](frmMieiContiCorrenti *w) {
-            shown = gridRow(w->MSFlexGrid1, 1).mid(1, 6);
-            caption = w->Caption() + "|" + w->OsenXPForm1->Caption();
-        });
-        QTest::mouseClick(m->cmdMieiContiCorrenti, Qt::LeftButton);
-        QCOMPARE(DialogScript::pendingDrivers(), 0);
-        // Titled as its own register, not as the payments list.
-        QCOMPARE(caption, QStringLiteral("Conti Correnti|Conti Correnti"));
-        QCOMPARE(shown, (QStringList{"Conto negozio", "Banca di Roma", "03002", "05006", "1000/1", ""}));
-        QCOMPARE(prog.scalar("select Intestatari is null from MieiContiCorrenti"), QStringLiteral("1"));
-        QVERIFY(!FormInstance<frmMieiContiCorrenti>::exists());
-    }
 
     void accountInUseIsNeverDeleted()
     {

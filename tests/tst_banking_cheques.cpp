@@ -53,8 +53,12 @@ private slots:
         frmMain *m = openForm<frmMain>();
         m->show();
         QVERIFY(QTest::qWaitForWindowActive(m));
-        // Alt+N: the empty account register opens on its add dialog.
+        // Alt+N: the register's filter cleared, the empty account register opens on its add
+        // dialog; the first account refills the list, titled as its own register.
+        gWhereMieiContiCorrenti = "a.Banca = 'nessuna'";
+        gWhereAssegniEmessi = "x";
         drive<frmEditMieiContiCorrenti>([](frmEditMieiContiCorrenti *d) {
+            QVERIFY(gWhereMieiContiCorrenti.isEmpty() && gWhereAssegniEmessi.isEmpty());
             for (auto [box, text] : {std::pair{d->txtDescrizione, "Conto negozio"},
                                      {d->txtBanca, "BPER"},
                                      {d->txtABI, "05387"},
@@ -63,7 +67,12 @@ private slots:
                 QTest::keyClicks(box, text);
             clickOk(d);
         });
-        drive<frmMieiContiCorrenti>([](frmMieiContiCorrenti *w) { QTest::mouseClick(w->cmdClose, Qt::LeftButton); });
+        drive<frmMieiContiCorrenti>([](frmMieiContiCorrenti *w) {
+            QCOMPARE(w->Caption() + "|" + w->OsenXPForm1->Caption(), QStringLiteral("Conti Correnti|Conti Correnti"));
+            QCOMPARE(gridRow(w->MSFlexGrid1, 1).mid(1, 6),
+                     (QStringList{"Conto negozio", "BPER", "05387", "03600", "1234", ""}));
+            QTest::mouseClick(w->cmdClose, Qt::LeftButton);
+        });
         QTest::keyClick(m, Qt::Key_N, Qt::AltModifier);
         QTRY_COMPARE(DialogScript::pendingDrivers(), 0); // an access key clicks its button a moment later
         NO_BOXES();
