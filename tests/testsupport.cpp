@@ -160,6 +160,13 @@ void clickOk(EditDialog *d)
     QTest::mouseClick(d->cmdOK, Qt::LeftButton);
 }
 
+void refusedWith(EditDialog *d, const QString &message)
+{
+    clickOk(d);
+    QCOMPARE(boxLog(), QStringList{msg(message)});
+    QVERIFY(d->isLoaded());
+}
+
 void closeAllForms()
 {
     // Newest first: a dialog goes before the list that opened it, the main window last.

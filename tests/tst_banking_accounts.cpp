@@ -96,29 +96,21 @@ private slots:
         frmMieiContiCorrenti *w = openForm<frmMieiContiCorrenti>();
         recordWrites();
         frmEditMieiContiCorrenti *d = openEdit(true);
-        auto refusedWith = [&](const QString &message) {
-            clickOk(d);
-            QCOMPARE(prompts(), QStringList{message});
-            QVERIFY(d->isLoaded());
-        };
-        // Every field empty: only the first message.
-        refusedWith("Inserire la descrizione");
-        fill(d, {"Conto nuovo", "  "});
-        refusedWith("Inserire il nome della banca");
-        fill(d, {"Conto nuovo", "Banca d'Italia"});
-        refusedWith("Inserire il codice ABI");
-        // The CAB is looked at only once the ABI passes.
-        fill(d, {"Conto nuovo", "Banca d'Italia", "0300", "1"});
-        refusedWith("Lunghezza del codice ABI non valida");
-        fill(d, {"Conto nuovo", "Banca d'Italia", " 01000 ", ""});
-        refusedWith("Inserire il codice CAB");
-        fill(d, {"Conto nuovo", "Banca d'Italia", "01000", "03 00"});
-        refusedWith("Il codice CAB contiene caratteri non validi");
-        fill(d, {"Conto nuovo", "Banca d'Italia", "01000", "03200"});
-        refusedWith("Inserire il numero di conto corrente");
-        // Another account's description, as stored (trimmed), and with its quote.
-        fill(d, {"  Conto L'Aquila ", "Banca d'Italia", "01000", "03200", "12"});
-        refusedWith(kDuplicate);
+        // Every field empty: only the first message; the CAB is looked at only once the ABI passes;
+        // another account's description, as stored (trimmed), and with its quote.
+        const QList<QPair<QStringList, QString>> steps{
+            {{}, "Inserire la descrizione"},
+            {{"Conto nuovo", "  "}, "Inserire il nome della banca"},
+            {{"Conto nuovo", "Banca d'Italia"}, "Inserire il codice ABI"},
+            {{"Conto nuovo", "Banca d'Italia", "0300", "1"}, "Lunghezza del codice ABI non valida"},
+            {{"Conto nuovo", "Banca d'Italia", " 01000 ", ""}, "Inserire il codice CAB"},
+            {{"Conto nuovo", "Banca d'Italia", "01000", "03 00"}, "Il codice CAB contiene caratteri non validi"},
+            {{"Conto nuovo", "Banca d'Italia", "01000", "03200"}, "Inserire il numero di conto corrente"},
+            {{"  Conto L'Aquila ", "Banca d'Italia", "01000", "03200", "12"}, kDuplicate}};
+        for (const auto &[values, message] : steps) {
+            fill(d, values);
+            refusedWith(d, message);
+        }
         QVERIFY(writes().isEmpty());
         QCOMPARE(d->txtDescrizione->Text(), QStringLiteral("  Conto L'Aquila "));
 

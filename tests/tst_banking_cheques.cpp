@@ -173,33 +173,28 @@ private slots:
         frmAssegniEmessi *w = openForm<frmAssegniEmessi>();
         recordWrites();
         frmEditAssegniEmessi *d = openEdit(true);
-        auto refusedWith = [&](const QString &message) {
-            clickOk(d);
-            QCOMPARE(prompts(), QStringList{message});
-            QVERIFY(d->isLoaded());
-        };
         // Accounts and payees by name; nothing chosen.
         QCOMPARE(d->cboDescrizione->List(0), QStringLiteral("Conto casa"));
         QCOMPARE(d->cboNome->List(2), QStringLiteral("Verdi "));
-        refusedWith("Selezionare il conto corrente");
+        refusedWith(d, "Selezionare il conto corrente");
         choose(d->cboDescrizione, "Conto studio");
-        refusedWith("Selezionare il beneficiario");
+        refusedWith(d, "Selezionare il beneficiario");
         choose(d->cboNome, "Rossi Anna");
         typeInto(d->txtNumero, "   ");
-        refusedWith("Inserire il numero dell'assegno");
+        refusedWith(d, "Inserire il numero dell'assegno");
         for (const char *number : {"12-3", "1,2,3"}) {
             typeInto(d->txtNumero, number);
-            refusedWith("Formato del numero dell'assegno non valido");
+            refusedWith(d, "Formato del numero dell'assegno non valido");
         }
         typeInto(d->txtNumero, " 123 ");
         QTest::keyClick(d->txtDataAssegno, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(d->txtDataAssegno, Qt::Key_Delete); // emptied
-        refusedWith("Inserire la data dell'assegno");
+        refusedWith(d, "Inserire la data dell'assegno");
         d->txtDataAssegno->setValue(QDate(2024, 5, 31));
-        refusedWith("Inserire l'importo dell'assegno");
+        refusedWith(d, "Inserire l'importo dell'assegno");
         for (const char *amount : {"1e3", "12.50,3"}) {
             typeInto(d->txtImporto, amount);
-            refusedWith("Formato dell'importo dell'assegno non valido");
+            refusedWith(d, "Formato dell'importo dell'assegno non valido");
         }
         QVERIFY(writes().isEmpty());
 

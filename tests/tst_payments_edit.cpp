@@ -172,35 +172,28 @@ private slots:
         frmEditPagamenti *d = openForm<frmEditPagamenti>();
         d->show();
         QVERIFY(QTest::qWaitForWindowActive(d));
-        auto refusedWith = [&](const QString &message) {
-            DialogScript::reset();
-            QTest::mouseClick(d->cmdOK, Qt::LeftButton);
-            QCoreApplication::processEvents();
-            QCOMPARE(boxLog(), QStringList{msg(message)});
-            QVERIFY(d->isLoaded());
-        };
         // No customer: the only message, whatever else is missing.
         d->chkModificaDataScadenzaIscrizione->setValue(1);
         typeInto(d->txtImporto, "x");
-        refusedWith("Selezionare il socio");
+        refusedWith(d, "Selezionare il socio");
         QTest::keyClick(d->cboSocio, Qt::Key_Home);
         QCOMPARE(d->cboSocio->Text(), QStringLiteral("Bianchi Carlo"));
         d->txtDataPagamento->selectAll();
         QTest::keyClick(d->txtDataPagamento, Qt::Key_Delete);
-        refusedWith("Inserire la data del pagamento");
+        refusedWith(d, "Inserire la data del pagamento");
         d->txtDataPagamento->setValue(QDate(2024, 2, 1));
         eraseDay(d->txtDataPagamento);
-        refusedWith("Formato della data del pagamento non valido");
+        refusedWith(d, "Formato della data del pagamento non valido");
         QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(d->txtDataPagamento));
         d->txtDataPagamento->setValue(QDate(2024, 2, 1));
         typeInto(d->txtImporto, "");
-        refusedWith("Inserire l'importo del pagamento");
+        refusedWith(d, "Inserire l'importo del pagamento");
         for (const char *amount : {"1e3", "12.50,3"}) {
             typeInto(d->txtImporto, amount);
-            refusedWith("Formato dell'importo del pagamento non valido");
+            refusedWith(d, "Formato dell'importo del pagamento non valido");
         }
         typeInto(d->txtImporto, "12,");
-        refusedWith("Inserire la nuova data di scadenza dell'iscrizione del socio");
+        refusedWith(d, "Inserire la nuova data di scadenza dell'iscrizione del socio");
         // Ok while the new date is still being typed (by its access key: a click would take
         // the focus, and the picker put back its last date).
         d->txtNuovaDataScadenza->setValue(QDate(2025, 1, 31));
