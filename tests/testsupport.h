@@ -129,5 +129,9 @@ QStringList &writes();
 QByteArray readFile(const QString &path);
 bool writeFile(const QString &path, const QByteArray &bytes);
 
+// A small shop: customer types, customers, payments, an account, deposits, an endorsement and
+// issued cheques, dated as the program stores dates.
+void seedShop(const TestProgram &prog);
+
 // Resets every shared value of the shell to its start-of-run state.
 void resetShellState();

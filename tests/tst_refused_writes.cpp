@@ -14,8 +14,8 @@
 #include "payments/frmEditVersamenti.h"
 #include "payments/frmPagamenti.h"
 #include "platform/SqliteDb.h"
-#include "reports_support.h"
 #include "shell/EditDialog.h"
+#include "testsupport.h"
 #include <sqlite3.h>
 
 namespace {
