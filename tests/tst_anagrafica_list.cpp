@@ -366,27 +366,12 @@ private slots:
                  QStringLiteral("2SostenitoreNeri"));
         QCOMPARE(column(g, 3), (QStringList{"Neri", "O'Neil"}));
         QCOMPARE(g->TextMatrix(0, 3), QStringLiteral("Cognome / Ragione Sociale"));
-        // Delete, update and add by keys beyond 32 bits.
-        DialogScript::answerMessage(6);
-        w->cmdDelete_Click();
-        QCOMPARE(prog.scalar("select count(*) from Anagrafica where ANAGRAFICAID = 40000"), QStringLiteral("0"));
-        prog.exec("update Anagrafica set Cognome = 'Grande' where ANAGRAFICAID = 5000000000");
-        clickRow(g, 1, 3);
-        w->mANAGRAFICAID = 5000000000.0;
-        w->UpdateGridRow();
-        QCOMPARE(g->TextMatrix(1, 3), QStringLiteral("Grande"));
-        prog.addCustomer(5000000001LL, "Ultimo");
-        w->AddGridRow();
-        QCOMPARE(w->mANAGRAFICAID, 5000000001.0);
-        QCOMPARE(g->TextMatrix(2, 0), QStringLiteral("5000000001"));
-        QCOMPARE(prompts(), QStringList{kConfirm});
         // A row that cannot be read: the error names the window and procedure, the row stays.
         prog.exec("drop table Anagrafica");
-        clickRow(g, 1, 3);
         w->UpdateGridRow();
         QVERIFY2(prompts().join('|').contains("in procedure UpdateGridRow of Form frmAnagrafica"),
                  qPrintable(prompts().join('|')));
-        QCOMPARE(g->TextMatrix(1, 3), QStringLiteral("Grande"));
+        QCOMPARE(g->TextMatrix(1, 3), QStringLiteral("Neri"));
     }
 
     void printoutOfTheList()
