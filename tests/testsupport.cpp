@@ -160,6 +160,13 @@ void clickOk(EditDialog *d)
     QTest::mouseClick(d->cmdOK, Qt::LeftButton);
 }
 
+void refusedWith(EditDialog *d, const QString &message)
+{
+    clickOk(d);
+    QCOMPARE(boxLog(), QStringList{msg(message)});
+    QVERIFY(d->isLoaded());
+}
+
 void closeAllForms()
 {
     // Newest first: a dialog goes before the list that opened it, the main window last.
@@ -244,6 +251,42 @@ bool writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile f(path);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(bytes) == bytes.size();
+}
+
+void seedShop(const TestProgram &prog)
+{
+    prog.exec(QStringLiteral(
+        "INSERT INTO TipologiaPersone (TIPOLOGIAID, Tipologia) VALUES (1, 'Socio'), (2, 'Sostenitore'),"
+        " (3, 'Socio d''onore');"
+        "INSERT INTO Anagrafica (ANAGRAFICAID, TIPOLOGIAID, Cognome, Nome, NumeroTessera, DataNascita, DataIscrizione,"
+        " DataScadenzaIscrizione, Cellulare, Email, Comune) VALUES"
+        " (1, 1, 'Rossi', 'Mario', '0001', '1980-08-15 00:00:00', '2010-01-10 00:00:00', '2011-08-31 00:00:00',"
+        "  '333 1234567', 'mario@example.org', 'Roma'),"
+        " (2, 2, 'Bianchi', 'Anna', '0002', '1975-08-02 00:00:00', '2011-03-01 00:00:00', '2012-03-01 00:00:00',"
+        "  NULL, NULL, 'Milano'),"
+        " (3, 3, 'D''Amico', 'Luca', '0003', '1990-12-24 00:00:00', '2011-08-05 00:00:00', '2012-08-05 00:00:00',"
+        "  NULL, NULL, 'Roma'),"
+        " (4, 1, 'Verdi', NULL, '0004', NULL, '2011-09-01 00:00:00', '2011-09-30 00:00:00', NULL, NULL, NULL),"
+        " (5, 2, 'Neri', 'Carla', '0005', '1985-02-28 00:00:00', '2009-05-05 00:00:00', '2010-05-05 00:00:00',"
+        "  NULL, NULL, 'Torino');"
+        "INSERT INTO Pagamenti (PagamentiID, ANAGRAFICAID, DataPagamento, Importo, Causale, NotePagamento) VALUES"
+        " (1, 1, '2011-08-01 00:00:00', 50, 'Quota annuale', NULL),"
+        " (2, 2, '2011-08-15 00:00:00', 1250.5, 'Acquisto', 'fattura 12'),"
+        " (3, 3, '2011-08-31 00:00:00', 30, 'Quota annuale', NULL),"
+        " (4, 1, '2011-09-01 00:00:00', 12.5, 'Tessera', NULL),"
+        " (5, 4, '2011-09-10 00:00:00', 100, 'Quota annuale', NULL),"
+        " (6, 2, '2012-01-20 00:00:00', 75.25, 'Acquisto', NULL),"
+        " (7, 3, '2012-08-01 00:00:00', 40, 'Rinnovo', NULL);"
+        "INSERT INTO MieiContiCorrenti (CONTOCORRENTEID, Descrizione, Banca, ABI, CAB, NumeroConto, Intestatari)"
+        " VALUES (1, 'Conto negozio', 'Banca Uno', '01234', '05678', '1000', 'Negozio');"
+        "INSERT INTO Versamenti (PagamentiID, CONTOCORRENTEID, DataVersamento, noteversamento) VALUES"
+        " (2, 1, '2011-08-20 00:00:00', 'assegno'), (6, 1, '2012-01-25 00:00:00', NULL);"
+        "INSERT INTO Girate (PagamentiID, ANAGRAFICAID, GirataPiena, DataGirata, notegirata) VALUES"
+        " (3, 5, 1, '2011-09-05 00:00:00', 'girata a Neri');"
+        "INSERT INTO AssegniEmessi (ASSEGNIEMESSIID, CONTOCORRENTEID, ANAGRAFICAID, Numero, DataAssegno,"
+        " LuogoEmissione, SuPiazza, Trasferibile, Sbarrato, Importo, Causale, AssegnoNote) VALUES"
+        " (1, 1, 5, '100200', '2011-08-10 00:00:00', 'Roma', 1, 0, 1, 300, 'Fornitura', 'saldo'),"
+        " (2, 1, 1, '100201', '2011-10-01 00:00:00', 'Roma', 0, 1, 0, 150.75, 'Rimborso', NULL);"));
 }
 
 static void createSchemaDatabase(const QString &path)

@@ -103,6 +103,8 @@ void choose(XPComboBox *combo, const QString &text);
 // OK of an edit dialog clicked; the boxes shown before it are forgotten (the answers and
 // drivers queued stay), so what follows reads OK's own.
 void clickOk(EditDialog *d);
+// OK clicked on a dialog that must refuse with this message alone and stay open.
+void refusedWith(EditDialog *d, const QString &message);
 
 // The data cells of one grid column, row 1 down; the cells of one row.
 QStringList column(const MSFlexGrid *g, int col);
@@ -126,6 +128,10 @@ QStringList &writes();
 
 QByteArray readFile(const QString &path);
 bool writeFile(const QString &path, const QByteArray &bytes);
+
+// A small shop: customer types, customers, payments, an account, deposits, an endorsement and
+// issued cheques, dated as the program stores dates.
+void seedShop(const TestProgram &prog);
 
 // Resets every shared value of the shell to its start-of-run state.
 void resetShellState();

@@ -66,32 +66,21 @@ private slots:
         QCOMPARE(DialogScript::boxes().size(), 2);
     }
 
-    void fileNameRules_data()
-    {
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("written");
-        QTest::newRow("no extension") << "export"
-                                      << "export.csv";
-        QTest::newRow("lower case") << "a.csv"
-                                    << "a.csv";
-        QTest::newRow("mixed case") << "c.cSv"
-                                    << "c.cSv";
-        QTest::newRow("other extension") << "d.txt"
-                                         << "d.txt.csv";
-        QTest::newRow("blanks around") << "e.csv   "
-                                       << "e.csv";
-        QTest::newRow("blank inside") << "f.csv x"
-                                      << "f.csv x.csv";
-    }
     void fileNameRules()
     {
-        QFETCH(QString, typed);
-        QFETCH(QString, written);
+        // Typed (with blanks before it) and written: no extension, any letter case of ".csv",
+        // another extension, blanks after it, a blank inside.
+        const QList<QPair<QString, QString>> names{{"export", "export.csv"}, {"a.csv", "a.csv"},
+                                                   {"c.cSv", "c.cSv"},       {"d.txt", "d.txt.csv"},
+                                                   {"e.csv   ", "e.csv"},    {"f.csv x", "f.csv x.csv"}};
         GridForm w(kAnnaRows);
-        exportTo(w, "  " + path(typed));
-        QCOMPARE(files(), QStringList{written});
-        QCOMPARE(readFile(path(written)), kAnna);
-        QCOMPARE(boxLog(), (QStringList{kSave, success(path(written))}));
+        for (const auto &[typed, written] : names) {
+            init();
+            exportTo(w, "  " + path(typed));
+            QCOMPARE(files(), QStringList{written});
+            QCOMPARE(readFile(path(written)), kAnna);
+            QCOMPARE(boxLog(), (QStringList{kSave, success(path(written))}));
+        }
     }
 
     void cancelAndOverwriteQuestion()

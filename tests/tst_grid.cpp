@@ -110,41 +110,32 @@ private slots:
 
     // ---- storage and the current cell ----
 
-    void rowsAndColsGrowAndShrink()
+    void rowsColsCurrentCellAndWidths()
     {
         auto g = makeGrid(3, 3);
-        g->setRows(g->Rows() + 1);
-        g->setRows(g->Rows() + 1);
-        QCOMPARE(g->Rows(), 5);
+        g->setRows(5);
         QCOMPARE(g->TextMatrix(2, 2), QStringLiteral("2,2"));
         QCOMPARE(g->TextMatrix(4, 1), QString());
+        // Dropped rows and columns do not come back.
         g->setRows(2);
         g->setRows(4);
-        QCOMPARE(g->TextMatrix(1, 0), QStringLiteral("1,0"));
-        QCOMPARE(g->TextMatrix(2, 0), QString()); // a dropped row does not come back
         g->setCols(2);
         g->setCols(4);
-        QCOMPARE(g->TextMatrix(0, 1), QStringLiteral("0,1"));
-        QCOMPARE(g->TextMatrix(0, 2), QString()); // nor a dropped column
-        g->setTextMatrix(1, 3, QStringLiteral("new"));
-        QCOMPARE(g->TextMatrix(1, 3), QStringLiteral("new"));
-        // Down to the header alone; never below it.
+        QCOMPARE(gridRow(g.get(), 1), QStringList({"1,0", "1,1", "", ""}));
+        QCOMPARE(g->TextMatrix(2, 0), QString());
+        // Down to the header alone; never below it. No item per cell: a million rows cost
+        // nothing until written.
         g->setRow(2);
         g->setRows(1);
         QCOMPARE(g->Row(), 0);
-        QCOMPARE(g->TextMatrix(0, 1), QStringLiteral("0,1"));
         QCOMPARE(errorNumber([&] { g->setRows(0); }), ErrNo::InvalidRowValue);
-        QVERIFY(errorNumber([&] { g->setCols(0); }) != 0);
         QCOMPARE(g->Rows(), 1);
-        QCOMPARE(g->Cols(), 4);
-        // No item per cell: a million rows cost nothing until written.
         g->setRows(1000000);
         QCOMPARE(g->TextMatrix(999999, 1), QString());
         // RemoveItem: the current row becomes the one that followed, or the new last one.
         g = makeGrid(5, 2);
         g->setRow(2);
         g->RemoveItem(2);
-        QCOMPARE(g->Rows(), 4);
         QCOMPARE(column(g.get(), 0), QStringList({"1,0", "3,0", "4,0"}));
         QCOMPARE(g->Row(), 2);
         g->setRow(3);
@@ -154,67 +145,36 @@ private slots:
         QVERIFY(errorNumber([&] { g->RemoveItem(3); }) != 0);
         g->RemoveItem(1);
         g->RemoveItem(1);
-        QCOMPARE(g->Rows(), 1);
-        QCOMPARE(g->Row(), 0);
+        QCOMPARE(g->Rows() + g->Row(), 1);
         QCOMPARE(g->TextMatrix(0, 0), QStringLiteral("0,0"));
-    }
 
-    void currentCellSelectionAndWidths()
-    {
-        auto g = makeGrid(5, 4);
+        g = makeGrid(5, 4);
         g->setRow(2);
         g->setCol(1);
         QCOMPARE(errorNumber([&] { g->setRow(5); }), ErrNo::InvalidRowValue);
-        QCOMPARE(errorNumber([&] { g->setRow(-1); }), ErrNo::InvalidRowValue);
         QCOMPARE(errorNumber([&] { g->setCol(4); }), MSFlexGrid::InvalidColValue);
-        QCOMPARE(g->Row(), 2);
-        QCOMPARE(g->Col(), 1);
         QCOMPARE(g->Text(), QStringLiteral("2,1"));
         // The width rule's loop: rows past the end measure the last row again.
         for (int r = 0; r <= 7; ++r)
             errorNumber([&] { g->setRow(r); });
         QCOMPARE(g->Text(), QStringLiteral("4,1"));
-        // Text follows the current cell; TextMatrix leaves it.
-        g->setRow(1);
-        g->setCol(2);
-        g->setText(QStringLiteral("x"));
-        QCOMPARE(g->TextMatrix(1, 2), QStringLiteral("x"));
-        g->setTextMatrix(2, 0, QStringLiteral("y"));
-        QCOMPARE(g->Row(), 1);
-        QCOMPARE(g->Col(), 2);
         QVERIFY(errorNumber([&] { g->TextMatrix(5, 0); }) != 0);
-        QVERIFY(errorNumber([&] { g->setTextMatrix(0, 4, QStringLiteral("z")); }) != 0);
         // Setting Row or Col collapses the selection.
         g->setRow(2);
         g->setCol(0);
         g->setColSel(3);
         g->setRowSel(4);
-        QCOMPARE(g->RowSel(), 4);
-        QCOMPARE(g->ColSel(), 3);
         g->setCol(0);
-        QCOMPARE(g->RowSel(), 2);
-        QCOMPARE(g->ColSel(), 0);
-        QVERIFY(errorNumber([&] { g->setRowSel(5); }) != 0);
-        // Widths in twips, 0 hiding a column; one row height for all.
-        g = makeGrid(3, 3);
-        g->setColWidth(1, 3250);
-        QCOMPARE(g->ColWidth(1), 3250.0);
-        g->setColWidth(0, 0);
-        QCOMPARE(g->ColWidth(0), 0.0);
-        QVERIFY(g->ColWidth(2) > 0);
-        QVERIFY(errorNumber([&] { g->ColWidth(3); }) != 0);
-        QCOMPARE(g->RowHeight(0), g->RowHeight(1));
-        QVERIFY(g->RowHeight(0) >= 240);
+        QCOMPARE(QList<int>({g->RowSel(), g->ColSel()}), QList<int>({2, 0}));
         // A zero-width column is not there: a click at the left edge lands on the next one.
+        g->setColWidth(0, 0);
         g->resize(400, 200);
         g->show();
         QVERIFY(QTest::qWaitForWindowExposed(g.get()));
         QSignalSpy down(g.get(), &MSFlexGrid::MouseDown);
         const int rh = toPixels(g->RowHeight(0));
         QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, QPoint(3, rh + rh / 2));
-        QCOMPARE(g->Row(), 1);
-        QCOMPARE(g->Col(), 1);
-        QCOMPARE(down.count(), 1);
+        QCOMPARE(QList<int>({g->Row(), g->Col(), int(down.count())}), QList<int>({1, 1, 1}));
     }
 
     // ---- sorting ----
@@ -376,6 +336,8 @@ private slots:
         // the order must be the one of the plain rule, from the order of the fill and from the
         // scattered order a sort leaves.
         QRandomGenerator rnd(5);
+        const QStringList fixed{"0", "-0", "0,00", "", "  ", "1.234,50 €", "9007199254740993"};
+        const QStringList names{"Rossi", "rossi", "Cantù", "Lucà", "ÉMILE", "émile", "De Luca", "Zoë"};
         QStringList texts;
         for (int i = 0; i < 9000; ++i) {
             switch (rnd.bounded(8)) {
@@ -386,16 +348,13 @@ private slots:
                 texts << QStringLiteral("%1,%2").arg(qint64(rnd.bounded(200)) - 100).arg(rnd.bounded(100));
                 break;
             case 2:
-                texts << QStringList({"0", "-0", "0,00", "", "  ", "1.234,50 €", "9007199254740993"})
-                             .at(int(rnd.bounded(7)));
+                texts << fixed.at(int(rnd.bounded(7)));
                 break;
             case 3:
                 texts << QString::number(rnd.bounded(1000000000)) + QString::number(rnd.bounded(1000000000));
                 break;
             default:
-                texts << QStringList({"Rossi", "rossi", "Cantù", "Lucà", "ÉMILE", "émile", "De Luca", "Zoë"})
-                                 .at(int(rnd.bounded(8)))
-                             + QStringLiteral(" %1").arg(rnd.bounded(50))
+                texts << names.at(int(rnd.bounded(8))) + QStringLiteral(" %1").arg(rnd.bounded(50))
                              + (rnd.bounded(4) ? QString() : QStringLiteral(" e figli di una lunga casata"));
             }
         }
@@ -406,11 +365,9 @@ private slots:
             folded << t.toCaseFolded();
         }
         auto g = gridOf(texts);
-        QStringList model;
         QList<int> origin(texts.size());
         std::iota(origin.begin(), origin.end(), 0);
         for (int order : {1, 3, 2, 4, 1, 2}) {
-            QList<int> expected = origin;
             const bool numeric = order >= 3, descending = order == 2 || order == 4;
             auto less = [&](int a, int b) {
                 std::optional<double> x = numbers.at(a), y = numbers.at(b);
@@ -420,25 +377,16 @@ private slots:
                 }
                 if (x.has_value() != y.has_value())
                     return x.has_value();
-                if (x)
-                    return *x < *y;
-                return folded.at(a) < folded.at(b);
+                return x ? *x < *y : folded.at(a) < folded.at(b);
             };
-            if (descending)
-                std::stable_sort(expected.begin(), expected.end(), [&](int a, int b) { return less(b, a); });
-            else
-                std::stable_sort(expected.begin(), expected.end(), less);
+            std::stable_sort(origin.begin(), origin.end(),
+                             [&](int a, int b) { return descending ? less(b, a) : less(a, b); });
             g->setCol(0);
             g->setSort(order);
             QStringList origins;
-            for (int i : expected)
+            for (int i : origin)
                 origins << QString::number(i);
             QCOMPARE(column(g.get(), 1), origins);
-            origin = expected;
-            model.clear();
-            for (int i : expected)
-                model << texts.at(i);
-            QCOMPARE(column(g.get(), 0), model);
         }
     }
 
@@ -503,7 +451,7 @@ private slots:
             return t;
         };
         auto cellOf = [&](size_t r, size_t c) { return c < model[r].size() ? model[r][c] : std::string(); };
-        for (int step = 0; step < 40000; ++step) {
+        for (int step = 0; step < 8000; ++step) {
             const int op = int(rnd.bounded(100));
             const int rows = int(model.size());
             if (op < 45 && rows > 0) {
@@ -549,7 +497,7 @@ private slots:
                     moved.push_back(model[size_t(first + i)]);
                 std::copy(moved.begin(), moved.end(), model.begin() + first);
             }
-            if (step % 500 == 0 || step == 39999) {
+            if (step % 250 == 0 || step == 7999) {
                 store.endRow();
                 QCOMPARE(store.rows(), int(model.size()));
                 for (size_t r = 0; r < model.size(); ++r)
@@ -564,37 +512,18 @@ private slots:
 
     void resultSetTextsAsFieldText()
     {
-        // The UTF-8 text read straight from SQLite is exactly Field::Text's, for every kind of value.
+        // The UTF-8 text read straight from SQLite is exactly Field::Text's, for every kind of value
+        // (12345678901234.25 lies halfway between two 15-digit texts).
         TestProgram prog;
-        QStringList values = {"0",
-                              "-1",
-                              "9223372036854775807",
-                              "-9223372036854775808",
-                              "0.5",
-                              "-0.1",
-                              "2.5",
-                              "-0.0",
-                              "1e15",
-                              "999999999999999.0",
-                              "1e16",
-                              "1.5e300",
-                              "123456789.123456789",
-                              "1e-7",
-                              "0.1 + 0.2",
-                              "12345678901234.25", // halfway between two 15-digit texts
-                              "-1234567890123.125",
-                              "12345678901234.75",
-                              "9e999",
-                              "-9e999",
-                              "NULL",
-                              "''",
-                              "'Nicolò paga 12,50 € 😀'",
-                              "'1.234,50'",
-                              "X''",
-                              "X'41C3A8FF00'",
-                              "CAST('città' AS BLOB)"};
+        QStringList values =
+            QStringLiteral(
+                "0|-1|9223372036854775807|-9223372036854775808|0.5|-0.1|2.5|-0.0|1e15|999999999999999.0|1e16|"
+                "1.5e300|123456789.123456789|1e-7|0.1 + 0.2|12345678901234.25|-1234567890123.125|"
+                "12345678901234.75|9e999|-9e999|NULL|''|'Nicolò paga 12,50 € 😀'|'1.234,50'|X''|X'41C3A8FF00'|"
+                "CAST('città' AS BLOB)")
+                .split('|');
         QRandomGenerator rnd(7);
-        for (int i = 0; i < 2000; ++i) {
+        for (int i = 0; i < 300; ++i) {
             const double d = rnd.generateDouble() * std::pow(10.0, int(rnd.bounded(40)) - 20) * (i % 2 ? -1 : 1);
             values << QString::number(d, 'g', 17);
         }
@@ -626,35 +555,24 @@ private slots:
         QCOMPARE(viaField.at(22), QStringLiteral("Nicolò paga 12,50 € 😀"));
     }
 
-    // ---- mouse and keyboard ----
+    // ---- mouse, keyboard and scrolling ----
 
-    void mouseEvents()
+    void mouseAndKeys()
     {
-        // A header click makes the column current (Row 1, the whole column selected) before MouseDown.
+        // A header click makes the column current (Row 1, the whole column selected) before
+        // MouseDown.
         auto g = makeGrid(5, 4);
-        QList<QPair<int, int>> atDown;
         QStringList order;
-        connect(g.get(), &MSFlexGrid::MouseDown, [&](int button, int, double, double y) {
-            atDown << qMakePair(g->Row(), g->Col());
-            QCOMPARE(button, 1);
-            QVERIFY(y < g->RowHeight(1));
-            order << "down";
-        });
+        connect(g.get(), &MSFlexGrid::MouseDown,
+                [&](int, int, double, double) { order << QStringLiteral("down %1,%2").arg(g->Row()).arg(g->Col()); });
         connect(g.get(), &MSFlexGrid::SelChange, [&] { order << "sel"; });
         g->simulateMouseDown(0, 2);
-        QCOMPARE(atDown.value(0), qMakePair(1, 2));
-        QCOMPARE(g->RowSel(), 4);
-        QCOMPARE(g->ColSel(), 2);
-        QCOMPARE(order, QStringList({"down", "sel"}));
-
-        auto empty = makeGrid(1, 3);
-        empty->simulateMouseDown(0, 1);
-        QCOMPARE(empty->Row(), 0);
-        QCOMPARE(empty->Col(), 1);
-        // X and Y in twips from the grid's top-left corner, the header band included.
+        QCOMPARE(order, QStringList({"down 1,2", "sel"}));
+        QCOMPARE(QList<int>({g->RowSel(), g->ColSel()}), QList<int>({4, 2}));
+        // X and Y in twips from the grid's top-left corner, the header band included; real
+        // clicks give what the simulated ones give, button and shift included.
         g = makeGrid(30, 3);
         sizeForRows(g.get(), 10);
-        g->setColWidth(0, 0);
         g->setColWidth(1, 1500);
         g->setColWidth(2, 900);
         QList<QList<double>> downs;
@@ -662,59 +580,43 @@ private slots:
             downs << QList<double>{double(g->Row()), double(g->Col()), double(b), double(s), x, y};
         });
         const int rh = toPixels(g->RowHeight(0));
-        g->simulateMouseDown(1, 2);
+        g->setColWidth(0, 0);
         g->setTopRow(10);
         g->simulateMouseDown(12, 1);
-        QCOMPARE(downs.value(0), (QList<double>{1, 2, 1, 0, 1500 + 450.0, toTwips(rh + rh / 2)}));
-        QCOMPARE(downs.value(1), (QList<double>{12, 1, 1, 0, 750, toTwips(3 * rh + rh / 2)}));
-        QCOMPARE(g->TopRow(), 10);
-        // Real clicks give what the simulated ones give, button and shift included.
+        QCOMPARE(downs.value(0), (QList<double>{12, 1, 1, 0, 750, toTwips(3 * rh + rh / 2)}));
         g->setColWidth(0, -1);
         g->setTopRow(1);
         g->show();
         QVERIFY(QTest::qWaitForWindowExposed(g.get()));
         const int w0 = toPixels(g->ColWidth(0));
         QTest::mouseClick(g->viewport(), Qt::RightButton, Qt::ShiftModifier, QPoint(w0 + 5, 4));
-        QCOMPARE(downs.value(2), (QList<double>{1, 1, 2, 1, double((w0 + 5) * 15), 60}));
-        QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, QPoint(2, 3 * rh + 2));
-        QCOMPARE(downs.value(3), (QList<double>{3, 0, 1, 0, 30, double((3 * rh + 2) * 15)}));
+        QCOMPARE(downs.value(1), (QList<double>{1, 1, 2, 1, double((w0 + 5) * 15), 60}));
         QSignalSpy dbl(g.get(), &MSFlexGrid::DblClick);
         QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, QPoint(w0 + 2, 2 * rh + 2));
         QCOMPARE(dbl.count(), 1);
         QCOMPARE(g->Row(), 2);
-    }
 
-    void keyboard()
-    {
-        auto g = makeGrid(4, 3);
+        // Keys move the current row, never onto the header; each key is told with its code and
+        // shift state, down and up.
+        g = makeGrid(4, 3);
         g->setRow(1);
         QList<QPair<int, int>> keys;
         connect(g.get(), &MSFlexGrid::KeyDown, [&](int k, int s) { keys << qMakePair(k, s); });
         QSignalSpy sel(g.get(), &MSFlexGrid::SelChange);
         QSignalSpy up(g.get(), &MSFlexGrid::KeyUp);
-
         QTest::keyClick(g.get(), Qt::Key_Down);
-        QCOMPARE(g->Row(), 2);
-        QCOMPARE(sel.count(), 1);
         QTest::keyClick(g.get(), Qt::Key_End, Qt::ControlModifier);
-        QCOMPARE(g->Row(), 3);
         QTest::keyClick(g.get(), Qt::Key_Down);
         QCOMPARE(g->Row(), 3);
         QCOMPARE(sel.count(), 2); // no move, no SelChange
         for (int i = 0; i < 3; ++i)
             QTest::keyClick(g.get(), Qt::Key_Up);
-        QCOMPARE(g->Row(), 1); // never onto the header
-        QTest::keyClick(g.get(), Qt::Key_Delete, Qt::ShiftModifier);
-        QTest::keyClick(g.get(), Qt::Key_A, Qt::ControlModifier);
         QCOMPARE(g->Row(), 1);
-
+        QTest::keyClick(g.get(), Qt::Key_Delete, Qt::ShiftModifier);
         QCOMPARE(keys.value(0), qMakePair(40, 0));
-        for (const auto &k : {qMakePair(35, 2), qMakePair(38, 0), qMakePair(46, 1), qMakePair(65, 2)})
-            QVERIFY(keys.contains(k));
+        QVERIFY(keys.contains(qMakePair(35, 2)) && keys.contains(qMakePair(46, 1)));
         QCOMPARE(up.count(), keys.size());
     }
-
-    // ---- scrolling ----
 
     void scrolling()
     {
@@ -722,8 +624,7 @@ private slots:
         sizeForRows(g.get(), 10);
         g->setTopRow(1000);
         QCOMPARE(g->TopRow(), 91); // the last scroll position
-        QVERIFY(g->RowIsVisible(100) && g->RowIsVisible(91) && g->RowIsVisible(0));
-        QVERIFY(!g->RowIsVisible(90) && !g->RowIsVisible(101));
+        QVERIFY(g->RowIsVisible(91) && g->RowIsVisible(0) && !g->RowIsVisible(90));
         g->setTopRow(0);
         QCOMPARE(g->TopRow(), 1);
         // Taller grid: the same top would leave blank space, so it comes back up.
@@ -736,63 +637,45 @@ private slots:
         QVERIFY(g->RowIsVisible(6) && !g->RowIsVisible(7));
         g->setTopRow(100);
         QCOMPARE(g->TopRow(), 25);
-        // A grid lower than four rows shows the last row.
-        g = makeGrid(50, 2);
-        sizeForRows(g.get(), 1, 5);
-        g->setTopRow(qRound(g->Rows() - g->Height() / g->RowHeight(0) + 3));
-        QCOMPARE(g->TopRow(), 49);
         // The scroll bars follow the content and move the top row.
         g = makeGrid(101, 2);
         sizeForRows(g.get(), 10);
         g->show();
         QVERIFY(QTest::qWaitForWindowExposed(g.get()));
         QCoreApplication::processEvents();
-        QVERIFY(g->verticalScrollBar()->isVisible());
-        QVERIFY(!g->horizontalScrollBar()->isVisible());
-        QCOMPARE(g->viewport()->height(), toPixels(g->RowHeight(0)) * 11); // what the row arithmetic assumed
+        QVERIFY(g->verticalScrollBar()->isVisible() && !g->horizontalScrollBar()->isVisible());
         QCOMPARE(g->verticalScrollBar()->maximum(), 91);
         g->verticalScrollBar()->setValue(50);
         QCOMPARE(g->TopRow(), 50);
         g->setTopRow(20);
         QCOMPARE(g->verticalScrollBar()->value(), 20);
-
         g->setColWidth(1, 20000);
-        QCoreApplication::processEvents();
-        QVERIFY(g->horizontalScrollBar()->isVisible());
         g->setLeftCol(5);
         QCOMPARE(g->LeftCol(), 1);
-        QCOMPARE(g->horizontalScrollBar()->value(), 1);
-
         g->setRows(3);
         QCoreApplication::processEvents();
         QVERIFY(!g->verticalScrollBar()->isVisible());
         QCOMPARE(g->TopRow(), 1);
-    }
 
-    void wheelScrollsOnePageAWheelMessage()
-    {
-        auto g = makeGrid(101, 2);
-        sizeForRows(g.get(), 10, 8); // ten whole rows and part of the next
+        // The wheel turns one page a message, whatever the turn; it stops at the last row, and
+        // a grid that fits or shows no row at all stays put.
+        g = makeGrid(101, 2);
+        sizeForRows(g.get(), 10, 8);
         MSFlexGridScroll(g.get(), 0, -120, 0, 0);
         QCOMPARE(g->TopRow(), 11);
-        MSFlexGridScroll(g.get(), 0, -720, 0, 0); // a bigger turn still moves one page
+        MSFlexGridScroll(g.get(), 0, -720, 0, 0);
         QCOMPARE(g->TopRow(), 21);
         MSFlexGridScroll(g.get(), 0, 120, 0, 0);
         QCOMPARE(g->TopRow(), 11);
         g->setTopRow(5);
         MSFlexGridScroll(g.get(), 0, 120, 0, 0);
         QCOMPARE(g->TopRow(), 1);
-        for (int i = 0; i < 20; ++i)
-            MSFlexGridScroll(g.get(), 0, 0, 0, 0);
-        QCOMPARE(g->TopRow(), 91);
-
         g = makeGrid(10, 2);
         sizeForRows(g.get(), 1, 8);
         for (int i = 0; i < 20; ++i)
             MSFlexGridScroll(g.get(), 0, -120, 0, 0);
-        QCOMPARE(g->TopRow(), 9); // stops at the last row
-        // A grid that fits, exactly or with room to spare, or shows no row at all, stays put.
-        for (int rows : {5, 11, 20}) {
+        QCOMPARE(g->TopRow(), 9);
+        for (int rows : {11, 20}) {
             g = makeGrid(rows, 2);
             if (rows == 20)
                 g->resize(300, 2 * g->frameWidth() + toPixels(g->RowHeight(0)) / 2);
@@ -821,24 +704,16 @@ private slots:
             turn(w.grid->viewport(), QPoint(50, 50), -40);
         }
         QCOMPARE(w.grid->TopRow(), 1 + page);
-        QCOMPARE(w.rotations.last(), -120);
         // Over a button the window hears the wheel and the grid stays; the window below hears nothing.
         turn(w.button, QPoint(5, 5), -120);
         QCOMPARE(w.rotations.size(), 4);
         QCOMPARE(w.grid->TopRow(), 1 + page);
-        QCOMPARE(lower.grid->TopRow(), 1);
         QVERIFY(lower.rotations.isEmpty());
-        // IsOver includes the edges.
-        const QPoint o = w.button->mapToGlobal(QPoint(0, 0));
-        QVERIFY(IsOver(w.button, o.x(), o.y()) && IsOver(w.button, o.x() + 80, o.y() + 30));
-        QVERIFY(!IsOver(w.button, o.x() - 1, o.y()) && !IsOver(w.button, o.x(), o.y() + 31));
-        QVERIFY(!IsOver(nullptr, o.x(), o.y()));
         // Unhooked, the grid alone does not scroll; a destroyed window leaves the hook.
         WheelUnhook(w.window.get());
         QVERIFY(!IsWheelHooked(w.window.get()) && IsWheelHooked(lower.window.get()));
         turn(w.grid->viewport(), QPoint(20, 20), -120);
         QCOMPARE(w.grid->TopRow(), 1 + page);
-        QCOMPARE(w.rotations.size(), 4);
         QWidget *raw = lower.window.get();
         lower.window.reset();
         QVERIFY(!IsWheelHooked(raw));

@@ -87,30 +87,18 @@ QStringList wordsBroken(QTextDocument &doc)
 // The customer list's printed columns, and a row as a shop fills it.
 GridForm customerGrid(int rows)
 {
-    QList<QStringList> cells{{"Tipologia", "Cognome / Ragione Sociale", "Nome", "Indirizzo", "CAP", "Comune",
-                              "Provincia", "Telefono Casa", "Telefono Ufficio", "Fax", "Cellulare",
-                              "Codice Fiscale / Partita IVA", "E-mail", "Sito Web", "Note", "Data Iscrizione",
-                              "Data Scadenza Iscrizione", "Data Creazione", "Data Ultima Modifica"}};
+    QList<QStringList> cells{QStringLiteral("Tipologia|Cognome / Ragione Sociale|Nome|Indirizzo|CAP|Comune|Provincia|"
+                                            "Telefono Casa|Telefono Ufficio|Fax|Cellulare|Codice Fiscale / Partita "
+                                            "IVA|E-mail|Sito Web|Note|Data Iscrizione|Data Scadenza Iscrizione|Data "
+                                            "Creazione|Data Ultima Modifica")
+                                 .split('|')};
     for (int r = 0; r < rows; ++r)
-        cells << QStringList{"Socio Ordinario",
-                             "Rossi Mancini",
-                             "Maria Grazia",
-                             "Via Giuseppe Garibaldi 123",
-                             "00100",
-                             "Castelnuovo di Porto",
-                             "RM",
-                             "06 1234567",
-                             "06 7654321",
-                             "06 555",
-                             "333 1234567",
-                             "RSSMRA80A01H501U",
-                             "maria.grazia.rossi@example.com",
-                             "www.esempio.it",
-                             "Cliente storico, preferisce essere contattata la mattina",
-                             "2024-01-01 00:00:00",
-                             "2025-01-01 00:00:00",
-                             "2024-01-01 10:00:00",
-                             "2024-06-01 11:12:13"};
+        cells << QStringLiteral("Socio Ordinario|Rossi Mancini|Maria Grazia|Via Giuseppe Garibaldi 123|00100|"
+                                "Castelnuovo di Porto|RM|06 1234567|06 7654321|06 555|333 1234567|RSSMRA80A01H501U|"
+                                "maria.grazia.rossi@example.com|www.esempio.it|Cliente storico, preferisce essere "
+                                "contattata la mattina|2024-01-01 00:00:00|2025-01-01 00:00:00|2024-01-01 10:00:00|"
+                                "2024-06-01 11:12:13")
+                     .split('|');
     return GridForm(cells);
 }
 
@@ -183,7 +171,6 @@ private slots:
         QString head12 = kPageHead7;
         head12.replace(QStringLiteral("7pt"), QStringLiteral("12pt"));
         QCOMPARE(w.web.html(), head12 + kGridTable + "<tr><th>Data</th><th>Causale</th></tr></table>" + kTail);
-        QCOMPARE(w.web.html().count(QStringLiteral("font-size: 12pt;")), 3);
         NO_BOXES();
         // A list without its end mark: the grid's own error exit, and the print button's
         // sequence carries on.
@@ -253,14 +240,6 @@ private slots:
         QCOMPARE(d.web.html(), expected);
         QCOMPARE(d.web.previewCount(), 1);
         NO_BOXES();
-        // The payment receipt's headings (the customer card's are tested with its dialog).
-        TestProgram program;
-        program.exec(QStringLiteral("update settings set value='Circolo <Il Faro>' where mnemocode='INTESTAZ'"));
-        Form receipt(QStringLiteral("frmEditPagamenti"));
-        WebBrowser web(&receipt, QStringLiteral("web"));
-        printThisForm(&receipt, &web);
-        QCOMPARE(web.html(), kPageHead7 + kHeadingFont + "Circolo <Il Faro></p>" + kHeadingFont
-                                 + "Ricevuta di pagamento</p><table><tr></tr></table>" + kTail);
     }
 
     void previewShowsATidiedCopy()
@@ -341,14 +320,6 @@ private slots:
         endPrintPreview(&wide.web);
         QVERIFY(inspectPreview(wide.web, [&](QPrintPreviewWidget *w) { orientation = w->orientation(); }));
         QCOMPARE(orientation, QPageLayout::Landscape);
-
-        // A preview that never appears fails at once, it does not hang: here the page is empty
-        // and the error box shows in its place.
-        WebBrowser blank(&form, QStringLiteral("blank"));
-        QElapsedTimer clock;
-        clock.start();
-        QVERIFY(!inspectPreview(blank, [](QPrintPreviewWidget *) {}));
-        QVERIFY(clock.elapsed() < 5000);
     }
 };
 

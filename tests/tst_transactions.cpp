@@ -146,9 +146,13 @@ private slots:
                   "create table protetta (k integer primary key);"
                   "create trigger protetta_no before insert on protetta "
                   "begin select raise(abort, 'UNIQUE constraint failed: protetta.k'); end;");
-        // The settings queue again, as at every start: silent.
+        // The settings queue again, as at every start, and no report file, or a folder in its
+        // place: silent.
         gNumAggiornamenti = 0;
         AggiornaDatabase();
+        QDir(prog.folder()).mkdir("nuovireport.sql");
+        AggiornaReportistica();
+        QDir(prog.folder()).rmdir("nuovireport.sql");
         NO_BOXES();
 
         writeFile(prog.folder() + "/nuovireport.sql",
