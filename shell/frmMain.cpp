@@ -10,9 +10,35 @@
 #include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
 #include "shell/basRegistering.h"
+#include <QFileInfo>
 
 namespace {
 const QString kForm = QStringLiteral("frmMain");
+
+// The second line of the backup's failure message: why, in the user's words.
+QString backupFailureReason(const CopyFailure &f, const QString &target)
+{
+    const QString folder = QFileInfo(target).absolutePath();
+    switch (f.reason) {
+    case CopyFailure::FolderMissing:
+        return QStringLiteral("La cartella \"%1\" non esiste.").arg(folder);
+    case CopyFailure::FolderNotWritable:
+        return QStringLiteral("Non è possibile scrivere nella cartella \"%1\".").arg(folder);
+    case CopyFailure::DiskFull:
+        return QStringLiteral("Il disco della cartella \"%1\" è pieno.").arg(folder);
+    case CopyFailure::TargetExists:
+        return QStringLiteral("Nella cartella \"%1\" esiste già un file %2, che non viene sovrascritto.")
+            .arg(folder, QFileInfo(target).fileName());
+    case CopyFailure::CopyDamaged:
+        return QStringLiteral("La copia non ha superato il controllo di integrità ed è stata eliminata.");
+    case CopyFailure::DatabaseDamaged:
+        return QStringLiteral("Il database è danneggiato: la copia non è stata fatta. Conservare le copie precedenti.");
+    case CopyFailure::DatabaseBusy:
+        return QStringLiteral("Il database è bloccato da un altro programma: riprovare più tardi.");
+    default:
+        return QStringLiteral("Errore del sistema: %1.").arg(f.detail);
+    }
+}
 }
 
 frmMain::frmMain() : Form(QStringLiteral("frmMain"))
@@ -191,11 +217,12 @@ void frmMain::cmdBackup_Click()
         if (!folder.endsWith(QLatin1Char('/')))
             folder += QLatin1Char('/');
         const QString target = folder + gDbFileName;
-        const bool copied = gSqliteDb && gSqliteDb->isOpen() && APIFileCopy(gSqliteDb->handle(), target);
-        if (copied)
+        CopyFailure failure;
+        if (APIFileCopy(gSqliteDb && gSqliteDb->isOpen() ? gSqliteDb->handle() : nullptr, target, &failure))
             MyMsgBox(QStringLiteral("Copia del database avvenuta con successo"), 64, QStringLiteral("Norvik"));
         else
-            MyMsgBox(QStringLiteral("Errore durante la copia del database"), 48, QStringLiteral("Norvik"));
+            MyMsgBox(QStringLiteral("Errore durante la copia del database\n") + backupFailureReason(failure, target),
+                     48, QStringLiteral("Norvik"));
     });
 }
 

@@ -9,24 +9,34 @@
 #include "shell/frmMain.h"
 #include "testsupport.h"
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
 const QString kCopied = msg("Copia del database avvenuta con successo", 64);
-const QString kFailed = msg("Errore durante la copia del database");
 const QString kHeading = QStringLiteral("select value from settings where mnemocode='INTESTAZ'");
 
-// The backup as the button runs it, the input box answered with `answer`; the last box shown.
+// The backup's failure message with its reason below the sentence.
+QString failedFor(const QString &reason) { return msg("Errore durante la copia del database\n" + reason); }
+QString existsIn(const QString &folder)
+{
+    return failedFor("Nella cartella \"" + folder + "\" esiste già un file norvik.db3, che non viene sovrascritto.");
+}
+
+// The backup as the button runs it, the input box answered with `answer`: the one box shown
+// after the input box (all of them, joined, when that is not exactly one).
 QString backupTo(frmMain *m, const QString &answer)
 {
     DialogScript::reset();
     DialogScript::answerInput(answer);
     QTest::mouseClick(m->cmdBackup, Qt::LeftButton);
-    return boxLog().last();
+    const QStringList shown = boxLog();
+    return shown.size() == 2 ? shown.last() : shown.join(" + ");
 }
 
 QStringList filesIn(const QString &folder)
@@ -34,6 +44,52 @@ QStringList filesIn(const QString &folder)
     QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
     names.sort();
     return names;
+}
+
+// The files of a copy in progress as a file system lacking something answers for them: space
+// (SQLite's writes fail with ENOSPC) or shared memory (its mmap fails with ENODEV, as on some
+// FUSE shares).
+class CopyFileSystem {
+public:
+    enum Lacking { Space, SharedMemory };
+    explicit CopyFileSystem(Lacking lacking)
+    {
+        const char *call = lacking == SharedMemory                    ? "mmap"
+                           : vfs()->xGetSystemCall(vfs(), "pwrite64") ? "pwrite64"
+                                                                      : "pwrite";
+        real = vfs()->xGetSystemCall(vfs(), call);
+        vfs()->xSetSystemCall(vfs(), call,
+                              lacking == SharedMemory ? reinterpret_cast<sqlite3_syscall_ptr>(&mmap)
+                                                      : reinterpret_cast<sqlite3_syscall_ptr>(&pwrite));
+    }
+    ~CopyFileSystem() { vfs()->xSetSystemCall(vfs(), nullptr, nullptr); }
+
+private:
+    static inline sqlite3_syscall_ptr real;
+    static sqlite3_vfs *vfs() { return sqlite3_vfs_find(nullptr); }
+    static bool refused(int fd, int err)
+    {
+        const bool copy = QFile::symLinkTarget(QStringLiteral("/proc/self/fd/%1").arg(fd)).contains(".copia-in-corso-");
+        errno = err;
+        return copy;
+    }
+    static ssize_t pwrite(int fd, const void *b, size_t n, off_t at)
+    {
+        using Call = ssize_t (*)(int, const void *, size_t, off_t);
+        return refused(fd, ENOSPC) ? -1 : reinterpret_cast<Call>(real)(fd, b, n, at);
+    }
+    static void *mmap(void *at, size_t n, int prot, int flags, int fd, off_t off)
+    {
+        using Call = void *(*)(void *, size_t, int, int, int, off_t);
+        return refused(fd, ENODEV) ? MAP_FAILED : reinterpret_cast<Call>(real)(at, n, prot, flags, fd, off);
+    }
+};
+
+// Overwrites `path` from byte `from` for `count` bytes with a pattern no page holds.
+void garble(const QString &path, qint64 from, qint64 count)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadWrite) && f.seek(from) && f.write(QByteArray(count, '\xa5')) == count);
 }
 
 // A database file's integrity verdict and the first value of `sql`: "ok 42".
@@ -223,13 +279,18 @@ private slots:
         QCOMPARE(filesIn(target), QStringList{"norvik.db3"});
         // An existing copy is never overwritten; a closing slash gives the same target.
         writeFile(copy, "older copy");
-        QCOMPARE(backupTo(m, target + "/"), kFailed);
+        QCOMPARE(backupTo(m, target + "/"), existsIn(target));
         QCOMPARE(readFile(copy), QByteArray("older copy"));
         QCOMPARE(filesIn(target), QStringList{"norvik.db3"});
         // A folder that does not exist, or a file where the folder should be, fails and leaves nothing.
-        QCOMPARE(backupTo(m, prog.folder() + "/manca"), kFailed);
+        QCOMPARE(backupTo(m, prog.folder() + "/manca"),
+                 failedFor("La cartella \"" + prog.folder() + "/manca\" non esiste."));
         QVERIFY(!QFileInfo::exists(prog.folder() + "/manca"));
-        QCOMPARE(backupTo(m, prog.folder() + "/norvik.db3"), kFailed);
+        QCOMPARE(backupTo(m, prog.folder() + "/norvik.db3"),
+                 failedFor("La cartella \"" + prog.folder() + "/norvik.db3\" non esiste."));
+        // Folders that take no files whoever asks (permissions do not stop the superuser).
+        for (const QString &closed : {QStringLiteral("/sys"), QStringLiteral("/proc")})
+            QCOMPARE(backupTo(m, closed), failedFor("Non è possibile scrivere nella cartella \"" + closed + "\"."));
         // Another program holds the database: no consistent state can be read, no copy.
         QFile::remove(copy);
         sqlite3 *other = nullptr;
@@ -237,7 +298,7 @@ private slots:
         QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE; update settings set value='a metà' where mnemocode='INTESTAZ'",
                               nullptr, nullptr, nullptr),
                  SQLITE_OK);
-        QCOMPARE(backupTo(m, target), kFailed);
+        QCOMPARE(backupTo(m, target), failedFor("Il database è bloccato da un altro programma: riprovare più tardi."));
         QCOMPARE(filesIn(target), QStringList());
         sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
         sqlite3_close(other);
@@ -268,10 +329,22 @@ private slots:
                  QStringLiteral("ok 0"));
 
         const QString target = prog.folder() + "/copie";
+        const QString copy = target + "/norvik.db3";
         QDir().mkpath(target);
-        QCOMPARE(backupTo(m, target), kCopied);
+        {
+            CopyFileSystem share(CopyFileSystem::SharedMemory); // the switch out of WAL needs none
+            QCOMPARE(backupTo(m, target), kCopied);
+        }
         sqlite3_close(other);
-        QCOMPARE(copyContent(target + "/norvik.db3", "select group_concat(x) from recenti"), QStringLiteral("ok 7,8"));
+        // The copy stands alone in rollback-journal mode: a reader on a read-only medium, which
+        // can create nothing beside it, reads it whole.
+        QCOMPARE(readFile(copy).mid(18, 2), QByteArray("\x01\x01"));
+        sqlite3 *reader = nullptr;
+        QCOMPARE(sqlite3_open_v2(copy.toUtf8().constData(), &reader, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(reader, "select group_concat(x) from recenti", nullptr, nullptr, nullptr), SQLITE_OK);
+        QCOMPARE(filesIn(target), QStringList{"norvik.db3"});
+        sqlite3_close(reader);
+        QCOMPARE(copyContent(copy, "select group_concat(x) from recenti"), QStringLiteral("ok 7,8"));
     }
 
     // Where the file system refuses a step of naming the copy, the next one takes over, and
@@ -311,6 +384,7 @@ private slots:
             fileCopyCalls().beforeNaming = [&](const QString &) { targetSeenEarly = QFileInfo::exists(copy); };
         };
 
+        const QString exists = existsIn(target);
         // No NOREPLACE rename (EINVAL), then no hard links either (EPERM, as on FAT).
         fileCopyCalls().renameNoReplace = refuse(EINVAL);
         for (int linkError : {0, EPERM}) {
@@ -324,11 +398,11 @@ private slots:
 
             // There already, or appearing while the copy is made: left exactly as it is.
             writeFile(copy, "older copy");
-            QCOMPARE(backupTo(m, target), kFailed);
+            QCOMPARE(backupTo(m, target), exists);
             QCOMPARE(readFile(copy), QByteArray("older copy"));
             QFile::remove(copy);
             fileCopyCalls().beforeNaming = [&](const QString &) { writeFile(copy, "copy of another program"); };
-            QCOMPARE(backupTo(m, target), kFailed);
+            QCOMPARE(backupTo(m, target), exists);
             QCOMPARE(readFile(copy), QByteArray("copy of another program"));
             QCOMPARE(filesIn(target), QStringList{"norvik.db3"});
         }
@@ -337,7 +411,7 @@ private slots:
         fileCopyCalls().renameNoReplace = refuse(EIO);
         countedLink(0);
         freshRun();
-        QCOMPARE(backupTo(m, target), kFailed);
+        QCOMPARE(backupTo(m, target), failedFor("Errore del sistema: " + QString::fromLocal8Bit(strerror(EIO)) + "."));
         QCOMPARE(linkCalls, 0);
         QCOMPARE(filesIn(target), QStringList());
     }
@@ -369,6 +443,9 @@ private slots:
         QCOMPARE(left.size(), 1);
         QVERIFY(isCopyTemporaryName(left.first(), "norvik.db3"));
         QVERIFY(QFileInfo(target + "/" + left.first()).size() > 0);
+        // Killed while SQLite wrote beside the temporary: a journal next to it, or left alone.
+        writeFile(target + "/" + left.first() + "-journal", "giornale");
+        writeFile(target + "/norvik.db3.copia-in-corso-Gone12-wal", "registro");
 
         // Names that only resemble ours are the user's; a temporary still locked is a copy
         // running elsewhere right now.
@@ -378,6 +455,7 @@ private slots:
             writeFile(target + "/" + name, "dell'utente");
         const QString running = target + "/norvik.db3.copia-in-corso-Run123";
         writeFile(running, "in corso");
+        writeFile(running + "-journal", "in corso");
         const int lockFd = ::open(running.toUtf8().constData(), O_RDONLY);
         QCOMPARE(::flock(lockFd, LOCK_EX), 0);
 
@@ -385,12 +463,51 @@ private slots:
         ::close(lockFd);
         QStringList expected = usersOwn;
         expected << "norvik.db3"
-                 << "norvik.db3.copia-in-corso-Run123";
+                 << "norvik.db3.copia-in-corso-Run123"
+                 << "norvik.db3.copia-in-corso-Run123-journal";
         expected.sort();
         QCOMPARE(filesIn(target), expected);
         QCOMPARE(copyContent(target + "/norvik.db3", kHeading), QStringLiteral("ok Negozio"));
         for (const QString &name : usersOwn)
             QCOMPARE(readFile(target + "/" + name), QByteArray("dell'utente"));
+    }
+
+    // A copy that cannot be trusted never takes its name and is not left behind: a disk that
+    // fills up under it, a copy damaged between writing and naming, a database already damaged.
+    void backupKeepsNoUntrustedCopy()
+    {
+        TestProgram prog;
+        frmMain *m = openForm<frmMain>();
+        const QString target = prog.folder() + "/copie";
+        QDir().mkpath(target);
+        struct Restore {
+            ~Restore() { resetFileCopyCalls(); }
+        } restore;
+        {
+            CopyFileSystem full(CopyFileSystem::Space);
+            QCOMPARE(backupTo(m, target), failedFor("Il disco della cartella \"" + target + "\" è pieno."));
+        }
+        QCOMPARE(filesIn(target), QStringList());
+
+        // Pages garbled on their way to the disk, as by a faulty driver.
+        const qint64 page = prog.scalar("PRAGMA page_size").toLongLong();
+        fileCopyCalls().beforeCheck = [page](const QString &temporary) {
+            garble(temporary, page, QFileInfo(temporary).size() - page);
+        };
+        QCOMPARE(backupTo(m, target),
+                 failedFor("La copia non ha superato il controllo di integrità ed è stata eliminata."));
+        QCOMPARE(filesIn(target), QStringList());
+        resetFileCopyCalls();
+
+        // A page of the database itself damaged: the older copies are the ones to keep.
+        prog.exec(
+            "create table molte (x); with recursive n(i) as (select 1 union all select i + 1 from n where i < 2000)"
+            " insert into molte select printf('riga numero %d', i) from n;");
+        const qint64 root = prog.scalar("select rootpage from sqlite_master where name='molte'").toLongLong();
+        garble(prog.dbPath(), (root - 1) * page, page);
+        QCOMPARE(backupTo(m, target),
+                 failedFor("Il database è danneggiato: la copia non è stata fatta. Conservare le copie precedenti."));
+        QCOMPARE(filesIn(target), QStringList());
     }
 
     void headingEdit()
