@@ -1,7 +1,9 @@
 #include "platform/Dialogs.h"
+#include "platform/TypedText.h"
 #include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QQueue>
@@ -108,18 +110,20 @@ QString StyledDialogs::InputBox(const QString &prompt, const QString &title, con
 {
     if (S().active) {
         S().boxes.append({DialogScript::Box::Input, prompt, 0, title, defaultText});
-        return S().inputs.isEmpty() ? QString() : S().inputs.dequeue();
+        return S().inputs.isEmpty() ? QString() : TypedText::withoutControls(S().inputs.dequeue());
     }
     QInputDialog dlg(activeParent());
     dlg.setWindowTitle(title);
     dlg.setLabelText(prompt);
     dlg.setTextValue(defaultText);
+    if (auto *box = dlg.findChild<QLineEdit *>())
+        TypedText::dropControls(box);
     dlg.setOkButtonText(QStringLiteral("OK"));
     dlg.setCancelButtonText(QStringLiteral("Annulla"));
     dlg.resize(420, dlg.sizeHint().height());
     if (dlg.exec() != QDialog::Accepted)
         return QString();
-    return dlg.textValue();
+    return TypedText::withoutControls(dlg.textValue());
 }
 
 void PlainMessageBox(const QString &prompt)

@@ -11,10 +11,33 @@ namespace {
 bool isBlank(char32_t c) { return c == ' ' || c == '\t' || c == 0xA0 || c == 0x202F; }
 bool isDigit(char32_t c) { return c >= '0' && c <= '9'; }
 
-// Shared by the UTF-16 and UTF-8 readers: `at(i)` gives the i-th character (code point or code
-// unit; only ASCII, blanks and the euro sign matter here) and `n` their count.
+// Whether the characters b..e are a typed whole number with thousands points: a first group of
+// one to three digits not starting with 0, then groups of a point and three digits.
 template <class At>
-std::optional<double> readChars(At at, size_t n)
+bool thousandsOnly(At at, size_t b, size_t e)
+{
+    if (b >= e || !isDigit(at(b)) || at(b) == '0')
+        return false;
+    size_t group = 0;
+    bool grouped = false;
+    for (size_t i = b; i < e; ++i) {
+        if (isDigit(at(i))) {
+            ++group;
+        } else if (at(i) == '.' && (grouped ? group == 3 : group <= 3)) {
+            grouped = true;
+            group = 0;
+        } else {
+            return false;
+        }
+    }
+    return grouped && group == 3;
+}
+
+// Shared by the UTF-16 and UTF-8 readers: `at(i)` gives the i-th character (code point or code
+// unit; only ASCII, blanks and the euro sign matter here) and `n` their count; `typed` reads
+// thousands points without a comma.
+template <class At>
+std::optional<double> readChars(At at, size_t n, bool typed)
 {
     size_t b = 0, e = n;
     while (b < e && isBlank(at(b)))
@@ -86,6 +109,8 @@ std::optional<double> readChars(At at, size_t n)
             ++digits;
         }
     } else {
+        // Only a typed text has thousands points without a comma; any other point is decimal.
+        const bool thousands = typed && thousandsOnly(at, b, e);
         bool point = false;
         for (size_t i = b; i < e; ++i) {
             const char32_t c = at(i);
@@ -93,6 +118,8 @@ std::optional<double> readChars(At at, size_t n)
                 ++digits;
                 if (!put(char(c)))
                     return std::nullopt;
+            } else if (c == '.' && thousands) {
+                continue;
             } else if (c == '.' && !point) {
                 point = true;
                 if (!put('.'))
@@ -113,12 +140,17 @@ std::optional<double> readChars(At at, size_t n)
     return negative ? -v : v;
 }
 
+std::optional<double> readText(QStringView text, bool typed)
+{
+    return readChars([text](size_t i) { return char32_t(text.at(qsizetype(i)).unicode()); }, size_t(text.size()),
+                     typed);
 }
 
-std::optional<double> read(QStringView text)
-{
-    return readChars([text](size_t i) { return char32_t(text.at(qsizetype(i)).unicode()); }, size_t(text.size()));
 }
+
+std::optional<double> read(QStringView text) { return readText(text, false); }
+
+std::optional<double> readTyped(QStringView text) { return readText(text, true); }
 
 std::optional<double> read(std::string_view utf8)
 {
@@ -136,7 +168,7 @@ std::optional<double> read(std::string_view utf8)
     while (i < utf8.size() && byte(i) < 0x80)
         ++i;
     if (i == utf8.size())
-        return readChars(byte, utf8.size());
+        return readChars(byte, utf8.size(), false);
     // Beyond ASCII the text is read as characters, so that it gives what its UTF-16 form gives
     // (a no-break space around the number, a closing euro sign). Longer texts than the buffer
     // can hold have too many characters to be a number unless padded with blanks; they are rare.
@@ -164,7 +196,7 @@ std::optional<double> read(std::string_view utf8)
         chars[n++] = ok ? cp : char32_t(0xFFFD);
         k += ok ? size_t(len) : 1;
     }
-    return readChars([chars](size_t k) { return chars[k]; }, n);
+    return readChars([chars](size_t k) { return chars[k]; }, n, false);
 }
 
 QString toSql(double value)
@@ -178,9 +210,11 @@ QString toSql(double value)
     return QString::fromLatin1(buf, int(r.ptr - buf));
 }
 
+QString toTyped(double value) { return toSql(value).replace(QLatin1Char('.'), QLatin1Char(',')); }
+
 std::optional<QString> amountSql(QStringView typed)
 {
-    const std::optional<double> v = read(typed);
+    const std::optional<double> v = readTyped(typed);
     if (!v)
         return std::nullopt;
     return toSql(*v);

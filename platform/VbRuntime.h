@@ -12,9 +12,10 @@
 namespace vb {
 // "" & value: Null gives "", numbers in the Italian form (12,5), texts unchanged.
 QString Str(const QVariant &v);
-// Whether a text reads as a number by the program's one number rule (NumberRule.h).
+// Whether a text reads as a number as the program keeps numbers (NumberRule::read: keys, counts,
+// settings, grid cells); what a user types is read by NumberRule::readTyped.
 bool IsNumeric(const QString &text);
-// CDbl: a text is read by the number rule; raises type mismatch (13) when it is no number.
+// CDbl: a text is read the same way; raises type mismatch (13) when it is no number.
 double CDbl(const QVariant &v);
 // CInt: 16-bit, banker's rounding; raises 13 on a bad text, 6 (overflow) out of range.
 short CInt(const QVariant &v);

@@ -2,6 +2,7 @@
 #include "platform/Form.h"
 #include "platform/KeyCodes.h"
 #include "platform/PlatformError.h"
+#include "platform/TypedText.h"
 #include <QCalendarWidget>
 #include <QFrame>
 #include <QKeyEvent>
@@ -81,6 +82,7 @@ void XPLabel::setBold(bool bold)
 XPTextBox::XPTextBox(Form *form, const QString &name, QWidget *parent)
     : QLineEdit(host(form, parent)), Control(form, name, ControlKind::TextBox)
 {
+    TypedText::dropControls(this);
 }
 
 XPButton::XPButton(Form *form, const QString &name, const QString &caption, QWidget *parent)

@@ -46,7 +46,7 @@ PlaceholderValues dateValues(int n, const QDateTime &date)
 
 std::optional<QString> numericValue(const QString &answer)
 {
-    const std::optional<double> v = NumberRule::read(answer);
+    const std::optional<double> v = NumberRule::readTyped(answer);
     if (!v)
         return std::nullopt;
     const QString sql = NumberRule::toSql(*v);

@@ -18,6 +18,20 @@
 namespace {
 constexpr int kButtonHeight = 32;
 constexpr int kButtonGap = 10;
+
+// A stored amount as the user would type it: its digits with a decimal comma and no thousands
+// points ("1250,5", "0,125"), which the typed reading gives back as the same number, so that
+// saving unchanged writes what was stored. A text that is no number is shown as it is.
+QString storedAmountText(const QVariant &stored)
+{
+    if (stored.typeId() == QMetaType::Double)
+        return NumberRule::toTyped(stored.toDouble());
+    const QString text = vb::Str(stored);
+    if (stored.typeId() == QMetaType::LongLong)
+        return text;
+    const std::optional<double> number = NumberRule::read(text);
+    return number ? NumberRule::toTyped(*number) : text;
+}
 }
 
 // ---- shared helpers ----
@@ -285,7 +299,7 @@ Check EditDialog::number(const XPTextBox *box, const QString &message)
 {
     return [box, message] {
         const QString t = box->Text().trimmed();
-        return t.isEmpty() || NumberRule::isNumber(t) ? Verdict::pass() : Verdict::refuse(message);
+        return t.isEmpty() || NumberRule::isTypedNumber(t) ? Verdict::pass() : Verdict::refuse(message);
     };
 }
 
@@ -395,8 +409,10 @@ void EditDialog::loadRecord(QVector<qint64> &comboKeys)
                 continue;
             switch (f.rule) {
             case BoundField::Text:
-            case BoundField::Amount:
                 static_cast<XPTextBox *>(f.control)->setTextValue(vb::Str(value(f.column)));
+                break;
+            case BoundField::Amount:
+                static_cast<XPTextBox *>(f.control)->setTextValue(storedAmountText(value(f.column)));
                 break;
             case BoundField::Date:
                 if (const QVariant v = value(f.column); v.isValid())

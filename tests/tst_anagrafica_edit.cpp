@@ -4,7 +4,9 @@
 #include "platform/SqliteDb.h"
 #include "shell/EditDialog.h"
 #include "testsupport.h"
+#include <QClipboard>
 #include <QDateTime>
+#include <QGuiApplication>
 
 namespace {
 
@@ -255,6 +257,39 @@ private slots:
         d = openDialog(false, 1);
         QCOMPARE(d->cboTipologia->Text() + d->txtNome->Text() + d->txtCAP->Text(), QStringLiteral("Amico"));
         QVERIFY(d->txtDataNascita->IsEmpty());
+    }
+
+    // ---- text typed or pasted by the user ----
+
+    // Control characters pasted or typed into a box are dropped, the caret staying after what
+    // was put in; everything else reaches the database byte for byte.
+    void controlCharactersTypedOrPastedAreDropped()
+    {
+        TestProgram prog;
+        prog.exec("insert into TipologiaPersone (Tipologia) values ('Socio')");
+        frmEditAnagrafica *d = openDialog(true);
+        choose(d->cboTipologia, "Socio");
+        const QString kept = QStringLiteral(" D'Amico -- ; \"è\" 😀 שלום");
+        const QChar nul(0);
+        QGuiApplication::clipboard()->setText("Ros" + QString(nul) + "si\t\r\n\x1F" + kept);
+        QTest::keyClick(d->txtCognome, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(d->txtCognome->Text(), "Rossi" + kept);
+        // Pasted between two letters, then typed on.
+        typeInto(d->txtNome, "AB");
+        QTest::keyClick(d->txtNome, Qt::Key_Left);
+        QGuiApplication::clipboard()->setText(QString(nul) + "c" + QString(nul));
+        QTest::keyClick(d->txtNome, Qt::Key_V, Qt::ControlModifier);
+        QTest::keyClicks(d->txtNome, "d");
+        QCOMPARE(d->txtNome->Text(), QStringLiteral("AcdB"));
+        // A key event carrying control characters after a letter, as an input method sends it.
+        QTest::sendKeyEvent(QTest::Click, d->txtNote, Qt::Key_unknown, "x" + QString(nul) + "\ay", Qt::NoModifier);
+        QCOMPARE(d->txtNote->Text(), QStringLiteral("xy"));
+
+        d->cmdOK_Click();
+        NO_BOXES();
+        QVERIFY(!dialogOpen());
+        QCOMPARE(prog.scalar("select hex(Cognome) || ' ' || Nome || ' ' || NoteAnagrafica from Anagrafica"),
+                 QString::fromLatin1(("Rossi" + kept).toUtf8().toHex().toUpper()) + " AcdB xy");
     }
 
     // ---- dates typed by the user ----

@@ -143,18 +143,18 @@ private slots:
         doubleClickCell(g, 1, 2);
         QCOMPARE(DialogScript::pendingDrivers(), 0);
 
-        // Without a comma the point is the decimal point, as a stored amount is shown.
+        // Without a comma, points between groups of three digits are thousands.
         const QString stamp = prog.scalar("select DateTimeLastUpdated from Pagamenti");
         QCOMPARE(writes(),
                  QStringList{"UPDATE Pagamenti SET ANAGRAFICAID = 2,  DataPagamento = '2024-01-15 00:00:00',  "
-                             "Importo = 1,  Causale = Null,  notepagamento = 'l''ultima',  "
+                             "Importo = 1000,  Causale = Null,  notepagamento = 'l''ultima',  "
                              "DateTimeLastUpdated = '"
                              + stamp + "' WHERE PagamentiID = 1 "});
         QCOMPARE(prog.scalar("select DataScadenzaIscrizione || ifnull(DateTimeLastUpdated, '') from Anagrafica "
                              "where ANAGRAFICAID = 2"),
                  QStringLiteral("2024-06-30 00:00:00"));
-        QCOMPARE(gridRow(g, 1).mid(4, 2), (QStringList{"", "1,00 €"}));
-        QCOMPARE(list->lblTotaleImporti->Caption(), kTotal + "1,00 €");
+        QCOMPARE(gridRow(g, 1).mid(4, 2), (QStringList{"", "1.000,00 €"}));
+        QCOMPARE(list->lblTotaleImporti->Caption(), kTotal + "1.000,00 €");
     }
 
     void checksInOrder()

@@ -82,7 +82,7 @@ private slots:
             "Formato della data di partenza non valido", "Formato della data di arrivo non valido",
             "Formato dell'importo minimo non valido", "Formato dell'importo massimo non valido"};
         const QList<XPTextBox *> boxes = {d->txtDataDa, d->txtDataA, d->txtImportoDa, d->txtImportoA};
-        // Without a comma a point is the decimal point, as the database writes amounts: "1.000" is 1.
+        // Without a comma, points between groups of three digits are thousands: "1.000" is 1000.
         const QStringList mended = {"1/1/2024", "31/12/2024", "1.000", "1; drop table Pagamenti"};
         for (int i = 0; i < 4; ++i) {
             DialogScript::reset();
@@ -103,9 +103,10 @@ private slots:
         DialogScript::reset();
         QTest::mouseClick(d->cmdOK, Qt::LeftButton);
         NO_BOXES();
-        QCOMPARE(gWherePagamenti, QStringLiteral("a.Datapagamento >= ('2024-01-01 00:00:00') OR a.Datapagamento <= "
-                                                 "('2024-12-31 00:00:00') OR a.Importo >= 1  OR a.Importo <= 1500  OR "
-                                                 "a.Causale Like '%Quota%'"));
+        QCOMPARE(gWherePagamenti,
+                 QStringLiteral("a.Datapagamento >= ('2024-01-01 00:00:00') OR a.Datapagamento <= "
+                                "('2024-12-31 00:00:00') OR a.Importo >= 1000  OR a.Importo <= 1500  OR "
+                                "a.Causale Like '%Quota%'"));
         QCOMPARE(listed(), QStringLiteral("1,2,3,4,5,6"));
         QCOMPARE(prog.scalar("select count(*) from Pagamenti"), QStringLiteral("6"));
     }

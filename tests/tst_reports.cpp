@@ -474,7 +474,8 @@ private slots:
         addReport(prog, 4, " Testo FROM Voci WHERE Valore = 0 -[P1]", "Opposto", "1", "NUMERICO", "il numero");
         frmSplashReports *w = openChooser();
 
-        const QList<QPair<QString, QString>> numbers = {{"1.250,50", "1250.5"}, {" 7 ", "7"}, {"-3", "(-3)"}};
+        const QList<QPair<QString, QString>> numbers = {
+            {"1.250,50", "1250.5"}, {"1.250", "1250"}, {"0.125", "0.125"}, {" 7 ", "7"}, {"-3", "(-3)"}};
         for (const auto &n : numbers) {
             const ShownReport r = pressReport(w, 0, {n.first});
             QCOMPARE(r.sql, QStringLiteral(" ") + n.second + QStringLiteral(" AS Numero"));

@@ -526,6 +526,10 @@ private slots:
         editTo("  L'Angolo del Caffè  ");
         QCOMPARE(boxLog().last(), msg("Intestazione aggiornata con successo", 64)); // as typed, blanks and all
         QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("  L'Angolo del Caffè  "));
+        // Control characters typed or pasted into the box are dropped.
+        editTo(QStringLiteral("  L'Angolo\t del\r\n Caffè  ") + QChar(0));
+        QCOMPARE(boxLog().last(), msg("Intestazione aggiornata con successo", 64));
+        QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("  L'Angolo del Caffè  "));
         // A failed update says so and never claims success.
         prog.exec("create trigger noedit before update on settings begin select raise(abort, 'sola lettura'); end;");
         editTo("Altro");
