@@ -10,6 +10,7 @@
 # runs at its own sizes; --rows replaces them for every list run.
 # --no-xvfb leaves out the opening of the customer list under Xvfb (bench/open_list.sh), for a
 # machine without Xvfb and xdotool.
+# The print preview of the customer list runs on 2,000 and 10,000 customers whatever --rows says.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
@@ -26,7 +27,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build build-bench --target bench_lists bench_grid norvik >/dev/null
+cmake --build build-bench --target bench_lists bench_grid bench_print norvik >/dev/null
 export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$dir/runtime}"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 ./build-bench/bench/bench_lists heading
@@ -34,4 +35,9 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 if [ "$xvfb" = 1 ]; then
   bench/open_list.sh build-bench --dir "$dir" ${open_args[@]+"${open_args[@]}"}
 fi
+print_dbs=()
+for rows in 2000 10000; do
+  print_dbs+=("$(./build-bench/bench/bench_lists database customers "$rows" "$dir")")
+done
+./build-bench/bench/bench_print run "${print_dbs[@]}" ${open_args[@]+"${open_args[@]}"}
 ./build-bench/bench/bench_grid 100000

@@ -2,7 +2,7 @@
 #include "platform/Dialogs.h"
 #include "platform/Form.h"
 #include "platform/PlatformError.h"
-#include <QAbstractTextDocumentLayout>
+#include "platform/PrintLayout.h"
 #include <QGuiApplication>
 #include <QPageSize>
 #include <QPainter>
@@ -10,14 +10,12 @@
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QScreen>
-#include <QTextDocument>
-#include <QTextFrame>
-#include <QTextTable>
-#include <algorithm>
 
 namespace {
 constexpr long ErrNoDocument = 91;
 const QString kNoDocument = QStringLiteral("Object variable or With block variable not set");
+
+qreal a4PrintableWidth(QPageLayout::Orientation orientation);
 }
 
 void HTMLDocument::Write(const QString &text) { m_owner->write(text); }
@@ -78,13 +76,14 @@ void WebBrowser::showPreview()
 {
     QPrinter printer(QPrinter::HighResolution);
     printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setPageOrientation(orientationFor(m_html));
+    // Read and measured once: the preview lays it out again when the sheet is changed.
+    PrintLayout layout(m_html);
+    printer.setPageOrientation(layout.orientation(a4PrintableWidth(QPageLayout::Portrait)));
     printer.setPageMargins(QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
 
     QPrintPreviewDialog dlg(&printer, window());
     dlg.setWindowTitle(QStringLiteral("Anteprima di stampa"));
-    const QString page = m_html;
-    connect(&dlg, &QPrintPreviewDialog::paintRequested, &dlg, [&page](QPrinter *target) { printOn(page, target); });
+    connect(&dlg, &QPrintPreviewDialog::paintRequested, &dlg, [&layout](QPrinter *target) { printOn(layout, target); });
     // A sheet's height where the screen has room for it.
     QSize size(900, 1000);
     if (const QScreen *screen = dlg.screen())
@@ -101,16 +100,6 @@ qreal documentDpi()
     return screen ? screen->logicalDotsPerInchY() : 96.0;
 }
 
-std::unique_ptr<QTextDocument> documentOf(const QString &html, QTextOption::WrapMode wrap)
-{
-    auto doc = std::make_unique<QTextDocument>();
-    QTextOption option = doc->defaultTextOption();
-    option.setWrapMode(wrap);
-    doc->setDefaultTextOption(option);
-    doc->setHtml(WebBrowser::displayHtml(html));
-    return doc;
-}
-
 // The printable area of an A4 sheet with the preview's margins, in the document's pixels.
 qreal a4PrintableWidth(QPageLayout::Orientation orientation)
 {
@@ -121,57 +110,29 @@ qreal a4PrintableWidth(QPageLayout::Orientation orientation)
 
 QPageLayout::Orientation WebBrowser::orientationFor(const QString &html)
 {
-    // Unwrapped, every table takes the width its texts need on one line. A table of labels and
-    // values (a dialog's card) rather wraps a long value than turns the sheet, unless even its
-    // words do not fit side by side.
-    const qreal portrait = a4PrintableWidth(QPageLayout::Portrait);
-    auto tooWide = [portrait](QTextDocument &doc, int fromColumns) {
-        QAbstractTextDocumentLayout *layout = doc.documentLayout();
-        for (QTextFrame *frame : doc.rootFrame()->childFrames()) {
-            const auto *table = qobject_cast<QTextTable *>(frame);
-            if (table && table->columns() >= fromColumns && layout->frameBoundingRect(frame).width() > portrait)
-                return true;
-        }
-        return false;
-    };
-    const auto unwrapped = documentOf(html, QTextOption::NoWrap);
-    if (tooWide(*unwrapped, 3))
-        return QPageLayout::Landscape;
-    const auto wrapped = documentOf(html, QTextOption::WordWrap);
-    wrapped->setTextWidth(portrait);
-    return tooWide(*wrapped, 1) ? QPageLayout::Landscape : QPageLayout::Portrait;
-}
-
-std::unique_ptr<QTextDocument> WebBrowser::layOutForPaper(const QString &html, qreal printableWidth, qreal *scale)
-{
-    auto doc = documentOf(html, QTextOption::WordWrap);
-    doc->setTextWidth(printableWidth);
-    // A table whose longest words do not fit side by side overflows the width it was given.
-    const qreal needed = std::max(printableWidth, doc->size().width());
-    if (needed > printableWidth)
-        doc->setTextWidth(needed);
-    if (scale)
-        *scale = printableWidth / needed;
-    return doc;
+    return PrintLayout(html).orientation(a4PrintableWidth(QPageLayout::Portrait));
 }
 
 void WebBrowser::printOn(const QString &html, QPrinter *printer)
 {
+    PrintLayout layout(html);
+    printOn(layout, printer);
+}
+
+void WebBrowser::printOn(PrintLayout &layout, QPrinter *printer)
+{
     const qreal dpi = documentDpi();
     const QRectF paper = printer->pageLayout().paintRect(QPageLayout::Inch);
-    qreal scale = 1;
-    const auto doc = layOutForPaper(html, paper.width() * dpi, &scale);
-    // One sheet of the document: the printable area above the sheet's number, seen at the scale
-    // the page is printed in.
+    // One sheet of the document: the printable area above the sheet's number.
     constexpr qreal numberBand = 0.25; // inches
-    const QSizeF sheet(doc->textWidth(), (paper.height() - numberBand) * dpi / scale);
-    doc->setPageSize(sheet);
+    layout.layOut(paper.width() * dpi, (paper.height() - numberBand) * dpi);
 
     QPainter painter(printer);
     if (!painter.isActive())
         return;
     const qreal toDevice = printer->resolution() / dpi;
-    const int pages = doc->pageCount();
+    const qreal scale = layout.scale();
+    const int pages = layout.pageCount();
     QFont numberFont(QStringLiteral("DejaVu Sans"));
     numberFont.setPointSizeF(8);
     for (int i = 0; i < pages; ++i) {
@@ -179,12 +140,8 @@ void WebBrowser::printOn(const QString &html, QPrinter *printer)
             printer->newPage();
         painter.save();
         painter.scale(toDevice * scale, toDevice * scale);
-        const QRectF shown(0, i * sheet.height(), sheet.width(), sheet.height());
-        painter.translate(0, -shown.top());
-        painter.setClipRect(shown);
-        QAbstractTextDocumentLayout::PaintContext context;
-        context.clip = shown;
-        doc->documentLayout()->draw(&painter, context);
+        painter.setClipRect(QRectF(0, 0, layout.width(), layout.sheetHeight()));
+        layout.paintPage(&painter, i);
         painter.restore();
         // The sheet's number at the foot of its printable area.
         painter.save();

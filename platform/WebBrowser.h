@@ -3,11 +3,10 @@
 #include <QPageLayout>
 #include <QString>
 #include <QWidget>
-#include <memory>
 
 class Form;
 class QPrinter;
-class QTextDocument;
+class PrintLayout;
 class WebBrowser;
 
 // The document of a browser control: text written into it accumulates until it is closed.
@@ -55,11 +54,10 @@ public:
     // labels and values, when its words do not fit side by side). Words are wrapped only between
     // them, never inside; a table still wider than the sheet is scaled down to the sheet's width.
     static QPageLayout::Orientation orientationFor(const QString &html);
-    // The page laid out for a printable area of the given width, in the document's pixels, and
-    // the scale that brings it to that width (1 when it fits).
-    static std::unique_ptr<QTextDocument> layOutForPaper(const QString &html, qreal printableWidth, qreal *scale);
-    // Lays the page out on the printer's paper and paints it, sheet by sheet, numbered.
+    // Lays the page out on the printer's paper and paints it, sheet by sheet, numbered. A table
+    // that goes on to another sheet repeats its heading there; no row straddles two sheets.
     static void printOn(const QString &html, QPrinter *printer);
+    static void printOn(PrintLayout &layout, QPrinter *printer);
 
 private:
     friend class HTMLDocument;
