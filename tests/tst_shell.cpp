@@ -1,5 +1,6 @@
 // Start-up, database access, settings, trace and log, error exits, and the main window's own
 // work: backup, heading edit, its buttons and the about box it opens.
+#include "customers/frmAnagrafica.h"
 #include "platform/FileCopy.h"
 #include "platform/ShellLaunch.h"
 #include "platform/SqliteDb.h"
@@ -86,6 +87,134 @@ private slots:
             QCOMPARE(readFile(prog.dbPath()), content);
             closeAllForms();
         }
+        // Held whole by another program, so that not even reading is possible: the reason told.
+        resetShellState();
+        TestProgram::exec(prog.dbPath(), "create table t (x)");
+        sqlite3 *other = nullptr;
+        QCOMPARE(sqlite3_open(prog.dbPath().toUtf8().constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        QVERIFY(!openForm<frmMain>()->isLoaded());
+        sqlite3_close(other);
+        QCOMPARE(boxLog(), QStringList{msg("Impossibile connettersi al database: è bloccato da un altro programma "
+                                           "(database is locked).\nAttendere che l'altro programma lo liberi, poi "
+                                           "avviare di nuovo Norvik.",
+                                           16)});
+    }
+
+    // A database without the table of report definitions: one message at start naming the first
+    // line of the report file and the reason, and the start goes on.
+    void startWithoutReportDefinitions()
+    {
+        TestProgram prog(true, false);
+        prog.exec("DROP TABLE reportistica");
+        QVERIFY(QFile::copy(NORVIK_SOURCE_DIR "/data/nuovireport.sql", prog.folder() + "/nuovireport.sql"));
+        QVERIFY(openForm<frmMain>()->isLoaded());
+        QCOMPARE(boxLog(), QStringList{msg("Il file dei report nuovireport.sql non è stato applicato: il database ha "
+                                           "rifiutato la riga 1 (no such table: reportistica).\nLe definizioni dei "
+                                           "report restano quelle di prima.")});
+        QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("Negozio"));
+    }
+
+    // A database that takes no writes is told once at start, why included; the program goes on:
+    // its lists read, a later write refused with its own message, the report file left alone.
+    void startOnADatabaseThatTakesNoWrites_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<QString>("told");
+        QTest::addColumn<QString>("refused");
+        QTest::newRow("opened for reading only")
+            << false
+            << "Il database non può essere modificato: il database è stato aperto in sola lettura (attempt to write "
+               "a readonly database).\nIl programma continua: i dati si possono consultare, ma ogni modifica sarà "
+               "rifiutata."
+            << "Error 8 (attempt to write a readonly database) in procedure gDbExecute of Modulo basGeneral";
+        QTest::newRow("held by another program's write")
+            << true
+            << "Il database non può essere modificato: il database è bloccato da un altro programma che lo sta "
+               "modificando (database is locked).\nIl programma continua: i dati si possono consultare, e le "
+               "modifiche saranno possibili quando l'altro programma avrà liberato il database."
+            << "Error 5 (database is locked) in procedure gDbExecute of Modulo basGeneral";
+    }
+    void startOnADatabaseThatTakesNoWrites()
+    {
+        QFETCH(bool, locked);
+        QFETCH(QString, told);
+        QFETCH(QString, refused);
+        TestProgram prog;
+        seedShop(prog);
+        QVERIFY(QFile::copy(NORVIK_SOURCE_DIR "/data/nuovireport.sql", prog.folder() + "/nuovireport.sql"));
+        resetShellState();
+        setProgramFolder(prog.folder());
+        sqlite3 *other = nullptr;
+        if (locked) {
+            QCOMPARE(sqlite3_open(prog.dbPath().toUtf8().constData(), &other), SQLITE_OK);
+            QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        } else {
+            gSqliteDb = std::make_unique<SqliteDbComponent>();
+            gSqliteDb->open(prog.dbPath(), QString(), SqliteDbComponent::Access::ReadOnly);
+        }
+        frmMain *m = openForm<frmMain>();
+        QVERIFY(m->isLoaded());
+        QCOMPARE(boxLog(), QStringList{msg(told)});
+        QCOMPARE(prog.scalar("select count(*) from reportistica"), QStringLiteral("0"));
+
+        DialogScript::reset();
+        m->Form_Activate();
+        QCOMPARE(gPrtCSize, short(7));
+        QCOMPARE(column(openForm<frmAnagrafica>()->MSFlexGrid1, 1).size(), 5);
+        NO_BOXES();
+        sqlite3_busy_timeout(gSqliteDb->handle(), 10);
+        DialogScript::answerInput("Bottega");
+        QTest::mouseClick(m->cmdCambiaIntestazione, Qt::LeftButton);
+        QCOMPARE(boxLog(), (QStringList{"input:Inserire l'intestazione|Negozio", msg(refused)}));
+        QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("Negozio"));
+        sqlite3_close(other);
+    }
+
+    // Why a write is refused is told from the file and its folder, not from the wording: a file
+    // the user may not write, a folder where the journal of a change cannot be made. Root writes
+    // whatever the permissions say, so the program is an ordinary user here.
+    void whyADatabaseTakesNoWrites()
+    {
+        TestProgram prog;
+        resetDatabaseForTests(); // no connection of this process is carried into the child
+        const auto verdict = [&](QFile::Permissions file, QFile::Permissions folder) {
+            QFile::setPermissions(prog.dbPath(), file);
+            QFile::setPermissions(prog.folder(), folder);
+            const pid_t child = fork();
+            if (child == 0) {
+                if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
+                    ::_exit(99);
+                int code = 98;
+                try {
+                    SqliteDbComponent db;
+                    db.open(prog.dbPath());
+                    try {
+                        db.tryWrite();
+                        code = 97;
+                    } catch (const PlatformError &e) {
+                        code = int(db.whyRefused(e));
+                    }
+                } catch (...) {
+                }
+                ::_exit(code);
+            }
+            int status = 0;
+            waitpid(child, &status, 0);
+            QFile::setPermissions(prog.folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        };
+        const QFile::Permissions all = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup
+                                       | QFile::ReadOther | QFile::WriteOther;
+        const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+        const QFile::Permissions closed = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
+                                          | QFile::ReadOther | QFile::ExeOther;
+        const QFile::Permissions open = closed | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        QCOMPARE(verdict(readOnly, open), int(SqliteDbComponent::WriteBlock::ReadOnlyFile));
+        QCOMPARE(verdict(all, closed), int(SqliteDbComponent::WriteBlock::ReadOnlyFolder));
+        QCOMPARE(verdict(all, open), 97); // takes writes, and the probe leaves the file as it was
+        QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("Negozio"));
+        QCOMPARE(prog.scalar("PRAGMA user_version"), QStringLiteral("0"));
     }
 
     void databaseAccess()
