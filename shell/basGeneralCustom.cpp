@@ -108,15 +108,20 @@ namespace {
 bool countAboveZero(Procedure &p, const QString &sql, bool *failed)
 {
     bool result = false;
-    const bool ok = p.run([&] {
+    bool counted = false;
+    p.run([&] {
         OpenDb();
         releaseRs();
         gRsOpen(sql);
+        // A refused query has told why; reading the closed result would only add a second box.
+        if (!gRs().isOpen())
+            return;
         result = vb::CDbl(gRs().Fields()(QStringLiteral("conteggio")).Value()) > 0;
+        counted = true;
         CloseDb();
     });
     if (failed)
-        *failed = !ok;
+        *failed = !counted;
     return result;
 }
 }
