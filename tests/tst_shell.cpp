@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -109,44 +110,33 @@ private slots:
         prog.exec("DROP TABLE reportistica");
         QVERIFY(QFile::copy(NORVIK_SOURCE_DIR "/data/nuovireport.sql", prog.folder() + "/nuovireport.sql"));
         QVERIFY(openForm<frmMain>()->isLoaded());
-        QCOMPARE(boxLog(), QStringList{msg("Il file dei report nuovireport.sql non è stato applicato: il database ha "
-                                           "rifiutato la riga 1 (no such table: reportistica).\nLe definizioni dei "
-                                           "report restano quelle di prima.")});
-        QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("Negozio"));
+        QCOMPARE(prompts(), QStringList{"Il file dei report nuovireport.sql non è stato applicato: il database ha "
+                                        "rifiutato la riga 1 (no such table: reportistica).\nLe definizioni dei "
+                                        "report restano quelle di prima."});
     }
 
     // A database that takes no writes is told once at start, why included; the program goes on:
-    // its lists read, a later write refused with its own message, the report file left alone.
+    // its settings and lists read, a later write refused with its own message, the report file
+    // left alone.
     void startOnADatabaseThatTakesNoWrites_data()
     {
         QTest::addColumn<bool>("locked");
-        QTest::addColumn<bool>("started"); // false: never started before, so without settings
-        QTest::addColumn<QString>("told");
+        QTest::addColumn<bool>("started"); // false: never started, so without settings
+        QTest::addColumn<QString>("why");
         QTest::addColumn<QString>("refused");
-        const QString readOnly = "Il database non può essere modificato: il database è stato aperto in sola lettura "
-                                 "(attempt to write a readonly database).\nIl programma continua: i dati si possono "
-                                 "consultare, ma ogni modifica sarà rifiutata.";
-        QTest::newRow("opened for reading only, never started")
-            << false << false << readOnly
-            << "Error 1 (no such table: settings) in procedure gDbExecute of Modulo basGeneral";
-        QTest::newRow("opened for reading only")
-            << false << true
-            << "Il database non può essere modificato: il database è stato aperto in sola lettura (attempt to write "
-               "a readonly database).\nIl programma continua: i dati si possono consultare, ma ogni modifica sarà "
-               "rifiutata."
-            << "Error 8 (attempt to write a readonly database) in procedure gDbExecute of Modulo basGeneral";
-        QTest::newRow("held by another program's write")
-            << true << true
-            << "Il database non può essere modificato: il database è bloccato da un altro programma che lo sta "
-               "modificando (database is locked).\nIl programma continua: i dati si possono consultare, e le "
-               "modifiche saranno possibili quando l'altro programma avrà liberato il database."
-            << "Error 5 (database is locked) in procedure gDbExecute of Modulo basGeneral";
+        const QString readOnly = "il database è stato aperto in sola lettura (attempt to write a readonly database)";
+        QTest::newRow("read only, never started") << false << false << readOnly << "1 (no such table: settings)";
+        QTest::newRow("read only") << false << true << readOnly << "8 (attempt to write a readonly database)";
+        QTest::newRow("locked") << true << true
+                                << "il database è bloccato da un altro programma che lo sta modificando (database "
+                                   "is locked)"
+                                << "5 (database is locked)";
     }
     void startOnADatabaseThatTakesNoWrites()
     {
         QFETCH(bool, locked);
         QFETCH(bool, started);
-        QFETCH(QString, told);
+        QFETCH(QString, why);
         QFETCH(QString, refused);
         TestProgram prog(true, started);
         seedShop(prog);
@@ -162,10 +152,11 @@ private slots:
             gSqliteDb->open(prog.dbPath(), QString(), SqliteDbComponent::Access::ReadOnly);
         }
         frmMain *m = openForm<frmMain>();
-        QVERIFY(m->isLoaded());
-        QCOMPARE(boxLog(), QStringList{msg(told)});
+        QCOMPARE(prompts(), QStringList{"Il database non può essere modificato: " + why + ".\nIl programma continua: "
+                                        + (locked ? "i dati si possono consultare, e le modifiche saranno possibili "
+                                                    "quando l'altro programma avrà liberato il database."
+                                                  : "i dati si possono consultare, ma ogni modifica sarà rifiutata.")});
         QCOMPARE(prog.scalar("select count(*) from reportistica"), QStringLiteral("0"));
-
         DialogScript::reset();
         gPrtCSize = 0;
         m->Form_Activate();
@@ -175,57 +166,48 @@ private slots:
         sqlite3_busy_timeout(gSqliteDb->handle(), 10);
         DialogScript::answerInput("Bottega");
         QTest::mouseClick(m->cmdCambiaIntestazione, Qt::LeftButton);
-        QCOMPARE(boxLog(), (QStringList{"input:Inserire l'intestazione|Negozio", msg(refused)}));
-        QCOMPARE(prog.setting("INTESTAZ"), started ? QStringLiteral("Negozio") : QString());
+        QCOMPARE(prompts().last(), "Error " + refused + " in procedure gDbExecute of Modulo basGeneral");
         sqlite3_close(other);
     }
 
-    // Why a write is refused is told from the file and its folder, not from the wording: a file
-    // the user may not write, a folder where the journal of a change cannot be made. Root writes
-    // whatever the permissions say, so the program is an ordinary user here.
+    // Why a write is refused is told from the file and its folder: a file the user may not
+    // write, a folder where the journal of a change cannot be made. Root writes whatever the
+    // permissions say, so the check runs as an ordinary user.
     void whyADatabaseTakesNoWrites()
     {
         TestProgram prog;
         resetDatabaseForTests(); // no connection of this process is carried into the child
-        const auto verdict = [&](QFile::Permissions file, QFile::Permissions folder) {
-            QFile::setPermissions(prog.dbPath(), file);
-            QFile::setPermissions(prog.folder(), folder);
+        const QByteArray file = prog.dbPath().toUtf8(), folder = prog.folder().toUtf8();
+        const auto verdict = [&](mode_t fileMode, mode_t folderMode) {
+            ::chmod(file.constData(), fileMode);
+            ::chmod(folder.constData(), folderMode);
             const pid_t child = fork();
             if (child == 0) {
-                if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))
-                    ::_exit(99);
-                int code = 98;
-                try {
+                int code = 99;
+                if (geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0)) {
                     SqliteDbComponent db;
                     db.open(prog.dbPath());
                     try {
                         db.tryWrite();
-                        code = 97;
+                        code = 100;
                     } catch (const PlatformError &e) {
                         code = int(db.whyRefused(e));
                     }
-                } catch (...) {
                 }
                 ::_exit(code);
             }
             int status = 0;
             waitpid(child, &status, 0);
-            QFile::setPermissions(prog.folder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            ::chmod(folder.constData(), 0700);
             return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         };
-        if (verdict(QFile::ReadOwner | QFile::ReadOther, QFile::ReadOwner | QFile::ExeOwner | QFile::ExeOther) == 99)
+        const int readOnlyFile = verdict(0444, 0777);
+        if (readOnlyFile == 99)
             QSKIP("no ordinary user to run as");
-        const QFile::Permissions all = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::WriteGroup
-                                       | QFile::ReadOther | QFile::WriteOther;
-        const QFile::Permissions readOnly = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
-        const QFile::Permissions closed = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
-                                          | QFile::ReadOther | QFile::ExeOther;
-        const QFile::Permissions open = closed | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-        QCOMPARE(verdict(readOnly, open), int(SqliteDbComponent::WriteBlock::ReadOnlyFile));
-        QCOMPARE(verdict(all, closed), int(SqliteDbComponent::WriteBlock::ReadOnlyFolder));
-        QCOMPARE(verdict(all, open), 97); // takes writes, and the probe leaves the file as it was
-        QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("Negozio"));
-        QCOMPARE(prog.scalar("PRAGMA user_version"), QStringLiteral("0"));
+        QCOMPARE(readOnlyFile, int(SqliteDbComponent::WriteBlock::ReadOnlyFile));
+        QCOMPARE(verdict(0666, 0555), int(SqliteDbComponent::WriteBlock::ReadOnlyFolder));
+        QCOMPARE(verdict(0666, 0777), 100); // takes writes, and the try leaves the file as it was
+        QCOMPARE(prog.scalar("PRAGMA user_version") + prog.setting("INTESTAZ"), QStringLiteral("0Negozio"));
     }
 
     void databaseAccess()
