@@ -139,6 +139,8 @@ public:
     SqliteDbComponent(const SqliteDbComponent &) = delete;
     SqliteDbComponent &operator=(const SqliteDbComponent &) = delete;
 
+    // ReadOnly opens the file for reading only, as SQLite does by itself with a file it may not
+    // write: every write is then refused.
     enum class Access { ReadWrite, ReadOnly };
     // Fails on a missing or empty file or one that is not an SQLite database; never creates a file.
     void open(const QString &path, const QString &password = QString(), Access access = Access::ReadWrite);
