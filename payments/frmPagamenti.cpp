@@ -173,9 +173,12 @@ void frmPagamenti::Form_Resize()
 
 void frmPagamenti::ToggleGiraVersa()
 {
-    Procedure p(Name(), QStringLiteral("ToggleGiraVersa"));
+    traceProcedure(Name(), QStringLiteral("ToggleGiraVersa"));
     QString line;
-    p.run([&] {
+    // The line only tells what it can read: on a database without the endorsement, deposit or
+    // account tables, or one that cannot be read just now, it stays empty and says nothing, so
+    // that every click, key and double click on the list works as on a full database.
+    ignoreErrors([&] {
         const MSFlexGrid *g = MSFlexGrid1;
         if (g->Row() < 1 || g->Rows() < 2)
             return;
@@ -199,9 +202,15 @@ void frmPagamenti::ToggleGiraVersa()
 
 bool frmPagamenti::hasRow(const QString &procedure, const QString &table, double id)
 {
-    Procedure p(Name(), procedure);
+    traceProcedure(Name(), procedure);
     bool found = false;
-    p.run([&] { found = esisteRecord(table, QStringLiteral("Pagamentiid"), QVariant(id), QStringLiteral("N")); });
+    ignoreErrors([&] {
+        if (!gSqliteDb || !gSqliteDb->isOpen())
+            return;
+        const auto rs = gSqliteDb->query(QStringLiteral("select count(*) from ") + table
+                                         + QStringLiteral(" where Pagamentiid = ") + keyText(id));
+        found = !rs->EOF_() && rs->Fields()(0).Value().toLongLong() > 0;
+    });
     return found;
 }
 
@@ -215,20 +224,15 @@ bool frmPagamenti::isVersato(double id)
 QString frmPagamenti::firstRowSentence(const QString &procedure, const QString &sql,
                                        const std::function<QString(const FieldOf &)> &sentence)
 {
-    Procedure p(Name(), procedure);
+    traceProcedure(Name(), procedure);
     QString message;
-    p.run([&] {
-        OpenDb();
-        releaseRs();
-        gRsOpen(sql);
-        Recordset &rs = gRs();
-        QString text;
-        if (!rs.EOF_())
-            text = sentence([&rs](const char *name) { return rs.Fields()(QLatin1String(name)); });
-        rs.Close();
-        releaseRs();
-        CloseDb();
-        message = text;
+    // Read on a result of its own: the shared one may be in use by whoever moved the grid.
+    ignoreErrors([&] {
+        if (!gSqliteDb || !gSqliteDb->isOpen())
+            return;
+        const auto rs = gSqliteDb->query(sql);
+        if (!rs->EOF_())
+            message = sentence([&rs](const char *name) { return rs->Fields()(QLatin1String(name)); });
     });
     return message;
 }

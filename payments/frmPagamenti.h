@@ -21,11 +21,11 @@ public:
     // Shows under the grid what became of the cheque of the current row (endorsed, deposited);
     // called after every move in the grid and after every fill, which selects no row.
     virtual void ToggleGiraVersa();
-    // Whether the payment's cheque has an endorsement, a deposit.
+    // Whether the payment's cheque has an endorsement, a deposit; false when it cannot be read.
     bool isGirato(double id);
     bool isVersato(double id);
-    // The endorsement and the deposit in a sentence each; "" when there is none (or it cannot be
-    // read: the error has then been reported).
+    // The endorsement and the deposit in a sentence each; "" when there is none or it cannot be
+    // read. None of these shows a message.
     QString getGiratoMessage(double id);
     QString getVersatoMessage(double id);
 
@@ -59,10 +59,10 @@ protected:
 private:
     // A field of the row read, by name.
     using FieldOf = std::function<Field(const char *name)>;
-    // Whether table has a row of the payment, inside the named procedure's error exit.
+    // Whether table has a row of the payment, traced as the named procedure.
     bool hasRow(const QString &procedure, const QString &table, double id);
-    // The sentence made from the first row of the query, inside the named procedure's error exit;
-    // "" when there is no row.
+    // The sentence made from the first row of the query, traced as the named procedure; "" when
+    // there is no row.
     QString firstRowSentence(const QString &procedure, const QString &sql,
                              const std::function<QString(const FieldOf &)> &sentence);
     void showForSelectedPayment(const QString &procedure, const std::function<Form *()> &dialog);

@@ -2,6 +2,7 @@
 #include "platform/VbRuntime.h"
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStorageInfo>
 #include <algorithm>
 #include <atomic>
 #include <charconv>
@@ -299,7 +300,7 @@ void SqliteDbComponent::requireOpen() const
                                                  "either closed or invalid in this context."));
 }
 
-void SqliteDbComponent::open(const QString &path, const QString &)
+void SqliteDbComponent::open(const QString &path, const QString &, Access access)
 {
     if (m_db) {
         sqlite3_close_v2(m_db);
@@ -315,7 +316,8 @@ void SqliteDbComponent::open(const QString &path, const QString &)
         throw PlatformError(SQLITE_NOTADB, QStringLiteral("file is not a database"));
     sqlite3 *db = nullptr;
     // The program uses its connection from one thread only: no lock around every call.
-    int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    const int mode = access == Access::ReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, mode | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         PlatformError e = sqliteError(db, rc);
         sqlite3_close_v2(db);
@@ -407,9 +409,14 @@ QString unquoted(const QString &name)
 }
 }
 
+bool SqliteDbComponent::rowAlreadyThere(const PlatformError &e)
+{
+    return e.extendedCode() == SQLITE_CONSTRAINT_PRIMARYKEY || e.extendedCode() == SQLITE_CONSTRAINT_UNIQUE;
+}
+
 bool SqliteDbComponent::alreadyApplied(const QString &sql, const PlatformError &e) const
 {
-    if (e.extendedCode() == SQLITE_CONSTRAINT_PRIMARYKEY || e.extendedCode() == SQLITE_CONSTRAINT_UNIQUE)
+    if (rowAlreadyThere(e))
         return true;
     if (e.number() != SQLITE_ERROR || !m_db)
         return false;
@@ -426,6 +433,102 @@ bool SqliteDbComponent::alreadyApplied(const QString &sql, const PlatformError &
     if (const auto m = addColumn.match(sql); m.hasMatch())
         return hasColumn(unquoted(m.captured(1)), unquoted(m.captured(2)));
     return false;
+}
+
+void SqliteDbComponent::tryWrite()
+{
+    requireOpen();
+    Transaction probe(*this);
+    // Setting the version in the header to the value it holds changes a page: the database
+    // takes the write lock and makes its journal as for any change, and the rollback undoes it.
+    const QString version = query(QStringLiteral("PRAGMA user_version"))->Fields()(0).Text();
+    execute(QStringLiteral("PRAGMA user_version = ") + version);
+}
+
+bool SqliteDbComponent::isLock(const PlatformError &e)
+{
+    return e.number() == SQLITE_BUSY || e.number() == SQLITE_LOCKED;
+}
+
+SqliteDbComponent::WriteBlock SqliteDbComponent::whyRefused(const PlatformError &e) const
+{
+    if (isLock(e))
+        return WriteBlock::Locked;
+    if (e.number() == SQLITE_FULL)
+        return WriteBlock::DiskFull;
+    if (!m_db || (e.number() != SQLITE_READONLY && e.number() != SQLITE_CANTOPEN))
+        return WriteBlock::Other;
+    const QFileInfo file(QString::fromUtf8(sqlite3_db_filename(m_db, "main")));
+    if (QStorageInfo(file.absolutePath()).isReadOnly())
+        return WriteBlock::ReadOnlyMedium;
+    if (file.exists() && !file.isWritable())
+        return WriteBlock::ReadOnlyFile;
+    if (e.extendedCode() == SQLITE_READONLY_DIRECTORY || !QFileInfo(file.absolutePath()).isWritable())
+        return WriteBlock::ReadOnlyFolder;
+    if (sqlite3_db_readonly(m_db, "main") == 1)
+        return WriteBlock::OpenedReadOnly;
+    return WriteBlock::Other;
+}
+
+// ---- WriteConfinement ----
+
+WriteConfinement::WriteConfinement(SqliteDbComponent &db, const QString &table)
+    : m_db(db.handle()), m_table(table.toUtf8())
+{
+    if (!m_db)
+        throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
+                                                 "either closed or invalid in this context."));
+    sqlite3_set_authorizer(m_db, &WriteConfinement::authorize, this);
+}
+
+WriteConfinement::~WriteConfinement() { sqlite3_set_authorizer(m_db, nullptr, nullptr); }
+
+int WriteConfinement::refuse(Refused what, const char *name, const char *trigger)
+{
+    m_refusal = {what, QString::fromUtf8(name ? name : ""), QString::fromUtf8(trigger ? trigger : "")};
+    return SQLITE_DENY;
+}
+
+int WriteConfinement::authorize(void *self, int action, const char *first, const char *, const char *database,
+                                const char *trigger)
+{
+    auto *const guard = static_cast<WriteConfinement *>(self);
+    switch (action) {
+    case SQLITE_READ:
+    case SQLITE_SELECT:
+    case SQLITE_FUNCTION:
+    case SQLITE_RECURSIVE:
+        return SQLITE_OK;
+    case SQLITE_INSERT:
+    case SQLITE_UPDATE:
+    case SQLITE_DELETE: {
+        if (first && database && qstricmp(first, guard->m_table.constData()) == 0 && qstrcmp(database, "main") == 0)
+            return SQLITE_OK;
+        // A schema change begins with a write to the table that holds the schema.
+        const bool schema = first
+                            && (qstricmp(first, "sqlite_master") == 0 || qstricmp(first, "sqlite_temp_master") == 0
+                                || qstricmp(first, "sqlite_schema") == 0 || qstricmp(first, "sqlite_temp_schema") == 0);
+        return guard->refuse(schema ? Refused::Schema : Refused::OtherTable, first, trigger);
+    }
+    case SQLITE_PRAGMA: {
+        // Those that only report on the schema or check the file, whatever their argument.
+        static const char *const reporting[] = {"table_info",  "table_xinfo",      "index_list",      "index_info",
+                                                "index_xinfo", "foreign_key_list", "integrity_check", "quick_check"};
+        for (const char *name : reporting)
+            if (first && qstricmp(first, name) == 0)
+                return SQLITE_OK;
+        return guard->refuse(Refused::Pragma, first, trigger);
+    }
+    case SQLITE_ATTACH:
+    case SQLITE_DETACH:
+        return guard->refuse(Refused::Attach, first, trigger);
+    case SQLITE_TRANSACTION: // BEGIN, COMMIT or ROLLBACK
+        return guard->refuse(Refused::Transaction, first, trigger);
+    case SQLITE_SAVEPOINT:
+        return guard->refuse(Refused::Transaction, "SAVEPOINT", trigger);
+    default: // CREATE, DROP, ALTER, REINDEX, ANALYZE, virtual tables
+        return guard->refuse(Refused::Schema, first, trigger);
+    }
 }
 
 // ---- Transaction ----

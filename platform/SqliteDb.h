@@ -139,8 +139,11 @@ public:
     SqliteDbComponent(const SqliteDbComponent &) = delete;
     SqliteDbComponent &operator=(const SqliteDbComponent &) = delete;
 
+    // ReadOnly opens the file for reading only, as SQLite does by itself with a file it may not
+    // write: every write is then refused.
+    enum class Access { ReadWrite, ReadOnly };
     // Fails on a missing or empty file or one that is not an SQLite database; never creates a file.
-    void open(const QString &path, const QString &password = QString());
+    void open(const QString &path, const QString &password = QString(), Access access = Access::ReadWrite);
     bool isOpen() const { return m_db != nullptr; }
     // Whether a transaction is open on the connection (SQLite ends one by itself after some
     // failures, such as a full disk).
@@ -159,10 +162,61 @@ public:
     // (primary key or unique constraint), or the table, index, view, trigger or column it
     // creates exists. The statements run at every start are told apart by this.
     bool alreadyApplied(const QString &sql, const PlatformError &e) const;
+    // Whether the refusal is that of a row whose key or unique value is there already.
+    static bool rowAlreadyThere(const PlatformError &e);
+
+    // Tries a write and takes it back at once, so the file keeps what it holds; raises the
+    // database's error when the database takes no writes now.
+    void tryWrite();
+    // Why the database refused a write, as far as the error and the file tell.
+    enum class WriteBlock {
+        Locked,         // another program holds the database longer than the wait
+        ReadOnlyMedium, // the file lies on a medium mounted read-only
+        ReadOnlyFile,   // the file may not be written by this user
+        ReadOnlyFolder, // the folder takes no new file: the journal of a change cannot be made
+        OpenedReadOnly, // the connection was opened for reading only
+        DiskFull,
+        Other,
+    };
+    WriteBlock whyRefused(const PlatformError &e) const;
+    // Whether the error is another program's lock outlasting the wait.
+    static bool isLock(const PlatformError &e);
 
 private:
     void requireOpen() const;
     sqlite3 *m_db = nullptr;
+};
+
+// While it lives, the statements prepared on the connection may read anything and write only the
+// one table of the main database. SQLite refuses the rest when it prepares a statement ("not
+// authorized"): a change of the schema (CREATE, DROP, ALTER, REINDEX, ANALYZE, and the writes to
+// sqlite_master they begin with), a write to any other table, also by a trigger the statement
+// fires, ATTACH and DETACH, every PRAGMA but those that only report, and transaction control, so
+// the statements cannot end or escape the transaction their caller holds open. It is the
+// connection's only authorizer while it lives.
+class WriteConfinement {
+public:
+    enum class Refused { Nothing, Schema, OtherTable, Attach, Pragma, Transaction };
+    struct Refusal {
+        Refused what = Refused::Nothing;
+        QString name;    // the table, the pragma, the transaction command
+        QString trigger; // the trigger whose statement was refused, if any
+    };
+    WriteConfinement(SqliteDbComponent &db, const QString &table);
+    ~WriteConfinement();
+    WriteConfinement(const WriteConfinement &) = delete;
+    WriteConfinement &operator=(const WriteConfinement &) = delete;
+
+    // What the last statement refused here tried to do.
+    const Refusal &lastRefusal() const { return m_refusal; }
+
+private:
+    static int authorize(void *self, int action, const char *first, const char *second, const char *database,
+                         const char *trigger);
+    int refuse(Refused what, const char *name, const char *trigger);
+    sqlite3 *m_db;
+    QByteArray m_table;
+    Refusal m_refusal;
 };
 
 // One write that takes effect whole or not at all. commit() makes it permanent; leaving the

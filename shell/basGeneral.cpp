@@ -94,6 +94,14 @@ void OpenSqlLiteDb()
         gDbFileName = QStringLiteral("norvik.db3");
         gDbPath = programFolderSlash() + gDbFileName;
         gSqliteDb->open(gDbPath, QString());
+    } catch (const PlatformError &e) {
+        // Held by another program so that not even reading is possible: the user is told why.
+        if (SqliteDbComponent::isLock(e))
+            failOpen(QStringLiteral("Impossibile connettersi al database: è bloccato da un altro programma (")
+                     + e.description()
+                     + QStringLiteral(").\nAttendere che l'altro programma lo liberi, poi avviare di nuovo Norvik."));
+        else
+            failOpen(QStringLiteral("Impossibile connettersi al database"));
     } catch (const std::exception &) {
         failOpen(QStringLiteral("Impossibile connettersi al database"));
     }

@@ -55,14 +55,38 @@ void addToLog(const QString &text)
 
 void resetLogForTests() { g_logFailureTold = false; }
 
+namespace {
+// The values the start-up statements write into a new settings table.
+QString settingDefault(const QString &key)
+{
+    if (key == QLatin1String("INTESTAZ"))
+        return QStringLiteral("Negozio");
+    if (key == QLatin1String("PRTCSIZE"))
+        return QStringLiteral("7");
+    if (key == QLatin1String("LOGSTATUS"))
+        return QStringLiteral("OFF");
+    return QString();
+}
+}
+
 QString getSetting(const QString &key)
 {
     Procedure p(kModule, QStringLiteral("getSetting"), OwnerKind::Modulo);
     QString result;
     p.run([&] {
         OpenDb();
+        // A database that could not be written at its first start has no settings yet: what the
+        // start would have written holds, without a message at every activation.
+        if (gSqliteDb && gSqliteDb->isOpen()
+            && !gSqliteDb->hasObject(QStringLiteral("table"), QStringLiteral("settings"))) {
+            result = settingDefault(key);
+            return;
+        }
         releaseRs();
         gRsOpen(QStringLiteral("select value from settings where mnemocode='") + key + QStringLiteral("'"));
+        // A refused query has told why; reading the closed result would only add a second box.
+        if (!gRs().isOpen())
+            return;
         if (!gRs().EOF_()) {
             const QVariant v = gRs().Fields()(QStringLiteral("value")).Value();
             if (!v.isValid())
@@ -108,15 +132,20 @@ namespace {
 bool countAboveZero(Procedure &p, const QString &sql, bool *failed)
 {
     bool result = false;
-    const bool ok = p.run([&] {
+    bool counted = false;
+    p.run([&] {
         OpenDb();
         releaseRs();
         gRsOpen(sql);
+        // A refused query has told why; reading the closed result would only add a second box.
+        if (!gRs().isOpen())
+            return;
         result = vb::CDbl(gRs().Fields()(QStringLiteral("conteggio")).Value()) > 0;
+        counted = true;
         CloseDb();
     });
     if (failed)
-        *failed = !ok;
+        *failed = !counted;
     return result;
 }
 }

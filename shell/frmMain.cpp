@@ -98,8 +98,11 @@ void frmMain::Form_Load()
         OpenDb();
         if (!isLoaded()) // the database could not be opened: the program ends
             return;
-        AggiornaDatabase();
-        AggiornaReportistica();
+        // A database that takes no writes is told once; the start then writes nothing.
+        if (databaseTakesWrites()) {
+            AggiornaDatabase();
+            AggiornaReportistica();
+        }
         CenterForm(this);
         setCaption(QStringLiteral("Norvik 1.0"));
         DisattivaTabstop(this);

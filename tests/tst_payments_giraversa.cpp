@@ -2,6 +2,7 @@
 // dialogs reached from the payments list, their checks and statements, and the line under the
 // list that tells the selected payment's endorsement and deposit.
 #include "payments/frmEditGirate.h"
+#include "payments/frmEditPagamenti.h"
 #include "payments/frmEditVersamenti.h"
 #include "payments/frmPagamenti.h"
 #include "testsupport.h"
@@ -178,6 +179,43 @@ private slots:
         QCOMPARE(prompts(), QStringList{"Sei sicuro di voler eliminare il record?"});
         QCOMPARE(w->lblGiraVersa->Caption(), QString());
         QCOMPARE(prog.scalar("select count(*) from Versamenti where PagamentiID = 3"), QStringLiteral("0"));
+    }
+
+    // On a database without the endorsement, deposit or account table the line tells only what
+    // it can read and never shows a message: a click, the keys and a double click work as on a
+    // full database, and the double click opens the payment.
+    void lineWithoutItsTables_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("line"); // payment 2's, endorsed and deposited
+        QTest::newRow("Girate") << "Girate"
+                                << "Assegno versato su Conto casa";
+        QTest::newRow("Versamenti") << "Versamenti"
+                                    << "Assegno girato a Verdi Ugo";
+        QTest::newRow("MieiContiCorrenti") << "MieiContiCorrenti"
+                                           << "Assegno girato a Verdi Ugo";
+    }
+    void lineWithoutItsTables()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, line);
+        TestProgram prog;
+        seed(prog);
+        prog.exec("insert into Girate (PagamentiID, ANAGRAFICAID) values (2, 3);"
+                  "insert into Versamenti (PagamentiID, CONTOCORRENTEID) values (2, 7); drop table "
+                  + table);
+        frmPagamenti *w = openForm<frmPagamenti>();
+        MSFlexGrid *g = w->MSFlexGrid1;
+        clickRow(g, 1);
+        g->SetFocus();
+        QTest::keyClick(g, Qt::Key_Down);
+        QCOMPARE(w->lblGiraVersa->Caption(), line);
+        QString opened;
+        drive<frmEditPagamenti>(
+            [&](frmEditPagamenti *d) { opened = d->cboSocio->Text() + "|" + d->txtImporto->Text(); });
+        doubleClickCell(g, 3, 1);
+        QCOMPARE(opened, QStringLiteral("Verdi Ugo|45"));
+        NO_BOXES();
     }
 };
 

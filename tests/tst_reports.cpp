@@ -8,6 +8,7 @@
 #include "shell/basAggiornamentiDatabase.h"
 #include "shell/frmMain.h"
 #include "testsupport.h"
+#include <QRandomGenerator>
 #include <sqlite3.h>
 
 namespace {
@@ -103,6 +104,13 @@ void installShippedReports(const TestProgram &prog)
     QFile::remove(target);
     QVERIFY(QFile::copy(QStringLiteral(NORVIK_SOURCE_DIR "/data/nuovireport.sql"), target));
     AggiornaReportistica();
+}
+
+// The one message of a report file that was not applied.
+QString notApplied(const QString &reason)
+{
+    return QStringLiteral("Il file dei report nuovireport.sql non è stato applicato: ") + reason
+           + QStringLiteral(".\nLe definizioni dei report restano quelle di prima.");
 }
 
 const QString kTooMany =
@@ -702,7 +710,7 @@ private slots:
         QCOMPARE(prog.scalar("SELECT count(*) FROM reportistica"), QString::number(count));
     }
 
-    // A start applies the file whole or leaves the definitions as they were.
+    // A start applies the file whole or leaves the definitions as they were, with one message.
     void aStartNeverLeavesHalfTheDefinitions()
     {
         TestProgram prog;
@@ -718,8 +726,8 @@ private slots:
             QVERIFY(writeFile(file, "DELETE FROM reportistica\nINSERT INTO reportistica (ordine, sqlreport, titolo) "
                                     "VALUES (1, ' 1', 'Nuovo')\n"));
             AggiornaReportistica();
-            QCOMPARE(prompts(), QStringList{"Error 5 (database is locked) in procedure AggiornaReportistica of "
-                                            "Modulo basAggiornamentiDatabase"});
+            QCOMPARE(prompts(), QStringList{notApplied("il database è bloccato da un altro programma che lo sta "
+                                                       "modificando (database is locked)")});
             sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
             sqlite3_close(other);
         }
@@ -735,25 +743,128 @@ private slots:
                                 "INSERT INTO reportistica (ordine, titolo) VALUES (2, zeroblob(100000))\n"
                                 "INSERT INTO reportistica (ordine, titolo) VALUES (3, 'Tre')\n"));
         AggiornaReportistica();
-        QCOMPARE(DialogScript::boxes().size(), 1);
-        QVERIFY2(prompts().first().startsWith("Error 13 (database or disk is full) in procedure gDbExecute"),
-                 qPrintable(prompts().first()));
+        QCOMPARE(prompts(), QStringList{notApplied("il database ha rifiutato la riga 3 (database or disk is full)")});
         QCOMPARE(definitions(prog), shipped);
         gSqliteDb->execute(QStringLiteral("PRAGMA max_page_count = 1073741823"));
         DialogScript::reset();
 
-        // A refused line is told and passed over; a line that ends the write itself leaves the
-        // rest still one write.
-        QVERIFY(writeFile(file, "DELETE FROM reportistica\n"
-                                "INSERT INTO reportistica (ordine, titolo) VALUES (1, 'Uno')\n"
-                                "INSERT INTO nessuna VALUES (1)\n"
-                                "COMMIT\n"
-                                "INSERT INTO reportistica (ordine, titolo) VALUES (3, 'Tre')\n"));
+        // One line refused: nothing of the file is kept, not even the lines before it.
+        QVERIFY(writeFile(file, "DELETE FROM reportistica\r\n"
+                                "INSERT INTO reportistica (ordine, titolo) VALUES (1, 'Uno')\r\n"
+                                "\r\n"
+                                "INSERT INTO nessuna VALUES (1)\r\n"
+                                "INSERT INTO reportistica (ordine, titolo) VALUES (3, 'Tre')\r\n"));
         AggiornaReportistica();
-        QCOMPARE(prompts().size(), 1);
-        QVERIFY(prompts().first().startsWith("Error 1 (no such table: nessuna)"));
-        QCOMPARE(prog.scalar("SELECT group_concat(titolo) FROM reportistica"), QStringLiteral("Uno,Tre"));
+        QCOMPARE(prompts(), QStringList{notApplied("il database ha rifiutato la riga 4 (no such table: nessuna)")});
+        QCOMPARE(definitions(prog), shipped);
         QVERIFY(!gSqliteDb->inTransaction());
+        DialogScript::reset();
+
+        // A line that makes the database take the whole write back ends the file there; a good
+        // file reads what it likes, and a definition there from an earlier start is passed over.
+        QVERIFY(writeFile(file, "INSERT INTO reportistica (ordine, titolo) VALUES (60, 'Sessanta')\n"
+                                "INSERT OR ROLLBACK INTO reportistica (ordine, titolo) VALUES (1, 'Uno')\n"
+                                "INSERT INTO reportistica (ordine, titolo) VALUES (61, 'Sessantuno')\n"));
+        AggiornaReportistica();
+        QCOMPARE(prompts(), QStringList{notApplied("il database ha rifiutato la riga 2 (UNIQUE constraint failed: "
+                                                   "reportistica.ordine)")});
+        QCOMPARE(definitions(prog), shipped);
+        DialogScript::reset();
+        QVERIFY(writeFile(file, "INSERT INTO reportistica (ordine, titolo) VALUES (1, 'Uno')\n"
+                                "INSERT INTO reportistica (ordine, titolo) SELECT 50, max(Cognome) FROM Anagrafica\n"
+                                "DELETE FROM reportistica WHERE ordine BETWEEN 2 AND 49\n"));
+        prog.addCustomer(1, "Zeta");
+        AggiornaReportistica();
+        NO_BOXES();
+        QCOMPARE(prog.scalar("SELECT group_concat(ordine || titolo) FROM reportistica"),
+                 QStringLiteral("1Pagamenti del mese,50Zeta"));
+    }
+
+    // While the file runs it reads anything and writes the report definitions only: a line that
+    // would write anything else is refused by the database, nothing of the file is kept, one
+    // message names the line and the reason, and the program writes as before afterwards.
+    void reportFileWritesDefinitionsOnly_data()
+    {
+        QTest::addColumn<QByteArray>("line"); // after the shipped lines; none: a trigger of the database
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("drop") << QByteArray("DROP TABLE anagrafica;") << "cambia la struttura del database";
+        QTest::newRow("another table") << QByteArray("SELECT 1; INSERT INTO Anagrafica (Cognome) VALUES ('x')")
+                                       << "scrive nella tabella Anagrafica";
+        QTest::newRow("attach") << QByteArray("ATTACH 'altro.db3' AS altro") << "collega o scollega un altro database";
+        QTest::newRow("pragma") << QByteArray("PRAGMA journal_mode = OFF")
+                                << "cambia un'impostazione del database (PRAGMA journal_mode)";
+        QTest::newRow("commit") << QByteArray("COMMIT") << "apre o chiude una transazione (COMMIT)";
+        QTest::newRow("trigger") << QByteArray() << "scrive nella tabella Anagrafica attraverso il trigger svuota";
+    }
+    void reportFileWritesDefinitionsOnly()
+    {
+        QFETCH(QByteArray, line);
+        QFETCH(QString, reason);
+        TestProgram prog;
+        seedShop(prog);
+        addReport(prog, 99, " 1", "Vecchio report");
+        if (line.isEmpty())
+            prog.exec("CREATE TRIGGER svuota AFTER INSERT ON reportistica BEGIN DELETE FROM Anagrafica; END");
+        // All that a line could reach, in one text.
+        const auto state = [&] {
+            return definitions(prog) + prog.scalar("SELECT group_concat(name || sql) FROM sqlite_master")
+                   + prog.scalar("SELECT group_concat(Cognome) FROM Anagrafica")
+                   + gSqliteDb->query("PRAGMA journal_mode")->Fields()(0).Text()
+                   + QString::number(QFileInfo::exists(prog.folder() + "/altro.db3"));
+        };
+        const QString before = state();
+        const QByteArray file = readFile(NORVIK_SOURCE_DIR "/data/nuovireport.sql") + line + "\n";
+        QVERIFY(writeFile(prog.folder() + "/nuovireport.sql", file));
+        AggiornaReportistica();
+        QCOMPARE(prompts(), QStringList{notApplied(QStringLiteral("il database ha rifiutato la riga %1 (not "
+                                                                  "authorized: %2, mentre il file dei report può "
+                                                                  "scrivere solo nella tabella reportistica)")
+                                                       .arg(line.isEmpty() ? 2 : int(file.count('\n')))
+                                                       .arg(reason))});
+        QCOMPARE(state(), before);
+        // The confinement ends with the file.
+        QVERIFY(!gSqliteDb->inTransaction());
+        QVERIFY(gDbExecute("DROP TABLE Girate"));
+    }
+
+    // A file that is no text, or larger than 1 MB, or a device in its place, is refused whole with
+    // one message; a file of exactly 1 MB is applied.
+    void reportFileThatIsNoTextIsRefused()
+    {
+        TestProgram prog;
+        addReport(prog, 99, " 1", "Vecchio report");
+        const QString before = definitions(prog);
+        const QString path = prog.folder() + "/nuovireport.sql";
+        const QByteArray shipped = readFile(NORVIK_SOURCE_DIR "/data/nuovireport.sql");
+        const QByteArray full = shipped + QByteArray(1024 * 1024 - shipped.size() - 1, '-') + "\n";
+        QByteArray withNul = shipped, noise(64 * 1024, '\0');
+        withNul[shipped.indexOf("VALUES (3,")] = '\0';
+        QRandomGenerator(14).fillRange(reinterpret_cast<quint32 *>(noise.data()), noise.size() / 4);
+        const QString notText = "non è un file di testo UTF-8 (la riga %1 contiene caratteri non validi)";
+        const QList<std::pair<QByteArray, QString>> refused = {
+            {withNul, notText.arg(4)},
+            {"-- Attivit\xE0"
+             " del mese\n"
+                 + shipped,
+             notText.arg(1)},
+            {shipped + "SELECT 1;\x1b[2J\n", notText.arg(19)},
+            {noise, notText.arg(1)},
+            {full + "\n", "è più grande di 1 MB, troppo per un file di definizioni dei report"},
+            {QByteArray(), "non è un file di testo"}}; // /dev/zero in its place
+        for (const auto &[content, reason] : refused) {
+            QFile::remove(path);
+            QVERIFY(content.isEmpty() ? QFile::link("/dev/zero", path) : writeFile(path, content));
+            DialogScript::reset();
+            AggiornaReportistica();
+            QCOMPARE(prompts(), QStringList{notApplied(reason)});
+            QCOMPARE(definitions(prog), before);
+        }
+        QFile::remove(path);
+        QVERIFY(writeFile(path, full));
+        DialogScript::reset();
+        AggiornaReportistica();
+        NO_BOXES();
+        QVERIFY(definitions(prog) != before);
     }
 
     // Every shipped report, with sample answers, on a small shop: no database error and the

@@ -1,5 +1,6 @@
 // Start-up, database access, settings, trace and log, error exits, and the main window's own
 // work: backup, heading edit, its buttons and the about box it opens.
+#include "customers/frmAnagrafica.h"
 #include "platform/FileCopy.h"
 #include "platform/ShellLaunch.h"
 #include "platform/SqliteDb.h"
@@ -14,6 +15,7 @@
 #include <sqlite3.h>
 #include <sys/file.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -142,6 +144,126 @@ private slots:
             QCOMPARE(readFile(prog.dbPath()), content);
             closeAllForms();
         }
+        // Held whole by another program, so that not even reading is possible: the reason told.
+        resetShellState();
+        TestProgram::exec(prog.dbPath(), "create table t (x)");
+        sqlite3 *other = nullptr;
+        QCOMPARE(sqlite3_open(prog.dbPath().toUtf8().constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+        QVERIFY(!openForm<frmMain>()->isLoaded());
+        sqlite3_close(other);
+        QCOMPARE(boxLog(), QStringList{msg("Impossibile connettersi al database: è bloccato da un altro programma "
+                                           "(database is locked).\nAttendere che l'altro programma lo liberi, poi "
+                                           "avviare di nuovo Norvik.",
+                                           16)});
+    }
+
+    // A database without the table of report definitions: one message at start naming the first
+    // line of the report file and the reason, and the start goes on.
+    void startWithoutReportDefinitions()
+    {
+        TestProgram prog(true, false);
+        prog.exec("DROP TABLE reportistica");
+        QVERIFY(QFile::copy(NORVIK_SOURCE_DIR "/data/nuovireport.sql", prog.folder() + "/nuovireport.sql"));
+        QVERIFY(openForm<frmMain>()->isLoaded());
+        QCOMPARE(prompts(), QStringList{"Il file dei report nuovireport.sql non è stato applicato: il database ha "
+                                        "rifiutato la riga 1 (no such table: reportistica).\nLe definizioni dei "
+                                        "report restano quelle di prima."});
+    }
+
+    // A database that takes no writes is told once at start, why included; the program goes on:
+    // its settings and lists read, a later write refused with its own message, the report file
+    // left alone.
+    void startOnADatabaseThatTakesNoWrites_data()
+    {
+        QTest::addColumn<bool>("locked");
+        QTest::addColumn<bool>("started"); // false: never started, so without settings
+        QTest::addColumn<QString>("why");
+        QTest::addColumn<QString>("refused");
+        const QString readOnly = "il database è stato aperto in sola lettura (attempt to write a readonly database)";
+        QTest::newRow("read only, never started") << false << false << readOnly << "1 (no such table: settings)";
+        QTest::newRow("read only") << false << true << readOnly << "8 (attempt to write a readonly database)";
+        QTest::newRow("locked") << true << true
+                                << "il database è bloccato da un altro programma che lo sta modificando (database "
+                                   "is locked)"
+                                << "5 (database is locked)";
+    }
+    void startOnADatabaseThatTakesNoWrites()
+    {
+        QFETCH(bool, locked);
+        QFETCH(bool, started);
+        QFETCH(QString, why);
+        QFETCH(QString, refused);
+        TestProgram prog(true, started);
+        seedShop(prog);
+        QVERIFY(QFile::copy(NORVIK_SOURCE_DIR "/data/nuovireport.sql", prog.folder() + "/nuovireport.sql"));
+        resetShellState();
+        setProgramFolder(prog.folder());
+        sqlite3 *other = nullptr;
+        if (locked) {
+            QCOMPARE(sqlite3_open(prog.dbPath().toUtf8().constData(), &other), SQLITE_OK);
+            QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        } else {
+            gSqliteDb = std::make_unique<SqliteDbComponent>();
+            gSqliteDb->open(prog.dbPath(), QString(), SqliteDbComponent::Access::ReadOnly);
+        }
+        frmMain *m = openForm<frmMain>();
+        QCOMPARE(prompts(), QStringList{"Il database non può essere modificato: " + why + ".\nIl programma continua: "
+                                        + (locked ? "i dati si possono consultare, e le modifiche saranno possibili "
+                                                    "quando l'altro programma avrà liberato il database."
+                                                  : "i dati si possono consultare, ma ogni modifica sarà rifiutata.")});
+        QCOMPARE(prog.scalar("select count(*) from reportistica"), QStringLiteral("0"));
+        DialogScript::reset();
+        gPrtCSize = 0;
+        m->Form_Activate();
+        QCOMPARE(QString::number(gPrtCSize) + gLogStatus, QStringLiteral("7OFF"));
+        QCOMPARE(column(openForm<frmAnagrafica>()->MSFlexGrid1, 1).size(), 5);
+        NO_BOXES();
+        sqlite3_busy_timeout(gSqliteDb->handle(), 10);
+        DialogScript::answerInput("Bottega");
+        QTest::mouseClick(m->cmdCambiaIntestazione, Qt::LeftButton);
+        QCOMPARE(prompts().last(), "Error " + refused + " in procedure gDbExecute of Modulo basGeneral");
+        sqlite3_close(other);
+    }
+
+    // Why a write is refused is told from the file and its folder: a file the user may not
+    // write, a folder where the journal of a change cannot be made. Root writes whatever the
+    // permissions say, so the check runs as an ordinary user.
+    void whyADatabaseTakesNoWrites()
+    {
+        TestProgram prog;
+        resetDatabaseForTests(); // no connection of this process is carried into the child
+        const QByteArray file = prog.dbPath().toUtf8(), folder = prog.folder().toUtf8();
+        const auto verdict = [&](mode_t fileMode, mode_t folderMode) {
+            ::chmod(file.constData(), fileMode);
+            ::chmod(folder.constData(), folderMode);
+            const pid_t child = fork();
+            if (child == 0) {
+                int code = 99;
+                if (geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0)) {
+                    SqliteDbComponent db;
+                    db.open(prog.dbPath());
+                    try {
+                        db.tryWrite();
+                        code = 100;
+                    } catch (const PlatformError &e) {
+                        code = int(db.whyRefused(e));
+                    }
+                }
+                ::_exit(code);
+            }
+            int status = 0;
+            waitpid(child, &status, 0);
+            ::chmod(folder.constData(), 0700);
+            return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        };
+        const int readOnlyFile = verdict(0444, 0777);
+        if (readOnlyFile == 99)
+            QSKIP("no ordinary user to run as");
+        QCOMPARE(readOnlyFile, int(SqliteDbComponent::WriteBlock::ReadOnlyFile));
+        QCOMPARE(verdict(0666, 0555), int(SqliteDbComponent::WriteBlock::ReadOnlyFolder));
+        QCOMPARE(verdict(0666, 0777), 100); // takes writes, and the try leaves the file as it was
+        QCOMPARE(prog.scalar("PRAGMA user_version") + prog.setting("INTESTAZ"), QStringLiteral("0Negozio"));
     }
 
     void databaseAccess()
@@ -160,8 +282,9 @@ private slots:
         CloseDb();
         CloseDb();
         NO_BOXES();
-        // A failing query: gRsOpen's own message, then the reader's exit.
+        // A failing query: gRsOpen's own message alone, no second one about the closed result.
         QCOMPARE(getSetting("X'"), QString());
+        QCOMPARE(prompts().size(), 1);
         QVERIFY(prompts().value(0).endsWith("in procedure gRsOpen of Modulo basGeneral"));
     }
 
