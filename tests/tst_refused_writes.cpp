@@ -1,6 +1,8 @@
 // Every edit dialog whose write the database refuses, or whose uniqueness check cannot look at
 // the database: the dialog stays open with what was typed, nothing is written, its list is not
-// called back; once the database takes it, the same OK writes it.
+// called back; once the database takes it, the same OK writes it. And the writes that a second
+// program on the same file (a connection of its own) makes stale between a dialog's load and its
+// OK: nothing is written over or left dangling.
 #include "banking/frmAssegniEmessi.h"
 #include "banking/frmEditAssegniEmessi.h"
 #include "banking/frmEditMieiContiCorrenti.h"
@@ -15,6 +17,7 @@
 #include "payments/frmPagamenti.h"
 #include "platform/SqliteDb.h"
 #include "shell/EditDialog.h"
+#include "shell/ListWindow.h"
 #include "testsupport.h"
 #include <sqlite3.h>
 
@@ -142,6 +145,18 @@ void kindRows()
 // The table and column an authorizer keeps SQLite from reading.
 const char *gDeniedTable = "";
 const char *gDeniedColumn = "";
+
+void editableKindRows()
+{
+    QTest::addColumn<int>("kind");
+    for (int i = 0; i < kinds().size(); ++i)
+        if (!kinds().at(i).insertOnly)
+            QTest::newRow(kinds().at(i).name) << i;
+}
+
+// The list opened on its first row.
+ListWindow *openOnFirstRow(const Kind &k) { return static_cast<ListWindow *>(k.openList()); }
+QString firstKey(const ListWindow *w) { return w->MSFlexGrid1->TextMatrix(1, 0); }
 } // namespace
 
 class TestRefusedWrites : public QObject {
@@ -247,6 +262,195 @@ private slots:
         clickOk(d);
         NO_BOXES();
         QCOMPARE(prog.scalar(count).toInt(), rows.toInt() + 1);
+    }
+
+    // The other program deleted the record: nothing of the OK is written (a payment's renewal
+    // neither), the list drops the row and the dialog closes.
+    void recordDeletedMeanwhile_data() { editableKindRows(); }
+    void recordDeletedMeanwhile()
+    {
+        QFETCH(int, kind);
+        const Kind &k = kinds().at(kind);
+        TestProgram prog;
+        seedShop(prog);
+        ListWindow *w = openOnFirstRow(k);
+        const QString id = firstKey(w);
+        gIsNewRecord = false;
+        EditDialog *d = k.openDialog();
+        k.fill(d);
+        if (auto *payment = qobject_cast<frmEditPagamenti *>(d)) {
+            QTest::mouseClick(payment->chkModificaDataScadenzaIscrizione, Qt::LeftButton, {}, QPoint(6, 12));
+            typeInto(payment->txtNuovaDataScadenza, "31122030");
+        }
+        const QString customers = "select group_concat(coalesce(DataScadenzaIscrizione, '') || "
+                                  "coalesce(DateTimeLastUpdated, ''), ';') from Anagrafica";
+        prog.exec("delete from " + k.table + " where rowid = " + id);
+        const QString customersBefore = prog.scalar(customers);
+        const QString written = "select count(DateTimeLastUpdated) || '/' || count(*) from " + k.table;
+        const QString stored = prog.scalar(written);
+        clickOk(d);
+        QCOMPARE(boxLog(), QStringList{msg("Il record non esiste più: è stato eliminato da un altro utente. Le "
+                                           "modifiche non sono state salvate.")});
+        QVERIFY(!d->isLoaded());
+        QCOMPARE(prog.scalar(written), stored);
+        QCOMPARE(prog.scalar(customers), customersBefore);
+        QVERIFY(!column(w->MSFlexGrid1, 0).contains(id));
+    }
+
+    // The other program deleted a row the record refers to: refused with that row named, nothing
+    // written, the dialog open without the row to choose; another choice is then written.
+    void referenceDeletedMeanwhile_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("combo"); // none: the payment the list has selected
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("message");
+        const QString customer = "Il cliente scelto non esiste più: è stato eliminato da un altro utente.";
+        const QString payee = "Il beneficiario scelto non esiste più: è stato eliminato da un altro utente.";
+        const QString account = "Il conto corrente scelto non esiste più: è stato eliminato da un altro utente.";
+        const QString payment = "Il pagamento non esiste più: è stato eliminato da un altro utente.";
+        QTest::newRow("customer's type") << 0 << "cboTipologia"
+                                         << "TipologiaPersone"
+                                         << "La tipologia scelta non esiste più: è stata eliminata da un altro utente.";
+        QTest::newRow("payment's customer") << 2 << "cboSocio"
+                                            << "Anagrafica" << customer;
+        QTest::newRow("cheque's account") << 3 << "cboDescrizione"
+                                          << "MieiContiCorrenti" << account;
+        QTest::newRow("cheque's payee") << 3 << "cboNome"
+                                        << "Anagrafica" << payee;
+        QTest::newRow("endorsement's payment") << 5 << ""
+                                               << "Pagamenti" << payment;
+        QTest::newRow("endorsement's payee") << 5 << "cboNome"
+                                             << "Anagrafica" << payee;
+        QTest::newRow("deposit's payment") << 6 << ""
+                                           << "Pagamenti" << payment;
+        QTest::newRow("deposit's account") << 6 << "cboDescrizione"
+                                           << "MieiContiCorrenti" << account;
+    }
+    void referenceDeletedMeanwhile()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, combo);
+        QFETCH(QString, table);
+        QFETCH(QString, message);
+        const Kind &k = kinds().at(kind);
+        for (const bool isNew : {true, false}) {
+            if (!isNew && k.insertOnly)
+                continue;
+            TestProgram prog;
+            seedShop(prog);
+            // A second account: one is left to choose when the other is gone.
+            prog.exec("insert into MieiContiCorrenti (CONTOCORRENTEID, Descrizione) values (2, 'Conto cassa')");
+            const QString listKey = firstKey(openOnFirstRow(k));
+            gIsNewRecord = isNew;
+            EditDialog *d = k.openDialog();
+            k.fill(d);
+            auto *box = combo.isEmpty() ? nullptr : dynamic_cast<XPComboBox *>(d->control(combo));
+            const QString gone = box ? QString::number(box->ItemData(box->ListIndex())) : listKey;
+            const QString written =
+                (isNew ? "select count(*) from " : "select count(DateTimeLastUpdated) from ") + k.table;
+            const QString before = prog.scalar(written);
+            prog.exec("delete from " + table + " where rowid = " + gone);
+            clickOk(d);
+            QCOMPARE(boxLog(), QStringList{msg(message)});
+            QVERIFY(d->isLoaded());
+            QCOMPARE(prog.scalar(written), before);
+            if (!box)
+                continue;
+            QCOMPARE(box->ListIndex(), -1);
+            for (int i = 0; i < box->ListCount(); ++i)
+                QVERIFY(QString::number(box->ItemData(i)) != gone);
+            QTest::keyClick(box, Qt::Key_Home);
+            clickOk(d);
+            NO_BOXES();
+            QVERIFY(!d->isLoaded());
+            QVERIFY(prog.scalar(written) != before);
+        }
+    }
+
+    // The other program changed the record, in the same second as the write the dialog loaded:
+    // nothing is written over. The fields it changed show its values, the others what was typed,
+    // and the next OK writes both.
+    void recordChangedMeanwhile_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("typedBox");
+        QTest::addColumn<QString>("typedColumn");
+        QTest::addColumn<QString>("theirBox");
+        QTest::addColumn<QString>("theirColumn");
+        QTest::addColumn<QString>("theirValue");
+        QTest::addColumn<QString>("theirShown");
+        // The customer's membership renewed by a payment meanwhile.
+        QTest::newRow("customer") << 0 << "txtTelefonoCasa"
+                                  << "TelefonoCasa"
+                                  << "txtDataScadenzaIscrizione"
+                                  << "DataScadenzaIscrizione"
+                                  << "2030-08-31 00:00:00"
+                                  << "31/08/2030";
+        QTest::newRow("type") << 1 << "txtTipologia"
+                              << "Tipologia"
+                              << "txtTipologia"
+                              << "Tipologia"
+                              << "Socio ordinario"
+                              << "Socio ordinario";
+        QTest::newRow("payment") << 2 << "txtNote"
+                                 << "NotePagamento"
+                                 << "txtCausale"
+                                 << "Causale"
+                                 << "Rinnovo anticipato"
+                                 << "Rinnovo anticipato";
+        QTest::newRow("cheque") << 3 << "txtLuogoEmissione"
+                                << "LuogoEmissione"
+                                << "txtCausale"
+                                << "Causale"
+                                << "Saldo"
+                                << "Saldo";
+        QTest::newRow("account") << 4 << "txtIntestatari"
+                                 << "Intestatari"
+                                 << "txtBanca"
+                                 << "Banca"
+                                 << "Banca Due"
+                                 << "Banca Due";
+    }
+    void recordChangedMeanwhile()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, typedBox);
+        QFETCH(QString, typedColumn);
+        QFETCH(QString, theirBox);
+        QFETCH(QString, theirColumn);
+        QFETCH(QString, theirValue);
+        QFETCH(QString, theirShown);
+        const Kind &k = kinds().at(kind);
+        TestProgram prog;
+        seedShop(prog);
+        const QString id = firstKey(openOnFirstRow(k));
+        const QString stamp = "DateTimeLastUpdated = '2024-05-06 10:00:00'";
+        prog.exec("update " + k.table + " set " + stamp + " where rowid = " + id);
+        gIsNewRecord = false;
+        EditDialog *d = k.openDialog();
+        auto *typed = dynamic_cast<QLineEdit *>(d->control(typedBox));
+        auto *theirs = dynamic_cast<QLineEdit *>(d->control(theirBox));
+        typeInto(typed, "nuovo");
+        prog.exec("update " + k.table + " set " + theirColumn + " = " + sqlText(theirValue) + ", " + stamp
+                  + " where rowid = " + id);
+        const QString row = "select " + theirColumn + " || '|' || coalesce(" + typedColumn + ", '') from " + k.table
+                            + " where rowid = " + id;
+        const QString stored = prog.scalar(row);
+        clickOk(d);
+        QCOMPARE(boxLog(), QStringList{msg("Il record è stato modificato da un altro utente dopo l'apertura di questa "
+                                           "finestra: le modifiche non sono state salvate. I campi cambiati "
+                                           "dall'altro utente mostrano ora i suoi dati, gli altri quanto inserito "
+                                           "qui: controllare e premere di nuovo Ok.")});
+        QVERIFY(d->isLoaded());
+        QCOMPARE(prog.scalar(row), stored);
+        QCOMPARE(theirs->text(), theirShown);
+        if (typed != theirs)
+            QCOMPARE(typed->text(), QStringLiteral("nuovo"));
+        clickOk(d);
+        NO_BOXES();
+        QVERIFY(!d->isLoaded());
+        QCOMPARE(prog.scalar(row), theirValue + '|' + (typed != theirs ? "nuovo" : theirValue));
     }
 };
 
