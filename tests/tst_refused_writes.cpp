@@ -2,7 +2,7 @@
 // the database: the dialog stays open with what was typed, nothing is written, its list is not
 // called back; once the database takes it, the same OK writes it. And the writes that a second
 // program on the same file (a connection of its own) makes stale between a dialog's load and its
-// OK: nothing is written over or left dangling.
+// OK, or between a delete's question and its answer: nothing is written over or left dangling.
 #include "banking/frmAssegniEmessi.h"
 #include "banking/frmEditAssegniEmessi.h"
 #include "banking/frmEditMieiContiCorrenti.h"
@@ -157,6 +157,20 @@ void editableKindRows()
 // The list opened on its first row.
 ListWindow *openOnFirstRow(const Kind &k) { return static_cast<ListWindow *>(k.openList()); }
 QString firstKey(const ListWindow *w) { return w->MSFlexGrid1->TextMatrix(1, 0); }
+
+// The other program's write, made on its own connection as the program's connection is about to
+// begin a write: after every question the program asks before it.
+struct BeforeWrite {
+    QString dbPath;
+    QString sql;
+};
+int onBegin(unsigned, void *context, void *, void *sql)
+{
+    auto *other = static_cast<BeforeWrite *>(context);
+    if (!other->sql.isEmpty() && qstrncmp(static_cast<const char *>(sql), "BEGIN", 5) == 0)
+        TestProgram::exec(other->dbPath, std::exchange(other->sql, QString()));
+    return 0;
+}
 } // namespace
 
 class TestRefusedWrites : public QObject {
@@ -451,6 +465,60 @@ private slots:
         NO_BOXES();
         QVERIFY(!d->isLoaded());
         QCOMPARE(prog.scalar(row), theirValue + '|' + (typed != theirs ? "nuovo" : theirValue));
+    }
+
+    // The other program links a row to the record while the delete's question is open: the
+    // delete is refused with the guard's message and the record stays.
+    void linkedWhileDeleteAsked_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("record");
+        QTest::addColumn<QString>("link");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("customer")
+            << "Anagrafica"
+            << "insert into Anagrafica (ANAGRAFICAID, TIPOLOGIAID, Cognome) values (9, 1, 'Gialli')"
+            << "insert into Pagamenti (ANAGRAFICAID, DataPagamento, Importo) values (9, "
+               "'2024-01-02 00:00:00', 10)"
+            << "Impossibile eliminare il record. Esistono pagamenti collegati.";
+        QTest::newRow("type") << "TipologiaPersone"
+                              << "insert into TipologiaPersone (TIPOLOGIAID, Tipologia) values (9, 'Ospite')"
+                              << "insert into Anagrafica (TIPOLOGIAID, Cognome) values (9, 'Gialli')"
+                              << "Impossibile eliminare il record: ci sono record collegati nell'anagrafica";
+        QTest::newRow("account") << "MieiContiCorrenti"
+                                 << "insert into MieiContiCorrenti (CONTOCORRENTEID, Descrizione) values (9, 'Vuoto')"
+                                 << "insert into Versamenti (PagamentiID, CONTOCORRENTEID) values (1, 9)"
+                                 << "Impossibile eliminare il record. Esistono assegni collegati.";
+    }
+    void linkedWhileDeleteAsked()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, record);
+        QFETCH(QString, link);
+        QFETCH(QString, message);
+        TestProgram prog;
+        seedShop(prog);
+        prog.exec(record);
+        ListWindow *w = nullptr;
+        if (table == "Anagrafica")
+            w = openForm<frmAnagrafica>();
+        else if (table == "TipologiaPersone")
+            w = openForm<frmTipologiaPersone>();
+        else
+            w = openForm<frmMieiContiCorrenti>();
+        const int row = int(column(w->MSFlexGrid1, 0).indexOf("9")) + 1;
+        QVERIFY(row > 0);
+        clickRow(w->MSFlexGrid1, row);
+        BeforeWrite other{prog.dbPath(), link};
+        sqlite3_trace_v2(gSqliteDb->handle(), SQLITE_TRACE_STMT, onBegin, &other);
+        DialogScript::boxes().clear();
+        DialogScript::answerMessage(MsgCode::AnsYes);
+        QTest::mouseClick(w->cmdDelete, Qt::LeftButton);
+        sqlite3_trace_v2(gSqliteDb->handle(), 0, nullptr, nullptr);
+        QVERIFY(other.sql.isEmpty());
+        QCOMPARE(boxLog(), (QStringList{msg("Sei sicuro di voler eliminare il record?", 4), msg(message)}));
+        QCOMPARE(column(w->MSFlexGrid1, 0).count("9"), 1);
+        QCOMPARE(prog.scalar("select count(*) from " + table + " where rowid = 9"), QStringLiteral("1"));
     }
 };
 
