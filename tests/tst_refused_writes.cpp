@@ -146,17 +146,42 @@ void kindRows()
 const char *gDeniedTable = "";
 const char *gDeniedColumn = "";
 
-void editableKindRows()
+// The list opened on its first row, and that row's key.
+QString openOnFirstRow(const Kind &k, ListWindow **list = nullptr)
 {
-    QTest::addColumn<int>("kind");
-    for (int i = 0; i < kinds().size(); ++i)
-        if (!kinds().at(i).insertOnly)
-            QTest::newRow(kinds().at(i).name) << i;
+    auto *w = static_cast<ListWindow *>(k.openList());
+    if (list)
+        *list = w;
+    return w->MSFlexGrid1->TextMatrix(1, 0);
 }
 
-// The list opened on its first row.
-ListWindow *openOnFirstRow(const Kind &k) { return static_cast<ListWindow *>(k.openList()); }
-QString firstKey(const ListWindow *w) { return w->MSFlexGrid1->TextMatrix(1, 0); }
+// A row a new record refers to, deleted by the other program: the key chosen in the combo, or
+// without one the payment the list has selected; and the refusal that names it.
+const struct {
+    int kind;
+    const char *combo, *table, *message;
+} kReferences[] = {
+    {0, "cboTipologia", "TipologiaPersone", "La tipologia scelta non esiste più: è stata eliminata"},
+    {2, "cboSocio", "Anagrafica", "Il cliente scelto non esiste più: è stato eliminato"},
+    {3, "cboNome", "Anagrafica", "Il beneficiario scelto non esiste più: è stato eliminato"},
+    {5, "", "Pagamenti", "Il pagamento non esiste più: è stato eliminato"},
+    {6, "cboDescrizione", "MieiContiCorrenti", "Il conto corrente scelto non esiste più: è stato eliminato"},
+};
+
+// A column the user types into and one the other program changes meanwhile, with how its field
+// shows the other's value.
+const struct {
+    int kind;
+    const char *typedBox, *typedColumn, *theirBox, *theirColumn, *theirValue, *theirShown;
+} kChanges[] = {
+    // The customer's membership renewed by a payment meanwhile.
+    {0, "txtTelefonoCasa", "TelefonoCasa", "txtDataScadenzaIscrizione", "DataScadenzaIscrizione", "2030-08-31 00:00:00",
+     "31/08/2030"},
+    {1, "txtTipologia", "Tipologia", "txtTipologia", "Tipologia", "Socio ordinario", "Socio ordinario"},
+    {2, "txtNote", "NotePagamento", "txtCausale", "Causale", "Rinnovo", "Rinnovo"},
+    {3, "txtLuogoEmissione", "LuogoEmissione", "txtCausale", "Causale", "Saldo", "Saldo"},
+    {4, "txtIntestatari", "Intestatari", "txtBanca", "Banca", "Banca Due", "Banca Due"},
+};
 
 // The other program's write, made on its own connection as the program's connection is about to
 // begin a write: after every question the program asks before it.
@@ -280,15 +305,21 @@ private slots:
 
     // The other program deleted the record: nothing of the OK is written (a payment's renewal
     // neither), the list drops the row and the dialog closes.
-    void recordDeletedMeanwhile_data() { editableKindRows(); }
+    void recordDeletedMeanwhile_data()
+    {
+        QTest::addColumn<int>("kind");
+        for (int i = 0; i < kinds().size(); ++i)
+            if (!kinds().at(i).insertOnly)
+                QTest::newRow(kinds().at(i).name) << i;
+    }
     void recordDeletedMeanwhile()
     {
         QFETCH(int, kind);
         const Kind &k = kinds().at(kind);
         TestProgram prog;
         seedShop(prog);
-        ListWindow *w = openOnFirstRow(k);
-        const QString id = firstKey(w);
+        ListWindow *w = nullptr;
+        const QString id = openOnFirstRow(k, &w);
         gIsNewRecord = false;
         EditDialog *d = k.openDialog();
         k.fill(d);
@@ -296,229 +327,121 @@ private slots:
             QTest::mouseClick(payment->chkModificaDataScadenzaIscrizione, Qt::LeftButton, {}, QPoint(6, 12));
             typeInto(payment->txtNuovaDataScadenza, "31122030");
         }
-        const QString customers = "select group_concat(coalesce(DataScadenzaIscrizione, '') || "
-                                  "coalesce(DateTimeLastUpdated, ''), ';') from Anagrafica";
         prog.exec("delete from " + k.table + " where rowid = " + id);
-        const QString customersBefore = prog.scalar(customers);
-        const QString written = "select count(DateTimeLastUpdated) || '/' || count(*) from " + k.table;
-        const QString stored = prog.scalar(written);
+        const QString stored = "select group_concat(coalesce(DataScadenzaIscrizione, '')) || "
+                               "(select count(DateTimeLastUpdated) from "
+                               + k.table + ") from Anagrafica";
+        const QString before = prog.scalar(stored);
         clickOk(d);
-        QCOMPARE(boxLog(), QStringList{msg("Il record non esiste più: è stato eliminato da un altro utente. Le "
-                                           "modifiche non sono state salvate.")});
+        QCOMPARE(prompts().join('|'), QStringLiteral("Il record non esiste più: è stato eliminato da un altro utente. "
+                                                     "Le modifiche non sono state salvate."));
         QVERIFY(!d->isLoaded());
-        QCOMPARE(prog.scalar(written), stored);
-        QCOMPARE(prog.scalar(customers), customersBefore);
+        QCOMPARE(prog.scalar(stored), before);
         QVERIFY(!column(w->MSFlexGrid1, 0).contains(id));
     }
 
-    // The other program deleted a row the record refers to: refused with that row named, nothing
-    // written, the dialog open without the row to choose; another choice is then written.
+    // The other program deleted a row a new record refers to: refused with that row named,
+    // nothing written, the dialog open without the row to choose; another choice is written.
     void referenceDeletedMeanwhile_data()
     {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("combo"); // none: the payment the list has selected
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<QString>("message");
-        const QString customer = "Il cliente scelto non esiste più: è stato eliminato da un altro utente.";
-        const QString payee = "Il beneficiario scelto non esiste più: è stato eliminato da un altro utente.";
-        const QString account = "Il conto corrente scelto non esiste più: è stato eliminato da un altro utente.";
-        const QString payment = "Il pagamento non esiste più: è stato eliminato da un altro utente.";
-        QTest::newRow("customer's type") << 0 << "cboTipologia"
-                                         << "TipologiaPersone"
-                                         << "La tipologia scelta non esiste più: è stata eliminata da un altro utente.";
-        QTest::newRow("payment's customer") << 2 << "cboSocio"
-                                            << "Anagrafica" << customer;
-        QTest::newRow("cheque's account") << 3 << "cboDescrizione"
-                                          << "MieiContiCorrenti" << account;
-        QTest::newRow("cheque's payee") << 3 << "cboNome"
-                                        << "Anagrafica" << payee;
-        QTest::newRow("endorsement's payment") << 5 << ""
-                                               << "Pagamenti" << payment;
-        QTest::newRow("endorsement's payee") << 5 << "cboNome"
-                                             << "Anagrafica" << payee;
-        QTest::newRow("deposit's payment") << 6 << ""
-                                           << "Pagamenti" << payment;
-        QTest::newRow("deposit's account") << 6 << "cboDescrizione"
-                                           << "MieiContiCorrenti" << account;
+        QTest::addColumn<int>("reference");
+        for (int i = 0; i < int(std::size(kReferences)); ++i)
+            QTest::newRow(kinds().at(kReferences[i].kind).name) << i;
     }
     void referenceDeletedMeanwhile()
     {
-        QFETCH(int, kind);
-        QFETCH(QString, combo);
-        QFETCH(QString, table);
-        QFETCH(QString, message);
-        const Kind &k = kinds().at(kind);
-        for (const bool isNew : {true, false}) {
-            if (!isNew && k.insertOnly)
-                continue;
-            TestProgram prog;
-            seedShop(prog);
-            // A second account: one is left to choose when the other is gone.
-            prog.exec("insert into MieiContiCorrenti (CONTOCORRENTEID, Descrizione) values (2, 'Conto cassa')");
-            const QString listKey = firstKey(openOnFirstRow(k));
-            gIsNewRecord = isNew;
-            EditDialog *d = k.openDialog();
-            k.fill(d);
-            auto *box = combo.isEmpty() ? nullptr : dynamic_cast<XPComboBox *>(d->control(combo));
-            const QString gone = box ? QString::number(box->ItemData(box->ListIndex())) : listKey;
-            const QString written =
-                (isNew ? "select count(*) from " : "select count(DateTimeLastUpdated) from ") + k.table;
-            const QString before = prog.scalar(written);
-            prog.exec("delete from " + table + " where rowid = " + gone);
-            clickOk(d);
-            QCOMPARE(boxLog(), QStringList{msg(message)});
-            QVERIFY(d->isLoaded());
-            QCOMPARE(prog.scalar(written), before);
-            if (!box)
-                continue;
-            QCOMPARE(box->ListIndex(), -1);
-            for (int i = 0; i < box->ListCount(); ++i)
-                QVERIFY(QString::number(box->ItemData(i)) != gone);
-            QTest::keyClick(box, Qt::Key_Home);
-            clickOk(d);
-            NO_BOXES();
-            QVERIFY(!d->isLoaded());
-            QVERIFY(prog.scalar(written) != before);
-        }
+        QFETCH(int, reference);
+        const auto &r = kReferences[reference];
+        const Kind &k = kinds().at(r.kind);
+        TestProgram prog;
+        seedShop(prog);
+        // A second account: one is left to choose when the other is gone.
+        prog.exec("insert into MieiContiCorrenti (CONTOCORRENTEID, Descrizione) values (2, 'Conto cassa')");
+        const QString listKey = openOnFirstRow(k);
+        gIsNewRecord = true;
+        EditDialog *d = k.openDialog();
+        k.fill(d);
+        auto *combo = dynamic_cast<XPComboBox *>(d->control(r.combo));
+        const QString gone = combo ? QString::number(combo->ItemData(combo->ListIndex())) : listKey;
+        const QString rows = "select count(*) from " + k.table;
+        const QString before = prog.scalar(rows);
+        prog.exec(QStringLiteral("delete from %1 where rowid = %2").arg(r.table, gone));
+        clickOk(d);
+        QCOMPARE(prompts(), QStringList{r.message + QStringLiteral(" da un altro utente.")});
+        QVERIFY(d->isLoaded());
+        QCOMPARE(prog.scalar(rows), before);
+        if (!combo)
+            return;
+        QCOMPARE(combo->ListIndex(), -1);
+        QTest::keyClick(combo, Qt::Key_Home);
+        clickOk(d);
+        NO_BOXES();
+        QCOMPARE(prog.scalar(rows).toInt(), before.toInt() + 1);
     }
 
-    // The other program changed the record, in the same second as the write the dialog loaded:
+    // The other program changed the record in the same second as the write the dialog loaded:
     // nothing is written over. The fields it changed show its values, the others what was typed,
     // and the next OK writes both.
     void recordChangedMeanwhile_data()
     {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("typedBox");
-        QTest::addColumn<QString>("typedColumn");
-        QTest::addColumn<QString>("theirBox");
-        QTest::addColumn<QString>("theirColumn");
-        QTest::addColumn<QString>("theirValue");
-        QTest::addColumn<QString>("theirShown");
-        // The customer's membership renewed by a payment meanwhile.
-        QTest::newRow("customer") << 0 << "txtTelefonoCasa"
-                                  << "TelefonoCasa"
-                                  << "txtDataScadenzaIscrizione"
-                                  << "DataScadenzaIscrizione"
-                                  << "2030-08-31 00:00:00"
-                                  << "31/08/2030";
-        QTest::newRow("type") << 1 << "txtTipologia"
-                              << "Tipologia"
-                              << "txtTipologia"
-                              << "Tipologia"
-                              << "Socio ordinario"
-                              << "Socio ordinario";
-        QTest::newRow("payment") << 2 << "txtNote"
-                                 << "NotePagamento"
-                                 << "txtCausale"
-                                 << "Causale"
-                                 << "Rinnovo anticipato"
-                                 << "Rinnovo anticipato";
-        QTest::newRow("cheque") << 3 << "txtLuogoEmissione"
-                                << "LuogoEmissione"
-                                << "txtCausale"
-                                << "Causale"
-                                << "Saldo"
-                                << "Saldo";
-        QTest::newRow("account") << 4 << "txtIntestatari"
-                                 << "Intestatari"
-                                 << "txtBanca"
-                                 << "Banca"
-                                 << "Banca Due"
-                                 << "Banca Due";
+        QTest::addColumn<int>("change");
+        for (int i = 0; i < int(std::size(kChanges)); ++i)
+            QTest::newRow(kinds().at(kChanges[i].kind).name) << i;
     }
     void recordChangedMeanwhile()
     {
-        QFETCH(int, kind);
-        QFETCH(QString, typedBox);
-        QFETCH(QString, typedColumn);
-        QFETCH(QString, theirBox);
-        QFETCH(QString, theirColumn);
-        QFETCH(QString, theirValue);
-        QFETCH(QString, theirShown);
-        const Kind &k = kinds().at(kind);
+        QFETCH(int, change);
+        const auto &c = kChanges[change];
+        const Kind &k = kinds().at(c.kind);
         TestProgram prog;
         seedShop(prog);
-        const QString id = firstKey(openOnFirstRow(k));
+        const QString id = openOnFirstRow(k);
         const QString stamp = "DateTimeLastUpdated = '2024-05-06 10:00:00'";
         prog.exec("update " + k.table + " set " + stamp + " where rowid = " + id);
         gIsNewRecord = false;
         EditDialog *d = k.openDialog();
-        auto *typed = dynamic_cast<QLineEdit *>(d->control(typedBox));
-        auto *theirs = dynamic_cast<QLineEdit *>(d->control(theirBox));
+        auto *typed = dynamic_cast<QLineEdit *>(d->control(c.typedBox));
+        auto *theirs = dynamic_cast<QLineEdit *>(d->control(c.theirBox));
         typeInto(typed, "nuovo");
-        prog.exec("update " + k.table + " set " + theirColumn + " = " + sqlText(theirValue) + ", " + stamp
-                  + " where rowid = " + id);
-        const QString row = "select " + theirColumn + " || '|' || coalesce(" + typedColumn + ", '') from " + k.table
-                            + " where rowid = " + id;
+        prog.exec(QStringLiteral("update %1 set %2 = '%3', %4 where rowid = %5")
+                      .arg(k.table, c.theirColumn, c.theirValue, stamp, id));
+        const QString row = QStringLiteral("select %1 || '|' || coalesce(%2, '') from %3 where rowid = %4")
+                                .arg(c.theirColumn, c.typedColumn, k.table, id);
         const QString stored = prog.scalar(row);
         clickOk(d);
-        QCOMPARE(boxLog(), QStringList{msg("Il record è stato modificato da un altro utente dopo l'apertura di questa "
-                                           "finestra: le modifiche non sono state salvate. I campi cambiati "
-                                           "dall'altro utente mostrano ora i suoi dati, gli altri quanto inserito "
-                                           "qui: controllare e premere di nuovo Ok.")});
-        QVERIFY(d->isLoaded());
+        QCOMPARE(prompts().size(), 1);
+        QVERIFY(prompts().first().startsWith("Il record è stato modificato da un altro utente"));
         QCOMPARE(prog.scalar(row), stored);
-        QCOMPARE(theirs->text(), theirShown);
+        QCOMPARE(theirs->text(), QString(c.theirShown));
         if (typed != theirs)
             QCOMPARE(typed->text(), QStringLiteral("nuovo"));
         clickOk(d);
         NO_BOXES();
         QVERIFY(!d->isLoaded());
-        QCOMPARE(prog.scalar(row), theirValue + '|' + (typed != theirs ? "nuovo" : theirValue));
+        QCOMPARE(prog.scalar(row), QString(c.theirValue) + '|' + (typed == theirs ? c.theirValue : "nuovo"));
     }
 
-    // The other program links a row to the record while the delete's question is open: the
-    // delete is refused with the guard's message and the record stays.
-    void linkedWhileDeleteAsked_data()
-    {
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<QString>("record");
-        QTest::addColumn<QString>("link");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("customer")
-            << "Anagrafica"
-            << "insert into Anagrafica (ANAGRAFICAID, TIPOLOGIAID, Cognome) values (9, 1, 'Gialli')"
-            << "insert into Pagamenti (ANAGRAFICAID, DataPagamento, Importo) values (9, "
-               "'2024-01-02 00:00:00', 10)"
-            << "Impossibile eliminare il record. Esistono pagamenti collegati.";
-        QTest::newRow("type") << "TipologiaPersone"
-                              << "insert into TipologiaPersone (TIPOLOGIAID, Tipologia) values (9, 'Ospite')"
-                              << "insert into Anagrafica (TIPOLOGIAID, Cognome) values (9, 'Gialli')"
-                              << "Impossibile eliminare il record: ci sono record collegati nell'anagrafica";
-        QTest::newRow("account") << "MieiContiCorrenti"
-                                 << "insert into MieiContiCorrenti (CONTOCORRENTEID, Descrizione) values (9, 'Vuoto')"
-                                 << "insert into Versamenti (PagamentiID, CONTOCORRENTEID) values (1, 9)"
-                                 << "Impossibile eliminare il record. Esistono assegni collegati.";
-    }
+    // The other program pays for a customer while the question whether to delete that customer
+    // is open: the delete is refused with the guard's message and the customer stays.
     void linkedWhileDeleteAsked()
     {
-        QFETCH(QString, table);
-        QFETCH(QString, record);
-        QFETCH(QString, link);
-        QFETCH(QString, message);
         TestProgram prog;
         seedShop(prog);
-        prog.exec(record);
-        ListWindow *w = nullptr;
-        if (table == "Anagrafica")
-            w = openForm<frmAnagrafica>();
-        else if (table == "TipologiaPersone")
-            w = openForm<frmTipologiaPersone>();
-        else
-            w = openForm<frmMieiContiCorrenti>();
-        const int row = int(column(w->MSFlexGrid1, 0).indexOf("9")) + 1;
-        QVERIFY(row > 0);
-        clickRow(w->MSFlexGrid1, row);
-        BeforeWrite other{prog.dbPath(), link};
+        prog.addCustomer(9, "Gialli");
+        auto *w = openForm<frmAnagrafica>();
+        clickRow(w->MSFlexGrid1, int(column(w->MSFlexGrid1, 0).indexOf("9")) + 1);
+        BeforeWrite other{prog.dbPath(), "insert into Pagamenti (ANAGRAFICAID, DataPagamento, Importo) values (9, "
+                                         "'2024-01-02 00:00:00', 10)"};
         sqlite3_trace_v2(gSqliteDb->handle(), SQLITE_TRACE_STMT, onBegin, &other);
         DialogScript::boxes().clear();
         DialogScript::answerMessage(MsgCode::AnsYes);
-        QTest::mouseClick(w->cmdDelete, Qt::LeftButton);
+        QTest::keyClick(w->MSFlexGrid1, Qt::Key_Delete);
         sqlite3_trace_v2(gSqliteDb->handle(), 0, nullptr, nullptr);
         QVERIFY(other.sql.isEmpty());
-        QCOMPARE(boxLog(), (QStringList{msg("Sei sicuro di voler eliminare il record?", 4), msg(message)}));
-        QCOMPARE(column(w->MSFlexGrid1, 0).count("9"), 1);
-        QCOMPARE(prog.scalar("select count(*) from " + table + " where rowid = 9"), QStringLiteral("1"));
+        QCOMPARE(prompts(), (QStringList{"Sei sicuro di voler eliminare il record?",
+                                         "Impossibile eliminare il record. Esistono pagamenti collegati."}));
+        QCOMPARE(prog.scalar("select count(*) from Anagrafica where ANAGRAFICAID = 9"), QStringLiteral("1"));
+        QVERIFY(column(w->MSFlexGrid1, 0).contains("9"));
     }
 };
 
