@@ -587,7 +587,7 @@ void EditDialog::writeChecked(const QStringList &statements)
     case WriteOutcome::Written:
         callBackAndClose();
         break;
-    case WriteOutcome::Refused: // gDbExecute has told why
+    case WriteOutcome::Refused: // told already
         break;
     case WriteOutcome::Changed:
         takeOthersChanges(stored);
@@ -610,24 +610,31 @@ void EditDialog::writeChecked(const QStringList &statements)
 EditDialog::WriteOutcome EditDialog::writeUnlessStale(const QStringList &statements, QVariantHash &stored,
                                                       QString &missing)
 {
-    // The stamps tell changes apart by the second only; the whole row tells every change.
-    Transaction write(database());
-    if (!m_isNew) {
-        stored = storedRow();
-        if (!stored.isEmpty() && stored != m_loadedRow)
-            return WriteOutcome::Changed;
+    try {
+        SqliteDbComponent &db = database();
+        Transaction write(db);
+        // The stamps tell changes apart by the second only; the whole row tells every change.
+        if (!m_isNew) {
+            stored = storedRow();
+            if (!stored.isEmpty() && stored != m_loadedRow)
+                return WriteOutcome::Changed;
+        }
+        db.execute(statements.value(0));
+        if (!m_isNew && db.changes() == 0)
+            return WriteOutcome::Gone;
+        missing = missingReference();
+        if (!missing.isEmpty())
+            return WriteOutcome::Missing;
+        for (const QString &sql : statements.mid(1))
+            db.execute(sql);
+        write.commit();
+        return WriteOutcome::Written;
+    } catch (const PlatformError &e) {
+        // Told as gDbExecute tells a refused write, and only now that the write lock is given
+        // back: another program must not wait on the box.
+        showErrorExit(e, QStringLiteral("gDbExecute"), QStringLiteral("basGeneral"), OwnerKind::Modulo);
     }
-    if (!gDbExecute(statements.mid(0, 1)))
-        return WriteOutcome::Refused;
-    if (!m_isNew && database().changes() == 0)
-        return WriteOutcome::Gone;
-    missing = missingReference();
-    if (!missing.isEmpty())
-        return WriteOutcome::Missing;
-    if (statements.size() > 1 && !gDbExecute(statements.mid(1)))
-        return WriteOutcome::Refused;
-    write.commit();
-    return WriteOutcome::Written;
+    return WriteOutcome::Refused;
 }
 
 QVariantHash EditDialog::storedRow() const

@@ -646,9 +646,10 @@ bool ListWindow::deleteUnlessLinked(const QStringList &statements)
     if (!gSqliteDb || !gSqliteDb->isOpen())
         return gDbExecute(statements); // which tells why not
     // Another program may have linked a row to the record while the question was open: the
-    // guards look again, holding the write lock with the delete.
+    // guards look again, holding the write lock with the delete. A box comes only once the lock
+    // is given back: another program must not wait on it.
     int linked = -1;
-    {
+    try {
         Transaction write(*gSqliteDb);
         for (int i = 0; i < m_desc.deleteGuards.size() && linked < 0; ++i) {
             const auto &guard = m_desc.deleteGuards.at(i);
@@ -659,11 +660,15 @@ bool ListWindow::deleteUnlessLinked(const QStringList &statements)
                 linked = i;
         }
         if (linked < 0) {
-            if (!gDbExecute(statements))
-                return false;
+            for (const QString &sql : statements)
+                gSqliteDb->execute(sql);
             write.commit();
             return true;
         }
+    } catch (const PlatformError &e) {
+        // As gDbExecute tells a refused write.
+        showErrorExit(e, QStringLiteral("gDbExecute"), QStringLiteral("basGeneral"), OwnerKind::Modulo);
+        return false;
     }
     const QString own = m_desc.deleteGuardMessages.value(linked);
     MyMsgBox(own.isEmpty() ? m_desc.deleteGuardMessage : own, 48, kTitle);

@@ -183,18 +183,19 @@ const struct {
     {4, "txtIntestatari", "Intestatari", "txtBanca", "Banca", "Banca Due", "Banca Due"},
 };
 
-// The other program's write, made on its own connection as the program's connection is about to
-// begin a write: after every question the program asks before it.
-struct BeforeWrite {
-    QString dbPath;
-    QString sql;
-};
-int onBegin(unsigned, void *context, void *, void *sql)
+// Answers the next box after the other program, on its own connection, has tried to write
+// while the box is up; whether it could is kept in `wrote`.
+void answerAfterOtherWrite(const TestProgram &prog, const QString &sql, bool &wrote, int answer = MsgCode::AnsOk)
 {
-    auto *other = static_cast<BeforeWrite *>(context);
-    if (!other->sql.isEmpty() && qstrncmp(static_cast<const char *>(sql), "BEGIN", 5) == 0)
-        TestProgram::exec(other->dbPath, std::exchange(other->sql, QString()));
-    return 0;
+    wrote = false;
+    DialogScript::answerMessage([&prog, sql, &wrote, answer] {
+        try {
+            prog.exec(sql);
+            wrote = true;
+        } catch (const std::exception &) {
+        }
+        return answer;
+    });
 }
 } // namespace
 
@@ -225,7 +226,11 @@ private slots:
             EditDialog *d = k.openDialog();
             k.fill(d);
             const QStringList typed = shown(d);
+            // Told once the write lock is given back: the other program writes meanwhile.
+            bool otherWrote = false;
+            answerAfterOtherWrite(prog, "update settings set value = value", otherWrote);
             clickOk(d);
+            QVERIFY(otherWrote);
             QCOMPARE(DialogScript::boxes().size(), 1);
             QVERIFY2(prompts().first().contains("disco pieno"), qPrintable(prompts().first()));
             QVERIFY(d->isLoaded());
@@ -422,7 +427,8 @@ private slots:
     }
 
     // The other program pays for a customer while the question whether to delete that customer
-    // is open: the delete is refused with the guard's message and the customer stays.
+    // is open: the delete is refused with the guard's message and the customer stays. A delete
+    // the database refuses is told once the write lock is given back.
     void linkedWhileDeleteAsked()
     {
         TestProgram prog;
@@ -430,18 +436,29 @@ private slots:
         prog.addCustomer(9, "Gialli");
         auto *w = openForm<frmAnagrafica>();
         clickRow(w->MSFlexGrid1, int(column(w->MSFlexGrid1, 0).indexOf("9")) + 1);
-        BeforeWrite other{prog.dbPath(), "insert into Pagamenti (ANAGRAFICAID, DataPagamento, Importo) values (9, "
-                                         "'2024-01-02 00:00:00', 10)"};
-        sqlite3_trace_v2(gSqliteDb->handle(), SQLITE_TRACE_STMT, onBegin, &other);
+        bool otherWrote = false;
+        answerAfterOtherWrite(
+            prog,
+            "insert into Pagamenti (PagamentiID, ANAGRAFICAID, DataPagamento, Importo) values (99, 9, "
+            "'2024-01-02 00:00:00', 10)",
+            otherWrote, MsgCode::AnsYes);
         DialogScript::boxes().clear();
-        DialogScript::answerMessage(MsgCode::AnsYes);
         QTest::keyClick(w->MSFlexGrid1, Qt::Key_Delete);
-        sqlite3_trace_v2(gSqliteDb->handle(), 0, nullptr, nullptr);
-        QVERIFY(other.sql.isEmpty());
+        QVERIFY(otherWrote);
         QCOMPARE(prompts(), (QStringList{"Sei sicuro di voler eliminare il record?",
                                          "Impossibile eliminare il record. Esistono pagamenti collegati."}));
         QCOMPARE(prog.scalar("select count(*) from Anagrafica where ANAGRAFICAID = 9"), QStringLiteral("1"));
         QVERIFY(column(w->MSFlexGrid1, 0).contains("9"));
+
+        prog.exec("delete from Pagamenti where PagamentiID = 99; create trigger nodelete before delete on "
+                  "Anagrafica begin select raise(abort, 'bloccato'); end");
+        DialogScript::answerMessage(MsgCode::AnsYes);
+        answerAfterOtherWrite(prog, "update settings set value = value", otherWrote);
+        DialogScript::boxes().clear();
+        QTest::keyClick(w->MSFlexGrid1, Qt::Key_Delete);
+        QVERIFY(otherWrote);
+        QCOMPARE(prompts().size(), 2);
+        QVERIFY(prompts().last().startsWith("Error 19 (bloccato) in procedure gDbExecute"));
     }
 };
 
