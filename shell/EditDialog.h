@@ -305,7 +305,8 @@ private:
     QString missingReference() const;
     // The fields another program changed show what it stored; the others keep what was typed.
     void takeOthersChanges(const QVariantHash &stored);
-    // The combos read again, each selecting its key of `keys` when that row is still there.
+    // The combos read again, each selecting its key of `keys` when that row is still there; a
+    // combo whose choice has changed (to none as well) has its onChange called.
     void refillCombos(const QVector<qint64> &keys);
     void callBackAndClose();
     void closeOnGoneRecord();
