@@ -82,10 +82,12 @@ frmEditAssegniEmessi::frmEditAssegniEmessi() : EditDialog("frmEditAssegniEmessi"
     d.updateWhere = QStringLiteral("WHERE ASSEGNIEMESSIID = ");
     bindKey(cboDescrizione, idDelContoCorrente, "CONTOCORRENTEID",
             "SELECT CONTOCORRENTEID, Descrizione FROM MieiContiCorrenti order by descrizione ", "CONTOCORRENTEID",
-            {"Descrizione"});
+            {"Descrizione"})
+        .missing = "Il conto corrente scelto non esiste più: è stato eliminato da un altro utente.";
     bindKey(cboNome, idDelBeneficiarioEm, "ANAGRAFICAID",
             "SELECT ANAGRAFICAID, Nome, cognome FROM Anagrafica order by cognome, nome", "ANAGRAFICAID",
-            {"cogNome", "Nome"});
+            {"cogNome", "Nome"})
+        .missing = "Il beneficiario scelto non esiste più: è stato eliminato da un altro utente.";
     // The number is kept as the text typed, trimmed: only its form is checked.
     bindText(txtNumero, "Numero");
     bindDate(txtDataAssegno, "DataAssegno");

@@ -61,7 +61,8 @@ frmEditAnagrafica::frmEditAnagrafica() : EditDialog("frmEditAnagrafica", "Anagra
     d.updateHead = QStringLiteral("UPDATE Anagrafica SET ");
     d.updateWhere = QStringLiteral("WHERE ANAGRAFICAID = ");
     bindKey(cboTipologia, idDelTipoAnag, "TIPOLOGIAID",
-            "SELECT TIPOLOGIAID, Tipologia FROM TipologiaPersone order by tipologia ", "TIPOLOGIAID", {"Tipologia"});
+            "SELECT TIPOLOGIAID, Tipologia FROM TipologiaPersone order by tipologia ", "TIPOLOGIAID", {"Tipologia"})
+        .missing = "La tipologia scelta non esiste più: è stata eliminata da un altro utente.";
     const QPair<XPTextBox *, const char *> texts[] = {
         {txtNome, "Nome"},
         {txtCognome, "Cognome"},

@@ -32,7 +32,9 @@ frmEditGirate::frmEditGirate() : EditDialog(QStringLiteral("frmEditGirate"), QSt
     bindLiteral(frmPagamenti::selectedPaymentKey, QStringLiteral("PagamentiID"));
     bindKey(cboNome, idDelBeneficiario, QStringLiteral("ANAGRAFICAID"),
             QStringLiteral("SELECT ANAGRAFICAID,cognome, Nome FROM Anagrafica order by cognome, nome "),
-            QStringLiteral("ANAGRAFICAID"), {QStringLiteral("cognome"), QStringLiteral("Nome")});
+            QStringLiteral("ANAGRAFICAID"), {QStringLiteral("cognome"), QStringLiteral("Nome")})
+        .missing = QStringLiteral("Il beneficiario scelto non esiste più: è stato eliminato da un altro utente.");
+    d.references = {frmPagamenti::selectedPaymentExists()};
     bindFlag(chkGirataPiena, QStringLiteral("GirataPiena"));
     bindDate(txtDataGirata, QStringLiteral("DataGirata"));
     bindStamp();

@@ -106,6 +106,7 @@ frmEditPagamenti::frmEditPagamenti() : EditDialog(QStringLiteral("frmEditPagamen
                 QStringLiteral("anagraficaid"), {QStringLiteral("cognome"), QStringLiteral("nome")});
     // One customer's payments: that customer; otherwise a new payment starts with none.
     socio.whenAdding = [] { return frmPagamenti::oneCustomer() ? qint64(std::llround(gPagamentiClienteID)) : -1; };
+    socio.missing = QStringLiteral("Il cliente scelto non esiste più: è stato eliminato da un altro utente.");
     socio.onChange = [this] {
         if (!formNonAncoraAttivato)
             aggiornaStatoSocio();

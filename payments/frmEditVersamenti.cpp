@@ -28,7 +28,9 @@ frmEditVersamenti::frmEditVersamenti()
     bindLiteral(frmPagamenti::selectedPaymentKey, QStringLiteral("PagamentiID"));
     bindKey(cboDescrizione, idDelContoCorrente, QStringLiteral("CONTOCORRENTEID"),
             QStringLiteral("SELECT CONTOCORRENTEID, Descrizione FROM MieiContiCorrenti order by descrizione "),
-            QStringLiteral("CONTOCORRENTEID"), {QStringLiteral("Descrizione")});
+            QStringLiteral("CONTOCORRENTEID"), {QStringLiteral("Descrizione")})
+        .missing = QStringLiteral("Il conto corrente scelto non esiste più: è stato eliminato da un altro utente.");
+    d.references = {frmPagamenti::selectedPaymentExists()};
     bindDate(txtDataVersamento, QStringLiteral("DataVersamento"));
     bindText(txtNote, QStringLiteral("noteversamento"));
     bindStamp();

@@ -101,6 +101,12 @@ bool frmPagamenti::oneCustomer() { return !gPagamentiClienteNome.isEmpty(); }
 
 QString frmPagamenti::selectedPaymentKey() { return keyText(FormInstance<frmPagamenti>::get()->mPagamentiID); }
 
+EditDialogDesc::Reference frmPagamenti::selectedPaymentExists()
+{
+    return {[] { return QStringLiteral("SELECT 1 FROM Pagamenti WHERE PagamentiID = ") + selectedPaymentKey(); },
+            QStringLiteral("Il pagamento non esiste più: è stato eliminato da un altro utente.")};
+}
+
 void frmPagamenti::beforeLoad()
 {
     const QString title =

@@ -1,4 +1,5 @@
 #pragma once
+#include "shell/EditDialog.h"
 #include "shell/ListWindow.h"
 #include <functional>
 
@@ -46,6 +47,8 @@ public:
     static bool oneCustomer();
     // The key of the payment the list has selected, as a statement writes it.
     static QString selectedPaymentKey();
+    // That payment, as a row an endorsement or a deposit refers to.
+    static EditDialogDesc::Reference selectedPaymentExists();
 
     XPButton *cmdGira;
     XPButton *cmdVersa;

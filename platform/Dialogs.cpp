@@ -11,7 +11,7 @@
 namespace {
 struct ScriptState {
     bool active = false;
-    QQueue<int> messages;
+    QQueue<std::function<int()>> messages;
     QQueue<QString> inputs;
     QQueue<QString> saves;
     QQueue<QPair<QString, std::function<void(Form *)>>> drivers;
@@ -40,7 +40,11 @@ void reset()
     S().boxes.clear();
     S().problems.clear();
 }
-void answerMessage(int answer) { S().messages.enqueue(answer); }
+void answerMessage(int answer)
+{
+    S().messages.enqueue([answer] { return answer; });
+}
+void answerMessage(std::function<int()> answer) { S().messages.enqueue(std::move(answer)); }
 void answerInput(const QString &text) { S().inputs.enqueue(text); }
 void answerSaveFile(const QString &fileName) { S().saves.enqueue(fileName); }
 void driveModal(const QString &formName, std::function<void(Form *)> driver)
@@ -71,7 +75,7 @@ int StyledDialogs::MessageBox(const QString &prompt, int buttons, const QString 
     if (S().active) {
         S().boxes.append({DialogScript::Box::Message, prompt, buttons, title, QString()});
         if (!S().messages.isEmpty())
-            return S().messages.dequeue();
+            return S().messages.dequeue()();
         return yesNo ? MsgCode::AnsNo : MsgCode::AnsOk;
     }
     QMessageBox box(activeParent());

@@ -51,6 +51,8 @@ void disable();
 bool active();
 void reset(); // clears queues and records (stays enabled)
 void answerMessage(int answer);
+// The answer given by a function called while the box is up (what else happens meanwhile).
+void answerMessage(std::function<int()> answer);
 void answerInput(const QString &text);
 void answerSaveFile(const QString &fileName);
 // A driver acts on the next window shown modally (checked against its name), then the window

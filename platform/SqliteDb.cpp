@@ -356,6 +356,12 @@ void SqliteDbComponent::execute(const QString &sql)
     }
 }
 
+int SqliteDbComponent::changes() const
+{
+    requireOpen();
+    return sqlite3_changes(m_db);
+}
+
 std::unique_ptr<Recordset> SqliteDbComponent::query(const QString &sql)
 {
     requireOpen();

@@ -150,6 +150,8 @@ public:
     bool inTransaction() const;
     // Runs every statement of the text in turn; the first refused one stops the rest.
     void execute(const QString &sql);
+    // The rows written by the last INSERT, UPDATE or DELETE that ran on the connection.
+    int changes() const;
     std::unique_ptr<Recordset> query(const QString &sql);
     sqlite3 *handle() const { return m_db; }
 

@@ -371,6 +371,8 @@ void EditDialog::Form_Load()
                     comboKeys[i] = m_desc.combos.at(i).whenAdding();
         } else {
             m_recordKey = qint64(m_desc.listKey ? m_desc.listKey() : 0);
+            // Before the fields: a change made in between then shows as one at OK.
+            m_loadedRow = storedRow();
             loadRecord(comboKeys);
         }
         for (int i = 0; i < m_desc.combos.size(); ++i) {
@@ -544,7 +546,7 @@ void EditDialog::cmdOK_Click()
         QStringList statements{m_isNew ? insertText(stamp) : updateText(stamp)};
         if (m_desc.moreStatements)
             statements += m_desc.moreStatements(stamp);
-        writeThenCallBack(this, statements, [this] { callListBack(); });
+        writeChecked(statements);
     });
 }
 
@@ -558,4 +560,205 @@ void EditDialog::cmdPrint_Click()
 {
     Procedure p(Name(), QStringLiteral("cmdPrint_Click"));
     p.run([this] { printThisForm(this, web); });
+}
+
+// ---- another program on the same database ----
+
+namespace {
+const QString kRecordGone = QStringLiteral(
+    "Il record non esiste più: è stato eliminato da un altro utente. Le modifiche non sono state salvate.");
+const QString kRecordChanged =
+    QStringLiteral("Il record è stato modificato da un altro utente dopo l'apertura di questa finestra: le modifiche "
+                   "non sono state salvate. I campi cambiati dall'altro utente mostrano ora i suoi dati, gli altri "
+                   "quanto inserito qui: controllare e premere di nuovo Ok.");
+const QString kChoiceGone = QStringLiteral("L'elemento scelto non esiste più: è stato eliminato da un altro utente.");
+
+SqliteDbComponent &database()
+{
+    if (!gSqliteDb || !gSqliteDb->isOpen())
+        throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
+                                                 "either closed or invalid in this context."));
+    return *gSqliteDb;
+}
+
+bool findsRow(const QString &sql) { return !database().query(sql)->EOF_(); }
+
+std::function<QString(const Recordset &)> joinedFields(const QStringList &fields)
+{
+    return [fields](const Recordset &rs) {
+        QStringList parts;
+        for (const QString &f : fields)
+            parts << vb::Str(rs.Fields()(f).Value());
+        return parts.join(QLatin1Char(' '));
+    };
+}
+}
+
+void EditDialog::writeChecked(const QStringList &statements)
+{
+    QVariantHash stored;
+    QString missing;
+    // The boxes come once the write lock is given back.
+    switch (writeUnlessStale(statements, stored, missing)) {
+    case WriteOutcome::Written:
+        callBackAndClose();
+        break;
+    case WriteOutcome::Refused: // told already
+        break;
+    case WriteOutcome::Changed:
+        takeOthersChanges(stored);
+        refuse(kRecordChanged);
+        break;
+    case WriteOutcome::Gone:
+        closeOnGoneRecord();
+        break;
+    case WriteOutcome::Missing: {
+        refuse(missing);
+        QVector<qint64> keys;
+        for (const KeyCombo &kc : std::as_const(m_desc.combos))
+            keys << *kc.chosen;
+        refillCombos(keys);
+        break;
+    }
+    }
+}
+
+EditDialog::WriteOutcome EditDialog::writeUnlessStale(const QStringList &statements, QVariantHash &stored,
+                                                      QString &missing)
+{
+    try {
+        SqliteDbComponent &db = database();
+        Transaction write(db);
+        // The stamps tell changes apart by the second only; the whole row tells every change.
+        if (!m_isNew) {
+            stored = storedRow();
+            if (!stored.isEmpty() && stored != m_loadedRow)
+                return WriteOutcome::Changed;
+        }
+        db.execute(statements.value(0));
+        if (!m_isNew && db.changes() == 0)
+            return WriteOutcome::Gone;
+        missing = missingReference();
+        if (!missing.isEmpty())
+            return WriteOutcome::Missing;
+        for (const QString &sql : statements.mid(1))
+            db.execute(sql);
+        write.commit();
+        return WriteOutcome::Written;
+    } catch (const PlatformError &e) {
+        // Told as gDbExecute tells a refused write, and only now that the write lock is given
+        // back: another program must not wait on the box.
+        showErrorExit(e, QStringLiteral("gDbExecute"), QStringLiteral("basGeneral"), OwnerKind::Modulo);
+    }
+    return WriteOutcome::Refused;
+}
+
+QVariantHash EditDialog::storedRow() const
+{
+    QVariantHash row;
+    if (m_desc.updateHead.isEmpty())
+        return row;
+    // The row the UPDATE writes: its table from "UPDATE T SET ", its key by the UPDATE's WHERE.
+    const QString table = m_desc.updateHead.section(QLatin1Char(' '), 1, 1, QString::SectionSkipEmpty);
+    const std::unique_ptr<Recordset> rs = database().query(QStringLiteral("SELECT * FROM ") + table + QLatin1Char(' ')
+                                                           + m_desc.updateWhere + recordKeyText());
+    if (!rs->EOF_())
+        for (int i = 0; i < rs->Fields().Count(); ++i)
+            row.insert(rs->Fields()(i).Name().toLower(), rs->Fields()(i).Value());
+    return row;
+}
+
+QString EditDialog::missingReference() const
+{
+    // A key is still there when the combo would still offer it.
+    for (const KeyCombo &kc : m_desc.combos)
+        if (*kc.chosen != -1
+            && !findsRow(QStringLiteral("SELECT 1 FROM (") + kc.query + QStringLiteral(") WHERE ") + kc.keyField
+                         + QStringLiteral(" = ") + QString::number(*kc.chosen)))
+            return kc.missing.isEmpty() ? kChoiceGone : kc.missing;
+    for (const EditDialogDesc::Reference &ref : m_desc.references)
+        if (!findsRow(ref.query()))
+            return ref.missing;
+    return QString();
+}
+
+void EditDialog::takeOthersChanges(const QVariantHash &stored)
+{
+    const auto theirs = [&](const QString &column) {
+        return stored.value(column.toLower()) != m_loadedRow.value(column.toLower());
+    };
+    // The fields read again as loading reads them, and then what was typed put back where the
+    // other program left the column as it was.
+    QVector<std::function<void()>> typed;
+    for (const BoundField &f : std::as_const(m_desc.fields)) {
+        if (f.column.isEmpty())
+            continue;
+        const bool keep = !theirs(f.column);
+        switch (f.rule) {
+        case BoundField::Text:
+        case BoundField::Amount:
+        case BoundField::Date: {
+            QLineEdit *box = f.rule == BoundField::Date ? static_cast<QLineEdit *>(static_cast<XPDTPicker *>(f.control))
+                                                        : static_cast<XPTextBox *>(f.control);
+            if (keep)
+                typed << [box, text = box->text()] { box->setText(text); };
+            else
+                box->clear(); // loading leaves a picker as it is for a Null date
+            break;
+        }
+        case BoundField::Flag:
+            if (keep) {
+                auto *flag = static_cast<XPCheckBox *>(f.control);
+                typed << [flag, value = flag->Value()] { flag->setValue(value); };
+            }
+            break;
+        default:
+            break;
+        }
+    }
+    QVector<qint64> keys(m_desc.combos.size(), -1);
+    loadRecord(keys);
+    for (const auto &putBack : std::as_const(typed))
+        putBack();
+    for (int i = 0; i < m_desc.combos.size(); ++i)
+        if (!theirs(m_desc.combos.at(i).column))
+            keys[i] = *m_desc.combos.at(i).chosen;
+    refillCombos(keys);
+    m_loadedRow = stored;
+}
+
+void EditDialog::refillCombos(const QVector<qint64> &keys)
+{
+    for (int i = 0; i < m_desc.combos.size(); ++i) {
+        const KeyCombo &kc = m_desc.combos.at(i);
+        const qint64 before = *kc.chosen;
+        *kc.chosen = fillCombo(kc.combo, kc.query, kc.keyField, joinedFields(kc.textFields), keys.at(i));
+        if (*kc.chosen != before && kc.onChange)
+            kc.onChange();
+    }
+}
+
+void EditDialog::callBackAndClose()
+{
+    // As writeThenCallBack once the database took the write: closed even when the call-back
+    // fails, so nothing is written twice.
+    try {
+        callListBack();
+    } catch (...) {
+        ignoreErrors([this] { Unload(); });
+        throw;
+    }
+    ignoreErrors([this] { Unload(); });
+}
+
+void EditDialog::closeOnGoneRecord()
+{
+    // Nothing is left to save into: the list no longer shows the record, and the dialog closes.
+    refuse(kRecordGone);
+    if (m_desc.list) {
+        ListWindow *list = m_desc.list();
+        list->ClearGrid();
+        list->FillGrid();
+    }
+    Unload();
 }

@@ -7,6 +7,7 @@
 #include "platform/Form.h"
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <QVector>
 #include <QtGlobal>
 #include <functional>
@@ -70,6 +71,9 @@ struct KeyCombo {
     std::function<qint64()> whenAdding;
     // After each change that leaves an item chosen (not while the combo is filled).
     std::function<void()> onChange;
+    // The refusal when, as the record is written, the key chosen is no longer among the combo's
+    // rows: another program has deleted that row meanwhile.
+    QString missing;
 };
 
 struct EditDialogDesc {
@@ -99,6 +103,13 @@ struct EditDialogDesc {
     QVector<Check> checks;
     // Statements written with the INSERT or UPDATE in the same write, given its time stamp.
     std::function<QStringList(const QString &stamp)> moreStatements;
+    // Rows the record refers to besides its combos' keys: a query that finds the row, and the
+    // refusal when, as the record is written, it is no longer there.
+    struct Reference {
+        std::function<QString()> query;
+        QString missing;
+    };
+    QVector<Reference> references;
 
     enum class AfterWrite {
         CallBack,          // the list's AddGridRow (FillGrid when it was empty) or UpdateGridRow
@@ -281,7 +292,28 @@ private:
     void callListBack();
     const KeyCombo *comboOf(const XPComboBox *combo) const;
 
+    // Another program on the same database. The write takes the write lock first; holding it,
+    // it writes only a record still as the dialog loaded it and still there, and only while
+    // every row it refers to still exists. Otherwise nothing of it is written and the user is
+    // told.
+    enum class WriteOutcome { Written, Refused, Changed, Gone, Missing };
+    void writeChecked(const QStringList &statements);
+    WriteOutcome writeUnlessStale(const QStringList &statements, QVariantHash &stored, QString &missing);
+    // The record's row as stored, every column by its name in lower case; empty when gone.
+    QVariantHash storedRow() const;
+    // The refusal of the first reference whose row is gone; empty when all are there.
+    QString missingReference() const;
+    // The fields another program changed show what it stored; the others keep what was typed.
+    void takeOthersChanges(const QVariantHash &stored);
+    // The combos read again, each selecting its key of `keys` when that row is still there; a
+    // combo whose choice has changed (to none as well) has its onChange called.
+    void refillCombos(const QVector<qint64> &keys);
+    void callBackAndClose();
+    void closeOnGoneRecord();
+
     EditDialogDesc m_desc;
     bool m_isNew = true;
     qint64 m_recordKey = 0;
+    // The record as it was when the dialog loaded it (edit mode).
+    QVariantHash m_loadedRow;
 };

@@ -629,7 +629,7 @@ void ListWindow::cmdDelete_Click()
             m_desc.deleteStatements ? m_desc.deleteStatements(keyText(key())) : QStringList();
         // One write: a record is never left half deleted. When the database refuses, gDbExecute
         // has told the user why, and the row stays listed as it stays in the database.
-        if (!gDbExecute(statements))
+        if (!deleteUnlessLinked(statements))
             return;
         removeSelectedRow();
         // The total must follow the deletion: the list is read again.
@@ -639,6 +639,40 @@ void ListWindow::cmdDelete_Click()
         }
         afterDelete();
     });
+}
+
+bool ListWindow::deleteUnlessLinked(const QStringList &statements)
+{
+    if (!gSqliteDb || !gSqliteDb->isOpen())
+        return gDbExecute(statements); // which tells why not
+    // Another program may have linked a row to the record while the question was open: the
+    // guards look again, holding the write lock with the delete. A box comes only once the lock
+    // is given back: another program must not wait on it.
+    int linked = -1;
+    try {
+        Transaction write(*gSqliteDb);
+        for (int i = 0; i < m_desc.deleteGuards.size() && linked < 0; ++i) {
+            const auto &guard = m_desc.deleteGuards.at(i);
+            if (!gSqliteDb
+                     ->query(QStringLiteral("SELECT 1 FROM ") + guard.first + QStringLiteral(" WHERE ") + guard.second
+                             + QStringLiteral(" = ") + keyText(key()))
+                     ->EOF_())
+                linked = i;
+        }
+        if (linked < 0) {
+            for (const QString &sql : statements)
+                gSqliteDb->execute(sql);
+            write.commit();
+            return true;
+        }
+    } catch (const PlatformError &e) {
+        // As gDbExecute tells a refused write.
+        showErrorExit(e, QStringLiteral("gDbExecute"), QStringLiteral("basGeneral"), OwnerKind::Modulo);
+        return false;
+    }
+    const QString own = m_desc.deleteGuardMessages.value(linked);
+    MyMsgBox(own.isEmpty() ? m_desc.deleteGuardMessage : own, 48, kTitle);
+    return false;
 }
 
 void ListWindow::removeSelectedRow()

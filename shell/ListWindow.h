@@ -161,6 +161,9 @@ private:
     void wireControls();
     void orderTabsByPosition();
     void removeSelectedRow();
+    // The delete as one write, unless a guard now finds a linked row; false when nothing was
+    // deleted (the user has been told why).
+    bool deleteUnlessLinked(const QStringList &statements);
     void selectWholeRow();
     void showDialog(const std::function<Form *()> &dialog);
     // How the cells of a column are written into the grid.

@@ -1,6 +1,8 @@
 // Every edit dialog whose write the database refuses, or whose uniqueness check cannot look at
 // the database: the dialog stays open with what was typed, nothing is written, its list is not
-// called back; once the database takes it, the same OK writes it.
+// called back; once the database takes it, the same OK writes it. And the writes that a second
+// program on the same file (a connection of its own) makes stale between a dialog's load and its
+// OK, or between a delete's question and its answer: nothing is written over or left dangling.
 #include "banking/frmAssegniEmessi.h"
 #include "banking/frmEditAssegniEmessi.h"
 #include "banking/frmEditMieiContiCorrenti.h"
@@ -15,6 +17,7 @@
 #include "payments/frmPagamenti.h"
 #include "platform/SqliteDb.h"
 #include "shell/EditDialog.h"
+#include "shell/ListWindow.h"
 #include "testsupport.h"
 #include <sqlite3.h>
 
@@ -142,6 +145,58 @@ void kindRows()
 // The table and column an authorizer keeps SQLite from reading.
 const char *gDeniedTable = "";
 const char *gDeniedColumn = "";
+
+// The list opened on its first row, and that row's key.
+QString openOnFirstRow(const Kind &k, ListWindow **list = nullptr)
+{
+    auto *w = static_cast<ListWindow *>(k.openList());
+    if (list)
+        *list = w;
+    return w->MSFlexGrid1->TextMatrix(1, 0);
+}
+
+// A row a new record refers to, deleted by the other program: the key chosen in the combo, or
+// without one the payment the list has selected; and the refusal that names it.
+const struct {
+    int kind;
+    const char *combo, *table, *message;
+} kReferences[] = {
+    {0, "cboTipologia", "TipologiaPersone", "La tipologia scelta non esiste più: è stata eliminata"},
+    {2, "cboSocio", "Anagrafica", "Il cliente scelto non esiste più: è stato eliminato"},
+    {3, "cboNome", "Anagrafica", "Il beneficiario scelto non esiste più: è stato eliminato"},
+    {5, "", "Pagamenti", "Il pagamento non esiste più: è stato eliminato"},
+    {6, "cboDescrizione", "MieiContiCorrenti", "Il conto corrente scelto non esiste più: è stato eliminato"},
+};
+
+// A column the user types into and one the other program changes meanwhile, with how its field
+// shows the other's value.
+const struct {
+    int kind;
+    const char *typedBox, *typedColumn, *theirBox, *theirColumn, *theirValue, *theirShown;
+} kChanges[] = {
+    // The customer's membership renewed by a payment meanwhile.
+    {0, "txtTelefonoCasa", "TelefonoCasa", "txtDataScadenzaIscrizione", "DataScadenzaIscrizione", "2030-08-31 00:00:00",
+     "31/08/2030"},
+    {1, "txtTipologia", "Tipologia", "txtTipologia", "Tipologia", "Socio ordinario", "Socio ordinario"},
+    {2, "txtNote", "NotePagamento", "txtCausale", "Causale", "Rinnovo", "Rinnovo"},
+    {3, "txtLuogoEmissione", "LuogoEmissione", "txtCausale", "Causale", "Saldo", "Saldo"},
+    {4, "txtIntestatari", "Intestatari", "txtBanca", "Banca", "Banca Due", "Banca Due"},
+};
+
+// Answers the next box after the other program, on its own connection, has tried to write
+// while the box is up; whether it could is kept in `wrote`.
+void answerAfterOtherWrite(const TestProgram &prog, const QString &sql, bool &wrote, int answer = MsgCode::AnsOk)
+{
+    wrote = false;
+    DialogScript::answerMessage([&prog, sql, &wrote, answer] {
+        try {
+            prog.exec(sql);
+            wrote = true;
+        } catch (const std::exception &) {
+        }
+        return answer;
+    });
+}
 } // namespace
 
 class TestRefusedWrites : public QObject {
@@ -171,7 +226,11 @@ private slots:
             EditDialog *d = k.openDialog();
             k.fill(d);
             const QStringList typed = shown(d);
+            // Told once the write lock is given back: the other program writes meanwhile.
+            bool otherWrote = false;
+            answerAfterOtherWrite(prog, "update settings set value = value", otherWrote);
             clickOk(d);
+            QVERIFY(otherWrote);
             QCOMPARE(DialogScript::boxes().size(), 1);
             QVERIFY2(prompts().first().contains("disco pieno"), qPrintable(prompts().first()));
             QVERIFY(d->isLoaded());
@@ -243,6 +302,159 @@ private slots:
         clickOk(d);
         NO_BOXES();
         QCOMPARE(prog.scalar(count).toInt(), rows.toInt() + 1);
+    }
+
+    // The other program deleted the record: nothing of the OK is written (a payment's renewal
+    // neither), the list drops the row and the dialog closes.
+    void recordDeletedMeanwhile_data()
+    {
+        QTest::addColumn<int>("kind");
+        for (int i = 0; i < kinds().size(); ++i)
+            if (!kinds().at(i).insertOnly)
+                QTest::newRow(kinds().at(i).name) << i;
+    }
+    void recordDeletedMeanwhile()
+    {
+        QFETCH(int, kind);
+        const Kind &k = kinds().at(kind);
+        TestProgram prog;
+        seedShop(prog);
+        ListWindow *w = nullptr;
+        const QString id = openOnFirstRow(k, &w);
+        gIsNewRecord = false;
+        EditDialog *d = k.openDialog();
+        k.fill(d);
+        if (auto *payment = qobject_cast<frmEditPagamenti *>(d)) {
+            QTest::mouseClick(payment->chkModificaDataScadenzaIscrizione, Qt::LeftButton, {}, QPoint(6, 12));
+            typeInto(payment->txtNuovaDataScadenza, "31122030");
+        }
+        prog.exec("delete from " + k.table + " where rowid = " + id);
+        const QString stored = "select group_concat(coalesce(DataScadenzaIscrizione, '')) || "
+                               "(select count(DateTimeLastUpdated) from "
+                               + k.table + ") from Anagrafica";
+        const QString before = prog.scalar(stored);
+        clickOk(d);
+        QCOMPARE(prompts().join('|'), QStringLiteral("Il record non esiste più: è stato eliminato da un altro utente. "
+                                                     "Le modifiche non sono state salvate."));
+        QVERIFY(!d->isLoaded());
+        QCOMPARE(prog.scalar(stored), before);
+        QVERIFY(!column(w->MSFlexGrid1, 0).contains(id));
+    }
+
+    // The other program deleted a row a new record refers to: refused with that row named,
+    // nothing written, the dialog open without the row to choose; another choice is written.
+    void referenceDeletedMeanwhile_data()
+    {
+        QTest::addColumn<int>("reference");
+        for (int i = 0; i < int(std::size(kReferences)); ++i)
+            QTest::newRow(kinds().at(kReferences[i].kind).name) << i;
+    }
+    void referenceDeletedMeanwhile()
+    {
+        QFETCH(int, reference);
+        const auto &r = kReferences[reference];
+        const Kind &k = kinds().at(r.kind);
+        TestProgram prog;
+        seedShop(prog);
+        // A second account: one is left to choose when the other is gone.
+        prog.exec("insert into MieiContiCorrenti (CONTOCORRENTEID, Descrizione) values (2, 'Conto cassa')");
+        const QString listKey = openOnFirstRow(k);
+        gIsNewRecord = true;
+        EditDialog *d = k.openDialog();
+        k.fill(d);
+        auto *combo = dynamic_cast<XPComboBox *>(d->control(r.combo));
+        const QString gone = combo ? QString::number(combo->ItemData(combo->ListIndex())) : listKey;
+        const QString rows = "select count(*) from " + k.table;
+        const QString before = prog.scalar(rows);
+        prog.exec(QStringLiteral("delete from %1 where rowid = %2").arg(r.table, gone));
+        clickOk(d);
+        QCOMPARE(prompts(), QStringList{r.message + QStringLiteral(" da un altro utente.")});
+        QVERIFY(d->isLoaded());
+        QCOMPARE(prog.scalar(rows), before);
+        if (!combo)
+            return;
+        QCOMPARE(combo->ListIndex(), -1);
+        QTest::keyClick(combo, Qt::Key_Home);
+        clickOk(d);
+        NO_BOXES();
+        QCOMPARE(prog.scalar(rows).toInt(), before.toInt() + 1);
+    }
+
+    // The other program changed the record in the same second as the write the dialog loaded:
+    // nothing is written over. The fields it changed show its values, the others what was typed,
+    // and the next OK writes both.
+    void recordChangedMeanwhile_data()
+    {
+        QTest::addColumn<int>("change");
+        for (int i = 0; i < int(std::size(kChanges)); ++i)
+            QTest::newRow(kinds().at(kChanges[i].kind).name) << i;
+    }
+    void recordChangedMeanwhile()
+    {
+        QFETCH(int, change);
+        const auto &c = kChanges[change];
+        const Kind &k = kinds().at(c.kind);
+        TestProgram prog;
+        seedShop(prog);
+        const QString id = openOnFirstRow(k);
+        const QString stamp = "DateTimeLastUpdated = '2024-05-06 10:00:00'";
+        prog.exec("update " + k.table + " set " + stamp + " where rowid = " + id);
+        gIsNewRecord = false;
+        EditDialog *d = k.openDialog();
+        auto *typed = dynamic_cast<QLineEdit *>(d->control(c.typedBox));
+        auto *theirs = dynamic_cast<QLineEdit *>(d->control(c.theirBox));
+        typeInto(typed, "nuovo");
+        prog.exec(QStringLiteral("update %1 set %2 = '%3', %4 where rowid = %5")
+                      .arg(k.table, c.theirColumn, c.theirValue, stamp, id));
+        const QString row = QStringLiteral("select %1 || '|' || coalesce(%2, '') from %3 where rowid = %4")
+                                .arg(c.theirColumn, c.typedColumn, k.table, id);
+        const QString stored = prog.scalar(row);
+        clickOk(d);
+        QCOMPARE(prompts().size(), 1);
+        QVERIFY(prompts().first().startsWith("Il record è stato modificato da un altro utente"));
+        QCOMPARE(prog.scalar(row), stored);
+        QCOMPARE(theirs->text(), QString(c.theirShown));
+        if (typed != theirs)
+            QCOMPARE(typed->text(), QStringLiteral("nuovo"));
+        clickOk(d);
+        NO_BOXES();
+        QVERIFY(!d->isLoaded());
+        QCOMPARE(prog.scalar(row), QString(c.theirValue) + '|' + (typed == theirs ? c.theirValue : "nuovo"));
+    }
+
+    // The other program pays for a customer while the question whether to delete that customer
+    // is open: the delete is refused with the guard's message and the customer stays. A delete
+    // the database refuses is told once the write lock is given back.
+    void linkedWhileDeleteAsked()
+    {
+        TestProgram prog;
+        seedShop(prog);
+        prog.addCustomer(9, "Gialli");
+        auto *w = openForm<frmAnagrafica>();
+        clickRow(w->MSFlexGrid1, int(column(w->MSFlexGrid1, 0).indexOf("9")) + 1);
+        bool otherWrote = false;
+        answerAfterOtherWrite(
+            prog,
+            "insert into Pagamenti (PagamentiID, ANAGRAFICAID, DataPagamento, Importo) values (99, 9, "
+            "'2024-01-02 00:00:00', 10)",
+            otherWrote, MsgCode::AnsYes);
+        DialogScript::boxes().clear();
+        QTest::keyClick(w->MSFlexGrid1, Qt::Key_Delete);
+        QVERIFY(otherWrote);
+        QCOMPARE(prompts(), (QStringList{"Sei sicuro di voler eliminare il record?",
+                                         "Impossibile eliminare il record. Esistono pagamenti collegati."}));
+        QCOMPARE(prog.scalar("select count(*) from Anagrafica where ANAGRAFICAID = 9"), QStringLiteral("1"));
+        QVERIFY(column(w->MSFlexGrid1, 0).contains("9"));
+
+        prog.exec("delete from Pagamenti where PagamentiID = 99; create trigger nodelete before delete on "
+                  "Anagrafica begin select raise(abort, 'bloccato'); end");
+        DialogScript::answerMessage(MsgCode::AnsYes);
+        answerAfterOtherWrite(prog, "update settings set value = value", otherWrote);
+        DialogScript::boxes().clear();
+        QTest::keyClick(w->MSFlexGrid1, Qt::Key_Delete);
+        QVERIFY(otherWrote);
+        QCOMPARE(prompts().size(), 2);
+        QVERIFY(prompts().last().startsWith("Error 19 (bloccato) in procedure gDbExecute"));
     }
 };
 
