@@ -224,6 +224,7 @@ private slots:
         p.showCalendar();
         auto *today = calendar->parentWidget()->findChild<QPushButton *>(QStringLiteral("today"));
         QVERIFY(today);
+        QCOMPARE(today->text(), QStringLiteral("Oggi"));
         QTest::mouseClick(today, Qt::LeftButton);
         QVERIFY(!calendar->isVisible());
         QCOMPARE(p.Value(), QDate::currentDate());

@@ -288,6 +288,13 @@ private slots:
         QCOMPARE(prog.scalar("select DataScadenzaIscrizione from Anagrafica where ANAGRAFICAID = 5000000000"),
                  QStringLiteral("2020-01-01 00:00:00"));
         QCOMPARE(column(list->MSFlexGrid1, 0), (QStringList{"5", "6"}));
+        // Editing one of them: the customer is as fixed.
+        drive<frmEditPagamenti>([](frmEditPagamenti *d) {
+            QCOMPARE(d->cboSocio->Text(), QStringLiteral("Rossi Anna"));
+            QVERIFY(!d->cboSocio->isEnabled());
+        });
+        doubleClickCell(list->MSFlexGrid1, 1, 2);
+        QCOMPARE(DialogScript::pendingDrivers(), 0);
 
         // Every customer's payments: a key above 32767 is chosen like any other.
         list->Unload();
