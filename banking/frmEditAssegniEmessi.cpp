@@ -58,11 +58,10 @@ frmEditAssegniEmessi::frmEditAssegniEmessi() : EditDialog("frmEditAssegniEmessi"
                         chkSbarrato,    cmdOK,      cmdCancel,      cmdPrint};
     for (size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
-    connect(txtDataAssegno, &QLineEdit::editingFinished, this, [this] {
+    validateOnLeaving(txtDataAssegno, [this] {
         bool cancel = false;
         txtDataAssegno_Validate(cancel);
-        if (cancel)
-            txtDataAssegno->setFocus(Qt::OtherFocusReason);
+        return cancel;
     });
 
     EditDialogDesc &d = desc();

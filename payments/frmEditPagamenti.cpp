@@ -4,10 +4,6 @@
 #include "platform/XPControls.h"
 #include "shell/ErrorExit.h"
 #include "shell/basGeneral.h"
-#include <QApplication>
-#include <QFocusEvent>
-#include <QGuiApplication>
-#include <QTimer>
 #include <cmath>
 
 namespace {
@@ -84,9 +80,7 @@ frmEditPagamenti::frmEditPagamenti() : EditDialog(QStringLiteral("frmEditPagamen
 
     connect(chkModificaDataScadenzaIscrizione, &QCheckBox::stateChanged, this,
             [this] { chkModificaDataScadenzaIscrizione_Click(); });
-    txtDataPagamento->installEventFilter(this);
-    // Ok tells about an unfinished date itself, once.
-    connect(cmdOK, &QPushButton::clicked, this, [this] { m_validatePending = false; });
+    validateOnLeaving(txtDataPagamento, [this] { return txtDataPagamento_Validate(); });
 
     EditDialogDesc &d = desc();
     d.listWindow(&frmPagamenti::mPagamentiID);
@@ -184,48 +178,8 @@ bool frmEditPagamenti::txtDataPagamento_Validate()
             return;
         cancel = true;
         refuse(kBadPaymentDate);
-        focusKeepingText(txtDataPagamento);
     });
     return cancel;
-}
-
-bool frmEditPagamenti::eventFilter(QObject *watched, QEvent *event)
-{
-    // The click that took the focus from an unfinished date has ended: its own handler (Ok
-    // reports the date itself) has run before the message comes.
-    if (m_awaitingRelease && event->type() == QEvent::MouseButtonRelease) {
-        m_awaitingRelease = false;
-        qApp->removeEventFilter(this);
-        QTimer::singleShot(0, this, [this] { validateLeftDate(); });
-    }
-    if (watched == txtDataPagamento && event->type() == QEvent::FocusOut && isLoaded() && !m_validatePending) {
-        const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
-        // Leaving for the calendar, a message box or another window, or to cancel, is no
-        // leaving the field.
-        const bool leaving = reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason
-                             && QApplication::focusWidget() != cmdCancel;
-        if (leaving && !pickerHoldsDate(txtDataPagamento)) {
-            // The picker keeps the text typed (it would put back its last date on leaving); the
-            // message waits until the click or key that moved the focus is done.
-            m_validatePending = true;
-            if (QGuiApplication::mouseButtons() != Qt::NoButton) {
-                m_awaitingRelease = true;
-                qApp->installEventFilter(this);
-            } else {
-                QTimer::singleShot(0, this, [this] { validateLeftDate(); });
-            }
-            return true;
-        }
-    }
-    return EditDialog::eventFilter(watched, event);
-}
-
-void frmEditPagamenti::validateLeftDate()
-{
-    if (!m_validatePending || !isLoaded())
-        return;
-    m_validatePending = false;
-    txtDataPagamento_Validate();
 }
 
 void frmEditPagamenti::aggiornaStatoSocio()

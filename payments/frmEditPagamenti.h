@@ -15,8 +15,8 @@ public:
     void cboSocio_Change() { comboChange(cboSocio); }
     void cboSocio_KeyUp(int KeyCode, int Shift) { comboKeyUp(cboSocio, KeyCode, Shift); }
     void chkModificaDataScadenzaIscrizione_Click();
-    // Leaving the payment date with a text that is no date: the message, and the focus goes
-    // back to the field (the result is true then, as a cancelled validation).
+    // Leaving the payment date with a text that is no date: the message, and the result true
+    // (a cancelled validation: the focus goes back to the field).
     bool txtDataPagamento_Validate();
     // The status line of the customer chosen: type, enrolment and expiry date.
     void aggiornaStatoSocio();
@@ -44,13 +44,7 @@ public:
 
 protected:
     void afterLoad() override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     bool renewing() const;
-    void validateLeftDate();
-    // A payment date left unfinished waits for its message until the click or key that left it
-    // is done (a click on Ok reports it itself).
-    bool m_validatePending = false;
-    bool m_awaitingRelease = false;
 };

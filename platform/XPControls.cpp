@@ -2,6 +2,7 @@
 #include "platform/Form.h"
 #include "platform/KeyCodes.h"
 #include "platform/PlatformError.h"
+#include "platform/TypedDate.h"
 #include "platform/TypedText.h"
 #include <QCalendarWidget>
 #include <QFrame>
@@ -191,8 +192,7 @@ void XPComboBox::keyReleaseEvent(QKeyEvent *e)
 // ---- date picker ----
 
 namespace {
-// Years before this are taken for slips of the keyboard.
-constexpr int kFirstYear = 1601;
+constexpr int kFirstYear = TypedDate::FirstYear;
 const QString kShownForm = QStringLiteral("dd/MM/yyyy");
 
 bool isDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
@@ -213,37 +213,15 @@ bool fullShape(const QString &t)
 }
 }
 
-QDate XPDTPicker::parse(const QString &text)
-{
-    int day = 0, month = 0, year = 0;
-    const QStringList parts = text.split(QLatin1Char('/'));
-    if (parts.size() == 3) {
-        const QString &d = parts.at(0), &m = parts.at(1), &y = parts.at(2);
-        if (d.isEmpty() || d.size() > 2 || m.isEmpty() || m.size() > 2 || y.size() != 4 || !digitsAt(d, 0, d.size())
-            || !digitsAt(m, 0, m.size()) || !digitsAt(y, 0, 4))
-            return QDate();
-        day = d.toInt();
-        month = m.toInt();
-        year = y.toInt();
-    } else if (parts.size() == 1 && text.size() == 8 && digitsAt(text, 0, 8)) {
-        day = text.left(2).toInt();
-        month = text.mid(2, 2).toInt();
-        year = text.mid(4).toInt();
-    } else {
-        return QDate();
-    }
-    if (year < kFirstYear)
-        return QDate();
-    const QDate date(year, month, day);
-    return date.isValid() ? date : QDate();
-}
+QDate XPDTPicker::parse(const QString &text) { return TypedDate::read(text).date(); }
 
 XPDTPicker::XPDTPicker(Form *form, const QString &name, QWidget *parent)
     : QLineEdit(host(form, parent)), Control(form, name, ControlKind::DTPicker)
 {
     setPlaceholderText(QStringLiteral("0.00.00"));
-    setMaxLength(10);
-    setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9/]*")), this));
+    // The characters of every form a date is read in, up to the stored form with its time.
+    setMaxLength(19);
+    setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9/.\\- :]*")), this));
 
     m_drop = new QToolButton(this);
     m_drop->setArrowType(Qt::DownArrow);

@@ -107,9 +107,10 @@ protected:
     void keyReleaseEvent(QKeyEvent *e) override;
 };
 
-// Date picker: a date typed as dd/mm/yyyy (or ddmmyyyy) or chosen in its calendar, which has a
-// today button "Oggi". Empty, it shows "0.00.00". Text typed that is not a whole date stays as
-// it was typed: the picker then holds no date, and the window's own date check refuses it.
+// Date picker: a date typed in any form TypedDate reads (1/2/24, 01022024, 2024-02-01 ...) or
+// chosen in its calendar, which has a today button "Oggi"; shown as dd/mm/yyyy once the user is
+// done with it. Empty, it shows "0.00.00". Text typed that is not a whole date stays as it was
+// typed: the picker then holds no date, and the window's own date check refuses it.
 class XPDTPicker : public QLineEdit, public Control {
     Q_OBJECT
 public:
@@ -124,8 +125,7 @@ public:
     QString ValueText() const;
     QString TodayText = QStringLiteral("Oggi");
 
-    // A whole date as the picker reads typed text (d/m/yyyy with its slashes, or ddmmyyyy
-    // without); a null date for anything else.
+    // A whole date as TypedDate reads typed text; a null date for anything else.
     static QDate parse(const QString &text);
 
     // The calendar opens on the date held, or on today when the picker holds none.

@@ -1,7 +1,7 @@
 #include "reports/basReportistica.h"
 #include "platform/Dialogs.h"
 #include "platform/NumberRule.h"
-#include "platform/VbRuntime.h"
+#include "platform/TypedDate.h"
 #include "shell/basGeneral.h"
 #include "shell/basRegistering.h"
 
@@ -35,6 +35,9 @@ QString placeholder(int n, const char *suffix = "")
 {
     return QStringLiteral("[P%1%2]").arg(n).arg(QLatin1String(suffix));
 }
+
+// A date typed by the user, in the stored form.
+QString typedDateSql(const QString &typed) { return FormattaData(TypedDate::read(typed)); }
 }
 
 PlaceholderValues dateValues(int n, const QDateTime &date)
@@ -58,8 +61,8 @@ QString textValue(const QString &answer) { return QString(answer).replace(QLatin
 PlaceholderValues riepilogoValues(const QString &dataDa, const QString &dataA, qint64 anagraficaID)
 {
     // All customers: the key is compared with its own column, which every payment matches.
-    return {{QStringLiteral("[P1]"), FormattaData(dataDa)},
-            {QStringLiteral("[P1ARR]"), FormattaData(dataA)},
+    return {{QStringLiteral("[P1]"), typedDateSql(dataDa)},
+            {QStringLiteral("[P1ARR]"), typedDateSql(dataA)},
             {QStringLiteral("[P2]"),
              anagraficaID == -1 ? QStringLiteral("b.anagraficaid") : QString::number(anagraficaID)}};
 }
@@ -71,33 +74,33 @@ ParameterAnswer askParameter(int n, const QString &type, const QString &phrase)
         const QString answer = ask(prompt);
         if (blank(answer))
             return blankAnswer();
-        const QString firstDay = QStringLiteral("01/") + answer.trimmed();
-        if (!vb::IsDate(firstDay))
+        const QDate firstDay = TypedDate::readMonth(answer);
+        if (!firstDay.isValid())
             return refused(QStringLiteral("Formato del mese non valido"));
-        return accepted(dateValues(n, vb::CDate(firstDay)));
+        return accepted(dateValues(n, QDateTime(firstDay, QTime(0, 0), Qt::UTC)));
     }
     if (type == QLatin1String("DATAPRECISA")) {
         const QString answer = ask(prompt);
         if (blank(answer))
             return blankAnswer();
-        if (!vb::IsDate(answer.trimmed()))
+        const QDateTime date = TypedDate::read(answer);
+        if (!date.isValid())
             return refused(n == 1 ? QStringLiteral("Formato data non valida")
                                   : QStringLiteral("Formato della data non valido"));
-        return accepted(dateValues(n, vb::CDate(answer.trimmed())));
+        return accepted(dateValues(n, date));
     }
     if (type == QLatin1String("DUEDATEPRECISE") && n == 1) {
         const QString from = ask(QStringLiteral("Inserisci la data di partenza (GG/MM/AAAA)"));
         if (blank(from))
             return blankAnswer();
-        if (!vb::IsDate(from.trimmed()))
+        if (!TypedDate::read(from).isValid())
             return refused(QStringLiteral("Formato data non valida"));
         const QString to = ask(QStringLiteral("Inserisci la data di arrivo (GG/MM/AAAA)"));
         if (blank(to))
             return blankAnswer();
-        if (!vb::IsDate(to.trimmed()))
+        if (!TypedDate::read(to).isValid())
             return refused(QStringLiteral("Formato data non valida"));
-        return accepted({{placeholder(n), FormattaData(vb::CDate(from.trimmed()))},
-                         {placeholder(n, "ARR"), FormattaData(vb::CDate(to.trimmed()))}});
+        return accepted({{placeholder(n), typedDateSql(from)}, {placeholder(n, "ARR"), typedDateSql(to)}});
     }
     if (type == QLatin1String("STRINGA")) {
         const QString answer = ask(prompt);

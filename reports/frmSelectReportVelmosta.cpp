@@ -1,5 +1,6 @@
 #include "reports/frmSelectReportVelmosta.h"
 #include "platform/SqliteDb.h"
+#include "platform/TypedDate.h"
 #include "platform/VbRuntime.h"
 #include "platform/WebBrowser.h"
 #include "platform/XPControls.h"
@@ -113,9 +114,9 @@ void frmSelectReportVelmosta::cmdOK_Click()
             box->setFocus(Qt::OtherFocusReason);
             box->selectAll();
         };
-        if (!da.isEmpty() && !vb::IsDate(da))
+        if (!da.isEmpty() && !TypedDate::read(da).isValid())
             return refuse(txtDataDa, QStringLiteral("Formato data di partenza non valido"));
-        if (!a.isEmpty() && !vb::IsDate(a))
+        if (!a.isEmpty() && !TypedDate::read(a).isValid())
             return refuse(txtDataA, QStringLiteral("Formato data di arrivo non valido"));
         gReportDataA = a.isEmpty() ? kDataAVuota : a;
         gReportDataDa = da.isEmpty() ? kDataDaVuota : da;

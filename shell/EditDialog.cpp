@@ -11,8 +11,11 @@
 #include "shell/basGeneralCustom.h"
 #include "shell/basPrintPreview.h"
 #include "shell/basRegistering.h"
+#include <QApplication>
 #include <QDateTime>
+#include <QFocusEvent>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -761,4 +764,133 @@ void EditDialog::closeOnGoneRecord()
         list->FillGrid();
     }
     Unload();
+}
+
+// ---- the date checked on leaving its picker ----
+
+namespace {
+// Sees every event of the program while its dialog lives: a click or an access key that moves
+// the focus out of the picker is seen before the control it reaches acts on it, so that the
+// control's own action (Ok, Stampa) can be held back while the date is told about.
+class LeavingCheck : public QObject {
+public:
+    LeavingCheck(EditDialog *dialog, XPDTPicker *picker, std::function<bool()> validate)
+        : QObject(picker), m_dialog(dialog), m_picker(picker), m_validate(std::move(validate))
+    {
+        qApp->installEventFilter(this);
+    }
+    ~LeavingCheck() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool unfinished() const { return m_dialog->isLoaded() && !EditDialog::pickerHoldsDate(m_picker); }
+    // Annulla closes without checking anything.
+    bool checkedOnReaching(const QWidget *w) const
+    {
+        return w && w->window() == m_dialog && w != m_dialog->cmdCancel && w != m_picker;
+    }
+    void leaving(Qt::FocusReason reason);
+    // A click into the dialog while another window is in front moves the dialog's focus away
+    // from the date without a word to it: the dialog learns that it is active only afterwards.
+    bool clickedBehind(const QWidget *w) const
+    {
+        return !m_pending && m_pickerHeld && w && w->window() == m_dialog && !m_dialog->isActiveWindow()
+               && checkedOnReaching(m_dialog->focusWidget()) && unfinished();
+    }
+    // A focus change is no moment for a message box: the check follows once it is done.
+    void schedule()
+    {
+        QTimer::singleShot(0, this, [this] { run(); });
+    }
+    void run();
+
+    EditDialog *m_dialog;
+    XPDTPicker *m_picker;
+    std::function<bool()> m_validate;
+    // The picker holds the dialog's focus, also while another window is in front.
+    bool m_pickerHeld = false;
+    // The date is to be told about; until then no access key of the dialog acts.
+    bool m_pending = false;
+    // The focus moved on a mouse press that is still to reach its control: it is held back.
+    bool m_holdPress = false;
+    // The press was held back: the check comes once the button is released.
+    bool m_awaitRelease = false;
+};
+
+void LeavingCheck::leaving(Qt::FocusReason reason)
+{
+    // The calendar, a message box, the preview and another window are windows of their own:
+    // the focus going there is no leaving.
+    if (m_pending || !unfinished() || !checkedOnReaching(QApplication::focusWidget()))
+        return;
+    m_pending = true;
+    m_holdPress = reason == Qt::MouseFocusReason;
+    schedule();
+}
+
+bool LeavingCheck::eventFilter(QObject *watched, QEvent *event)
+{
+    const auto *w = qobject_cast<const QWidget *>(watched);
+    switch (event->type()) {
+    case QEvent::FocusIn:
+        if (w && w->window() == m_dialog)
+            m_pickerHeld = watched == m_picker;
+        break;
+    case QEvent::FocusOut:
+        if (watched == m_picker)
+            leaving(static_cast<QFocusEvent *>(event)->reason());
+        break;
+    case QEvent::Shortcut:
+        // An access key of the dialog (Alt+O, Alt+T) with the date unfinished: the check instead.
+        if (checkedOnReaching(w) && (m_pending || (m_picker->hasFocus() && unfinished()))) {
+            if (!m_pending) {
+                m_pending = true;
+                run();
+            }
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+        if (clickedBehind(w)) {
+            m_pending = true;
+            m_holdPress = true;
+            m_picker->setFocus(Qt::OtherFocusReason);
+            schedule();
+        }
+        if (m_holdPress && w && w->window() == m_dialog) {
+            m_holdPress = false;
+            m_awaitRelease = event->type() != QEvent::Wheel;
+            return true;
+        }
+        break;
+    case QEvent::MouseButtonRelease:
+        if (m_awaitRelease) {
+            m_awaitRelease = false;
+            run();
+        }
+        break;
+    default:
+        break;
+    }
+    return false;
+}
+
+void LeavingCheck::run()
+{
+    if (!m_pending || m_awaitRelease)
+        return;
+    m_pending = false;
+    m_holdPress = false;
+    if (unfinished() && m_validate())
+        m_picker->setFocus(Qt::OtherFocusReason);
+}
+}
+
+void EditDialog::validateOnLeaving(XPDTPicker *picker, std::function<bool()> validate)
+{
+    new LeavingCheck(this, picker, std::move(validate));
 }

@@ -286,6 +286,13 @@ protected:
                      const QString &message) const;
     static Check when(std::function<bool()> condition, Check check);
 
+    // The picker's date checked on leaving it: when the focus moves from the picker to another
+    // control of this dialog while the picker holds a text that is no date, `validate` says why
+    // and returns true to keep the focus in the picker. The click or access key that moved the
+    // focus does nothing else, so one fault shows one message. Leaving for Annulla, the calendar,
+    // a message box, the print preview or another window checks nothing.
+    void validateOnLeaving(XPDTPicker *picker, std::function<bool()> validate);
+
 private:
     void loadRecord(QVector<qint64> &comboKeys);
     QString literalOf(const BoundField &field, const QString &stamp) const;

@@ -1,6 +1,7 @@
 #include "shell/FilterDialog.h"
 #include "platform/NumberRule.h"
 #include "platform/SqliteDb.h"
+#include "platform/TypedDate.h"
 #include "platform/VbRuntime.h"
 #include "platform/WebBrowser.h"
 #include "platform/XPControls.h"
@@ -102,9 +103,11 @@ void FilterWhere::addDate(const QString &column, bool from, XPTextBox *box, cons
     const QString t = filterText(box);
     if (t.isEmpty())
         return;
-    if (!vb::IsDate(t))
+    const QDateTime date = TypedDate::read(t);
+    if (!date.isValid())
         return refuse(box, badMessage);
-    add(dateBoundTerm(column, from, t));
+    // In the stored form, whichever form it was typed in.
+    add(dateBoundTerm(column, from, date.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
 }
 
 void FilterWhere::addDateFrom(const QString &column, XPTextBox *box, const QString &badMessage)

@@ -62,7 +62,7 @@ public:
     // The standard terms; each adds nothing when its field is empty.
     void addCombo(const QString &keyColumn, const XPComboBox *combo);
     void addText(const QString &column, const XPTextBox *box);
-    // Date bounds: dd/mm/yyyy or the stored form, written in the stored form. A "%1" in the
+    // Date bounds: a date in any form TypedDate reads, written in the stored form. A "%1" in the
     // message stands for the text typed.
     void addDateFrom(const QString &column, XPTextBox *box, const QString &badMessage = kBadDateFrom);
     void addDateTo(const QString &column, XPTextBox *box, const QString &badMessage = kBadDateTo);

@@ -5,8 +5,13 @@
 #include "shell/FilterDialog.h"
 #include "shell/basAggiornamentiDatabase.h"
 #include "shell/frmMain.h"
+#include <QAbstractItemView>
+#include <QCalendarWidget>
 #include <QCoreApplication>
 #include <QFile>
+#include <QLineEdit>
+#include <QPointer>
+#include <QToolButton>
 #include <sqlite3.h>
 #include <stdexcept>
 
@@ -165,6 +170,79 @@ void refusedWith(EditDialog *d, const QString &message)
     clickOk(d);
     QCOMPARE(boxLog(), QStringList{msg(message)});
     QVERIFY(d->isLoaded());
+}
+
+void dateToldOnLeavingOnly(EditDialog *d, XPDTPicker *picker, const QString &message)
+{
+    picker->setFocus();
+    typeInto(picker, "31/02/2024");
+    XPComboBox *list = d->findChild<XPComboBox *>();
+    const QList<QPair<const char *, std::function<void()>>> ways = {
+        {"Tab", [&] { QTest::keyClick(picker, Qt::Key_Tab); }},
+        {"click on Ok", [&] { QTest::mouseClick(d->cmdOK, Qt::LeftButton); }},
+        {"click on a list", [&] { QTest::mouseClick(list, Qt::LeftButton); }},
+        {"Alt+O", [&] { QTest::keyClick(picker, Qt::Key_O, Qt::AltModifier); }},
+        {"Alt+T", [&] { QTest::keyClick(picker, Qt::Key_T, Qt::AltModifier); }},
+    };
+    for (const auto &[how, leave] : ways) {
+        DialogScript::boxes().clear();
+        leave();
+        QCoreApplication::processEvents();
+        QVERIFY2(boxLog() == QStringList{msg(message)}, qPrintable(how + (": " + boxLog().join('|'))));
+        // An access key would have pressed its button a moment later.
+        QVERIFY2(QApplication::focusWidget() == picker && !d->cmdOK->isDown() && !d->cmdPrint->isDown()
+                     && !list->view()->isVisible(),
+                 how);
+        QCOMPARE(picker->text(), QStringLiteral("31/02/2024"));
+    }
+    QVERIFY(d->isLoaded());
+    QCOMPARE(d->web->previewCount(), 0);
+
+    DialogScript::boxes().clear();
+    QWidget other;
+    auto *field = new QLineEdit(&other);
+    other.show();
+    QVERIFY(QTest::qWaitForWindowActive(&other));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(field));
+    NO_BOXES();
+    // A click on Ok from behind that window leaves the date all the same.
+    QTest::mouseClick(d->cmdOK, Qt::LeftButton);
+    QCOMPARE(boxLog(), QStringList{msg(message)});
+    QVERIFY(!d->cmdOK->isDown());
+    DialogScript::boxes().clear();
+    d->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(d));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(picker));
+    QTest::mouseClick(picker->dropButton(), Qt::LeftButton);
+    QCalendarWidget *calendar = picker->calendarWidget();
+    QVERIFY(calendar->isVisible());
+    QWidget *keys = QApplication::focusWidget();
+    QTest::keyClick(keys && calendar->isAncestorOf(keys) ? keys : calendar, Qt::Key_Escape);
+    QVERIFY(!calendar->isVisible());
+    // The headless platform activates the calendar's window too, after it has closed.
+    QCoreApplication::processEvents();
+    d->activateWindow();
+    QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget *>(d));
+    NO_BOXES();
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(picker));
+}
+
+void annullaChecksNothing(const std::function<QPair<EditDialog *, XPDTPicker *>()> &open)
+{
+    for (const char *how : {"click", "Alt+N", "Esc"}) {
+        const auto [dialog, picker] = open();
+        const QPointer<EditDialog> d = dialog;
+        picker->setFocus();
+        typeInto(picker, "31/02/2024");
+        DialogScript::boxes().clear();
+        if (how == QLatin1String("click"))
+            QTest::mouseClick(d->cmdCancel, Qt::LeftButton);
+        else
+            QTest::keyClick(picker, how == QLatin1String("Esc") ? Qt::Key_Escape : Qt::Key_N,
+                            how == QLatin1String("Esc") ? Qt::NoModifier : Qt::AltModifier);
+        QTRY_VERIFY2(!d || !d->isLoaded(), how);
+        NO_BOXES();
+    }
 }
 
 void closeAllForms()

@@ -105,6 +105,14 @@ void choose(XPComboBox *combo, const QString &text);
 void clickOk(EditDialog *d);
 // OK clicked on a dialog that must refuse with this message alone and stay open.
 void refusedWith(EditDialog *d, const QString &message);
+// A shown edit dialog whose picker holds a text that is no date: leaving the picker for another
+// control (Tab, a click on Ok, Alt+O, Alt+T) tells `message` once, does nothing else, and keeps
+// the focus and the text in the picker; the calendar and another window check nothing. The
+// dialog stays open.
+void dateToldOnLeavingOnly(EditDialog *d, XPDTPicker *picker, const QString &message);
+// Annulla by click, by Alt+N and by Esc closes without a word the dialog that `open` shows with
+// a text that is no date typed into its picker.
+void annullaChecksNothing(const std::function<QPair<EditDialog *, XPDTPicker *>()> &open);
 
 // The data cells of one grid column, row 1 down; the cells of one row.
 QStringList column(const MSFlexGrid *g, int col);

@@ -326,7 +326,7 @@ private slots:
         // typed, refused by the dialog's own checks, nothing written.
         typeInto(d->txtDataNascita, "31/02/2020");
         QCOMPARE(d->txtDataNascita->text(), QStringLiteral("31/02/2020"));
-        typeInto(d->txtDataIscrizione, "10/01/20");
+        typeInto(d->txtDataIscrizione, "10/01/2");
         QTest::mouseClick(d->cmdOK, Qt::LeftButton);
         QCOMPARE(prompts(), QStringList{"Data di nascita non valida"});
         QVERIFY(dialogOpen());
@@ -335,9 +335,9 @@ private slots:
         DialogScript::reset();
         QTest::mouseClick(d->cmdOK, Qt::LeftButton);
         QCOMPARE(prompts(), QStringList{"Data di iscrizione non valida"});
-        QCOMPARE(d->txtDataIscrizione->text(), QStringLiteral("10/01/20"));
+        QCOMPARE(d->txtDataIscrizione->text(), QStringLiteral("10/01/2"));
         d->txtDataIscrizione->setFocus();
-        QTest::keyClicks(d->txtDataIscrizione, "24");
+        QTest::keyClicks(d->txtDataIscrizione, "024");
         DialogScript::reset();
         QTest::mouseClick(d->cmdOK, Qt::LeftButton);
         NO_BOXES();

@@ -114,8 +114,8 @@ private slots:
         QVERIFY(writes().isEmpty());
         QCOMPARE(d->txtDescrizione->Text(), QStringLiteral("  Conto L'Aquila "));
 
-        // Quotes, a semicolon and a comment mark are stored as typed.
-        fill(d, {" Conto \"B\"; -- x ", "Banca d'Italia", "01000", "03200", "12/3'4", "O'Neil; --"});
+        // Quotes, a semicolon and a comment mark are stored as typed; a code's digits go up to 9.
+        fill(d, {" Conto \"B\"; -- x ", "Banca d'Italia", "08990", "03209", "12/3'4", "O'Neil; --"});
         clickOk(d);
         NO_BOXES();
         QVERIFY(!d->isLoaded());
@@ -123,7 +123,7 @@ private slots:
                                           "5000000001");
         QCOMPARE(writes(), QStringList{"INSERT INTO MieiContiCorrenti (Descrizione, Banca, ABI, CAB, NumeroConto, "
                                        "Intestatari, DateTimeCreated) VALUES ('Conto \"B\"; -- x',  "
-                                       "'Banca d''Italia',  '01000',  '03200',  '12/3''4',  'O''Neil; --',  '"
+                                       "'Banca d''Italia',  '08990',  '03209',  '12/3''4',  'O''Neil; --',  '"
                                        + stamp + "') "});
         // Appended to the list, which then knows the new key.
         QCOMPARE(w->mCONTOCORRENTEID, 5000000001.0);

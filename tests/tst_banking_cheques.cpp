@@ -218,6 +218,33 @@ private slots:
         QCOMPARE(w->lblTotaleImporti->Caption(), kTotal + "43,00 €");
     }
 
+    // With no account chosen, Alt+O on a date that is no date tells only the date: one box.
+    void unfinishedDateToldOnLeavingItOnly()
+    {
+        TestProgram prog;
+        addRegisters(prog);
+        openForm<frmAssegniEmessi>();
+        recordWrites();
+        const auto open = [] {
+            frmEditAssegniEmessi *d = openEdit(true);
+            d->show();
+            if (!QTest::qWaitForWindowActive(d))
+                qWarning("dialog not active");
+            return qMakePair(static_cast<EditDialog *>(d), d->txtDataAssegno);
+        };
+        auto *d = static_cast<frmEditAssegniEmessi *>(open().first);
+        dateToldOnLeavingOnly(d, d->txtDataAssegno, "Formato della data dell'assegno non valido");
+        // Mended, the focus goes on.
+        typeInto(d->txtDataAssegno, "29/02/2024");
+        QTest::keyClick(d->txtDataAssegno, Qt::Key_Tab);
+        QCoreApplication::processEvents();
+        NO_BOXES();
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(d->txtLuogoEmissione));
+        d->Unload();
+        annullaChecksNothing(open);
+        QVERIFY(writes().isEmpty());
+    }
+
     void editOpensChequesOnBigKeys()
     {
         TestProgram prog;

@@ -212,11 +212,14 @@ private slots:
         TestProgram prog;
         seed(prog);
         openForm<frmPagamenti>();
-        gIsNewRecord = false;
-        FormInstance<frmPagamenti>::get()->mPagamentiID = 1;
-        frmEditPagamenti *d = openForm<frmEditPagamenti>();
-        d->show();
-        QVERIFY(QTest::qWaitForWindowExposed(d));
+        const auto open = [] {
+            frmEditPagamenti *d = openEditDialog<frmEditPagamenti>(&frmPagamenti::mPagamentiID, false, 1);
+            d->show();
+            if (!QTest::qWaitForWindowActive(d))
+                qWarning("dialog not active");
+            return qMakePair(static_cast<EditDialog *>(d), d->txtDataPagamento);
+        };
+        auto *d = static_cast<frmEditPagamenti *>(open().first);
         eraseDay(d->txtDataPagamento);
         const QString typed = d->txtDataPagamento->text();
         // Clicking another field: the message, and back to the date as it was typed.
@@ -230,6 +233,7 @@ private slots:
         QTest::mouseClick(d->cmdOK, Qt::LeftButton);
         QCoreApplication::processEvents();
         QCOMPARE(prompts(), QStringList{"Formato della data del pagamento non valido"});
+        dateToldOnLeavingOnly(d, d->txtDataPagamento, "Formato della data del pagamento non valido");
         // Mended, it passes; to Annulla it goes without a word.
         DialogScript::reset();
         d->txtDataPagamento->selectAll();
@@ -242,6 +246,7 @@ private slots:
         QCoreApplication::processEvents();
         NO_BOXES();
         QVERIFY(!d->isLoaded());
+        annullaChecksNothing(open);
         QCOMPARE(prog.scalar("select DataPagamento from Pagamenti"), QStringLiteral("2024-01-15 00:00:00"));
     }
 
@@ -283,6 +288,13 @@ private slots:
         QCOMPARE(prog.scalar("select DataScadenzaIscrizione from Anagrafica where ANAGRAFICAID = 5000000000"),
                  QStringLiteral("2020-01-01 00:00:00"));
         QCOMPARE(column(list->MSFlexGrid1, 0), (QStringList{"5", "6"}));
+        // Editing one of them: the customer is as fixed.
+        drive<frmEditPagamenti>([](frmEditPagamenti *d) {
+            QCOMPARE(d->cboSocio->Text(), QStringLiteral("Rossi Anna"));
+            QVERIFY(!d->cboSocio->isEnabled());
+        });
+        doubleClickCell(list->MSFlexGrid1, 1, 2);
+        QCOMPARE(DialogScript::pendingDrivers(), 0);
 
         // Every customer's payments: a key above 32767 is chosen like any other.
         list->Unload();

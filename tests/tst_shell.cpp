@@ -661,6 +661,51 @@ private slots:
         QCOMPARE(prog.setting("INTESTAZ"), QStringLiteral("  L'Angolo del Caffè  "));
     }
 
+    // Every button of the main window with its access key, and what it opens: a register with
+    // every filter slot cleared, the report chooser and the about box with the slots as they were.
+    void buttonCaptionsAndTheFiltersTheyClear()
+    {
+        TestProgram prog;
+        seedShop(prog); // an empty register would open on its add dialog
+        frmMain *m = openForm<frmMain>();
+        struct Row {
+            XPButton *button;
+            const char *caption;
+            const char *opens;
+            bool clears;
+        };
+        const QList<Row> rows = {
+            {m->cmdAnagrafica, "&Anagrafica Clienti", "frmAnagrafica", true},
+            {m->cmdContiCorrenti, "&Pagamenti", "frmPagamenti", true},
+            {m->cmdTipologia, "&Tipologie Clienti", "frmTipologiaPersone", true},
+            {m->cmdReportistica, "Re&ports", "frmSplashReports", false},
+            {m->cmdAssegniEmessi, "Assegni &Emessi", "frmAssegniEmessi", true},
+            {m->cmdMieiContiCorrenti, "Co&nti Correnti", "frmMieiContiCorrenti", true},
+            {m->cmdInfo, "&Informazioni", "frmAbout", false},
+            {m->cmdBackup, "Database &Backup", nullptr, false},
+            {m->cmdCambiaIntestazione, "&Modifica intestazione", nullptr, false},
+            {m->cmdEsci, "Es&ci", nullptr, false},
+        };
+        QString *const filterSlots[] = {&gWhereAnagrafica, &gWhereTipologiaPersone, &gWherePagamenti,
+                                        &gWhereAssegniEmessi, &gWhereMieiContiCorrenti};
+        for (const Row &r : rows) {
+            QCOMPARE(r.button->Caption(), QString::fromUtf8(r.caption));
+            if (!r.opens)
+                continue;
+            for (QString *slot : filterSlots)
+                *slot = "a.x = 1";
+            QStringList seen;
+            DialogScript::driveModal(r.opens, [&](Form *) {
+                for (const QString *slot : filterSlots)
+                    seen << *slot;
+            });
+            QTest::mouseClick(r.button, Qt::LeftButton);
+            QCOMPARE(DialogScript::pendingDrivers(), 0);
+            QCOMPARE(seen, QStringList(5, r.clears ? "" : "a.x = 1"));
+        }
+        NO_BOXES();
+    }
+
     void buttonsAndFilterSlots()
     {
         TestProgram prog;
