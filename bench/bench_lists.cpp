@@ -31,6 +31,7 @@
 #include "reports/basReportistica.h"
 #include "reports/frmReportistica.h"
 #include "shell/ListWindow.h"
+#include "shell/ProgramFolder.h"
 #include "shell/basGeneral.h"
 #include "shell/basRegistering.h"
 #include <QApplication>

@@ -8,7 +8,6 @@
 #include "shell/WindowRegistry.h"
 #include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
-#include "shell/basRegistering.h"
 
 namespace {
 const QString kSelectFrom =

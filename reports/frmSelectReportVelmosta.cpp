@@ -7,7 +7,6 @@
 #include "shell/EditDialog.h"
 #include "shell/ErrorExit.h"
 #include "shell/basGeneral.h"
-#include "shell/basRegistering.h"
 #include <QCloseEvent>
 
 namespace {

@@ -5,7 +5,6 @@
 #include "shell/ErrorExit.h"
 #include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
-#include "shell/basRegistering.h"
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>

@@ -23,12 +23,6 @@ extern bool gErrorTrapOn;
 extern QVariant gGridMouseDownY;
 extern double gGridLeftCol;
 
-// The program's folder: the executable's folder; tests point it elsewhere.
-QString programFolder();
-void setProgramFolder(const QString &folder);
-// The folder with a closing separator.
-QString programFolderSlash();
-
 // The shared result set: a closed one until a query opens it.
 Recordset &gRs();
 void releaseRs(); // "set gRs = Nothing"

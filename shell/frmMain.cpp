@@ -9,7 +9,6 @@
 #include "shell/basAggiornamentiDatabase.h"
 #include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
-#include "shell/basRegistering.h"
 
 namespace {
 const QString kForm = QStringLiteral("frmMain");
