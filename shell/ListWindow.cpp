@@ -8,6 +8,7 @@
 #include "platform/VbRuntime.h"
 #include "platform/WebBrowser.h"
 #include "platform/XPControls.h"
+#include "shell/CsvExport.h"
 #include "shell/EditDialog.h"
 #include "shell/ErrorExit.h"
 #include "shell/basGeneral.h"

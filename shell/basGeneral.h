@@ -1,5 +1,5 @@
 #pragma once
-// Database connection, shared result set, SQL text helpers, form helpers, CSV export.
+// Database connection, shared result set, SQL text helpers, form helpers.
 #include "platform/SqliteDb.h"
 #include <QString>
 #include <QVariant>
@@ -63,8 +63,3 @@ void DisattivaTabstop(Form *form);
 QString PutSpacesInLabels(const QString &name);
 void LaunchBrowser(const QString &address, Form *window);
 void doEnglishGrid(MSFlexGrid *grid);
-
-// ---- CSV export ----
-void esportaCSV(MSFlexGrid *grid);
-// Writes the grid to the file; true only when the whole file was written.
-bool xMSFlexGrid_Save(MSFlexGrid *grid, const QString &fileName);
