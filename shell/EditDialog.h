@@ -3,8 +3,8 @@
 // its column with the column's literal rule, and states in desc() the fixed texts of its
 // statements, its checks and its differences; from that the base loads the record in edit mode,
 // builds the INSERT and the UPDATE, runs the checks in order, writes, and calls the list back.
-// The static helpers are shared with the filter dialogs and the lists.
 #include "platform/Form.h"
+#include "shell/PatternHelpers.h"
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -141,54 +141,6 @@ public:
     XPButton *cmdCancel = nullptr;
     XPButton *cmdPrint = nullptr;
     WebBrowser *web = nullptr;
-
-    // ---- helpers shared with the filter dialogs and the lists ----
-
-    // A check that failed: its message with the warning icon; the dialog stays as it is.
-    static void refuse(const QString &message);
-    // A dialog's activation that gives the box the focus, caret after its text (no box: nothing).
-    static void activateWithFocus(Form *dialog, XPTextBox *box);
-    // Text column: blanks around the text removed; Null when nothing is left, else the text
-    // quoted with its single quotes doubled.
-    static QString textLiteral(const QString &text);
-    // Date column from a picker: Null when it holds no date, else 'YYYY-MM-DD HH:MM:SS'.
-    static QString dateLiteral(const XPDTPicker *picker);
-    // Amount column: Null when empty, else the number it reads as, in the database's notation;
-    // a text that is no number raises (the checks refuse it first).
-    static QString amountLiteral(const QString &typed);
-    // The current date and time, quoted, for DateTimeCreated and DateTimeLastUpdated.
-    static QString timeStamp();
-    // A record key as decimal digits; list windows hold their keys in a Double.
-    static QString keyText(double key);
-    // The date check of a picker: an empty picker passes (its column is written as Null), a
-    // set one passes when it holds a real date; a text typed but not yet a date does not pass.
-    static bool pickerHoldsDate(const XPDTPicker *picker);
-
-    // Fills the combo from the query, one item per row in the query's order: the item's text
-    // from itemText, its item data the row's keyField. Only the item whose key equals selectKey
-    // ends up selected (-1 selects nothing), and the combo raises no Change while it is filled,
-    // so the combo shows exactly the key returned: the selected item's key, or -1.
-    static qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
-                            const std::function<QString(const Recordset &)> &itemText, qint64 selectKey = -1);
-    // The same with the item's text read from one column ("" for Null).
-    static qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField, const QString &textField,
-                            qint64 selectKey = -1);
-    // The item data of the selected item, -1 when nothing is selected.
-    static qint64 selectedKey(const XPComboBox *combo);
-    // End (35) selects the last item, Home (36) the first; an empty combo and any other key
-    // leave it as it is.
-    static void comboEndHome(XPComboBox *combo, int keyCode);
-
-    // The list call-back after an INSERT: a grid holding only its header row (an empty list, or
-    // no grid at all) is refilled, otherwise the new row is appended.
-    static void afterInsert(const MSFlexGrid *grid, const std::function<void()> &fillGrid,
-                            const std::function<void()> &addGridRow);
-    // Runs the statements as one write; once the database took them, calls the list back and
-    // unloads the dialog (also when the call-back fails, so nothing is written twice). When the
-    // database refused, gDbExecute has said why: nothing is written, the dialog stays open with
-    // everything typed, the list is not touched, and the result is false.
-    static bool writeThenCallBack(Form *dialog, const QStringList &statements, const std::function<void()> &callBack);
-    static bool writeThenCallBack(Form *dialog, const QString &sql, const std::function<void()> &callBack);
 
     // The dialog's margin, left, right and below the buttons, in pixels; the first row of fields
     // stands at FieldsTop, under the frame band.

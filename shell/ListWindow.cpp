@@ -9,8 +9,8 @@
 #include "platform/WebBrowser.h"
 #include "platform/XPControls.h"
 #include "shell/CsvExport.h"
-#include "shell/EditDialog.h"
 #include "shell/ErrorExit.h"
+#include "shell/PatternHelpers.h"
 #include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
 #include "shell/basPrintPreview.h"
@@ -92,8 +92,6 @@ void ListWindow::orderTabsByPosition()
     for (int i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }
-
-QString ListWindow::keyText(double key) { return EditDialog::keyText(key); }
 
 int ListWindow::ColumnWidth(int widest)
 {

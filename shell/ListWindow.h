@@ -3,6 +3,7 @@
 // close buttons. Everything every list does lives here once; a concrete list states its data in
 // a ListWindowDesc and overrides a hook only where it really behaves differently.
 #include "platform/Form.h"
+#include "shell/PatternHelpers.h"
 #include <QPair>
 #include <QString>
 #include <QStringList>
@@ -129,8 +130,6 @@ protected:
 
     const ListWindowDesc &desc() const { return m_desc; }
     double &key() { return *m_desc.key; }
-    // The key as the statements write it.
-    static QString keyText(double key);
 
     // Fills the grid from the statement: headers, rows, widths, then the closing steps.
     void fillGridFrom(const QString &sql);
