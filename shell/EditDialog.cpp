@@ -6,7 +6,6 @@
 #include "platform/WebBrowser.h"
 #include "platform/XPControls.h"
 #include "shell/ErrorExit.h"
-#include "shell/ListWindow.h"
 #include "shell/PatternHelpers.h"
 #include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
@@ -363,10 +362,10 @@ void EditDialog::callListBack()
 {
     if (m_desc.afterWrite == EditDialogDesc::AfterWrite::Nothing || !m_desc.list)
         return;
-    ListWindow *list = m_desc.list();
+    ListWindowInterface *list = m_desc.list();
     if (m_isNew)
         afterInsert(
-            list->MSFlexGrid1, [list] { list->FillGrid(); }, [list] { list->AddGridRow(); });
+            list->listGrid(), [list] { list->FillGrid(); }, [list] { list->AddGridRow(); });
     else
         list->UpdateGridRow();
     if (m_desc.afterWrite == EditDialogDesc::AfterWrite::CallBackAndRefill) {

@@ -4,6 +4,7 @@
 // statements, its checks and its differences; from that the base loads the record in edit mode,
 // builds the INSERT and the UPDATE, runs the checks in order, writes, and calls the list back.
 #include "platform/Form.h"
+#include "shell/ListWindowInterface.h"
 #include "shell/PatternHelpers.h"
 #include <QString>
 #include <QStringList>
@@ -12,7 +13,6 @@
 #include <functional>
 
 class Control;
-class ListWindow;
 class MSFlexGrid;
 class QWidget;
 class Recordset;
@@ -74,12 +74,12 @@ struct KeyCombo {
 
 struct EditDialogDesc {
     // The list window called back after a write, and its key member: the record edited.
-    std::function<ListWindow *()> list;
+    std::function<ListWindowInterface *()> list;
     std::function<double()> listKey;
     template <class L>
     void listWindow(double L::*key)
     {
-        list = []() -> ListWindow * { return FormInstance<L>::get(); };
+        list = []() -> ListWindowInterface * { return FormInstance<L>::get(); };
         listKey = [key] { return FormInstance<L>::get()->*key; };
     }
 

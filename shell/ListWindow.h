@@ -3,6 +3,7 @@
 // close buttons. Everything every list does lives here once; a concrete list states its data in
 // a ListWindowDesc and overrides a hook only where it really behaves differently.
 #include "platform/Form.h"
+#include "shell/ListWindowInterface.h"
 #include "shell/PatternHelpers.h"
 #include <QPair>
 #include <QString>
@@ -80,15 +81,16 @@ struct ListWindowDesc {
     bool editing = true;
 };
 
-class ListWindow : public Form {
+class ListWindow : public Form, public ListWindowInterface {
     Q_OBJECT
 public:
     // The list-window interface every list offers through its default instance.
-    virtual void ClearGrid();
-    virtual void FillGrid();
-    virtual void UpdateGridRow();
-    virtual void AddGridRow();
-    virtual void MouseWheel(int MouseKeys, int Rotation, int Xpos, int Ypos);
+    void ClearGrid() override;
+    void FillGrid() override;
+    void UpdateGridRow() override;
+    void AddGridRow() override;
+    void MouseWheel(int MouseKeys, int Rotation, int Xpos, int Ypos) override;
+    const MSFlexGrid *listGrid() const override { return MSFlexGrid1; }
 
     // Event handlers, named as the window's designer names them.
     void Form_Load() override;
