@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QVector>
 #include <functional>
+#include <vector>
 
 class Field;
 class Recordset;
@@ -164,8 +165,25 @@ private:
     void removeSelectedRow();
     void selectWholeRow();
     void showDialog(const std::function<Form *()> &dialog);
+
+    // ---- the fill, step by step ----
     // How the cells of a column are written into the grid.
     enum class CellRule : char { Plain, Amount, Flag, Own };
+    struct FillColumn {
+        CellRule rule = CellRule::Plain;
+        // A key column hidden while keeping its name as header.
+        bool hiddenKey = false;
+    };
+    // Runs the query and fills the grid from its result; raises what FillGrid's error exit reports.
+    void fillFromQuery(const QString &sql);
+    // Sets the headers and decides once per fill, not once per cell, how each column is written.
+    std::vector<FillColumn> planColumns(const Recordset &rs, const QString &sql);
+    // Copies every row of the result into the grid; a failing cell is left empty.
+    void fillRows(Recordset &rs, const std::vector<FillColumn> &columns);
+    // Each column as wide as its widest text among the header and the first data rows.
+    void sizeColumns(const std::vector<FillColumn> &columns);
+    // What every fill ends with, also after a reported error.
+    void closeFill(bool repaint);
     // An amount of the total line: summed when it is a number, shown as "1.234,50 €".
     QString amountCell(const Field &field);
     void appendAmount(const Recordset &rs, int col);
