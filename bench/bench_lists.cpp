@@ -436,7 +436,10 @@ ListWindow *openedWindow(const ListBench &list)
     return list.window();
 }
 
-QString queryOf(const ListBench &list, ListWindow *w) { return list.query ? list.query(w) : w->listQueryText(); }
+QString queryOf(const ListBench &list, ListWindow *w)
+{
+    return list.query ? list.query(w) : ListWindow::TestSeam::listQueryText(*w);
+}
 
 QString schemaPath() { return QStringLiteral(NORVIK_SOURCE_DIR "/data/schema.sql"); }
 

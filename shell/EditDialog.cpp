@@ -306,7 +306,7 @@ void EditDialog::comboChange(XPComboBox *combo)
         const KeyCombo *kc = comboOf(combo);
         if (!kc || combo->ListIndex() == -1)
             return;
-        *kc->chosen = combo->ItemData(combo->ListIndex());
+        *kc->chosen = selectedKey(combo);
         if (kc->onChange)
             kc->onChange();
     });

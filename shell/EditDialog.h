@@ -127,15 +127,6 @@ public:
     void comboChange(XPComboBox *combo);
     void comboKeyUp(XPComboBox *combo, int KeyCode, int Shift);
 
-    // Fixed at load by gIsNewRecord: add mode, and in edit mode the key of the record shown,
-    // which is the one written.
-    bool isNew() const { return m_isNew; }
-    qint64 recordKey() const { return m_recordKey; }
-    QString recordKeyText() const { return QString::number(m_recordKey); }
-    // The statements OK writes, with the given time stamp.
-    QString insertText(const QString &stamp) const;
-    QString updateText(const QString &stamp) const;
-
     XPForm *OsenXPForm1 = nullptr;
     XPButton *cmdOK = nullptr;
     XPButton *cmdCancel = nullptr;
@@ -181,6 +172,10 @@ protected:
     EditDialog(const QString &name, const QString &caption);
 
     EditDialogDesc &desc() { return m_desc; }
+    // Fixed at load by gIsNewRecord: add mode, and in edit mode the key of the record shown,
+    // which is the one written.
+    bool isNew() const { return m_isNew; }
+    QString recordKeyText() const { return QString::number(m_recordKey); }
     // After the record, the combos and today's dates are in place.
     virtual void afterLoad() {}
 
@@ -230,6 +225,9 @@ protected:
 private:
     void loadRecord(QVector<qint64> &comboKeys);
     QString literalOf(const BoundField &field, const QString &stamp) const;
+    // The statements OK writes, with the given time stamp.
+    QString insertText(const QString &stamp) const;
+    QString updateText(const QString &stamp) const;
     void callListBack();
     const KeyCombo *comboOf(const XPComboBox *combo) const;
 

@@ -12,7 +12,6 @@ extern QString gLogStatus;
 void traceProcedure(const QString &owner, const QString &procedure);
 // A log that cannot be written is told once, and told again only after a line got through.
 void addToLog(const QString &text);
-void resetLogForTests();
 
 // ---- messages ----
 // Shows every message of the program; returns the code of the button pressed.
@@ -73,3 +72,7 @@ void ignoreErrors(F &&body) noexcept
     } catch (...) {
     }
 }
+
+// ---- for tests only ----
+// The log's failure forgotten, as at the start of a run.
+void resetLogForTests();

@@ -161,8 +161,6 @@ QString ListWindow::headerText(const QString &name, const QString &sql) const
     return PutSpacesInLabels(name);
 }
 
-QString ListWindow::cellText(const Field &field, int) { return field.Text(); }
-
 void ListWindow::applyColumnWidth(int col, int width)
 {
     MSFlexGrid1->setColWidth(col, width);
@@ -240,8 +238,8 @@ std::vector<ListWindow::FillColumn> ListWindow::planColumns(const Recordset &rs,
             column.rule = CellRule::Amount;
         else if (isBooleanField(field))
             column.rule = CellRule::Flag;
-        else if (ownCellText(i, name))
-            column.rule = CellRule::Own;
+        else if (m_testColumns && m_testColumns(i, name))
+            column.rule = CellRule::ByTest;
         amounts = amounts || column.rule == CellRule::Amount;
     }
     if (lblTotaleImporti)
@@ -278,8 +276,8 @@ void ListWindow::fillRows(Recordset &rs, const std::vector<FillColumn> &columns)
                 case CellRule::Flag:
                     appendFlag(rs, j, quickFlags);
                     break;
-                case CellRule::Own:
-                    g->appendCellText(cellText(Field(&rs, j), j));
+                case CellRule::ByTest:
+                    g->appendCellText(m_testCellText(Field(&rs, j), j));
                     break;
                 }
             } catch (...) {

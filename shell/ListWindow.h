@@ -109,12 +109,6 @@ public:
     virtual void MSFlexGrid1_MouseUp(int Button, int Shift, double X, double Y);
     virtual void MSFlexGrid1_SelChange();
 
-    // Column width in twips from the widest text measured in it: at most 8000, texts under
-    // 6000 get a margin that shrinks as they widen, never under 600.
-    static int ColumnWidth(int widest);
-    // The list query as FillGrid runs it, filter included.
-    QString listQueryText() const;
-
     XPForm *OsenXPForm1 = nullptr;
     XPButton *cmdAdd = nullptr;    // null on a read-only list
     XPButton *cmdDelete = nullptr; // null on a read-only list
@@ -146,18 +140,12 @@ protected:
     // Whether FillGrid reports its own errors (then goes on with its closing steps); a list
     // that does not leaves them to its caller's error exit.
     virtual bool trapFillErrors() const { return true; }
-    // Header of a field by the list rules.
-    virtual QString headerText(const QString &fieldName, const QString &sql) const;
-    // Whether the list writes the cells of a column itself, through cellText; asked once per
-    // column at every fill. Every other column shows its value as it is ("" & value), read
-    // straight from the row into the grid, or as an amount or a flag word.
-    virtual bool ownCellText(int /*col*/, const QString & /*fieldName*/) const { return false; }
-    // Text of a data cell of a column named by ownCellText ("" & value by default).
-    virtual QString cellText(const Field &field, int col);
-    // Sets a computed width (IDFIELD columns end up hidden).
-    virtual void applyColumnWidth(int col, int width);
     // After the grid row of a deleted record has been removed.
     virtual void afterDelete() {}
+
+public:
+    // What tests and benchmarks reach besides the interface (at the end of this header).
+    struct TestSeam;
 
 private:
     void wireControls();
@@ -165,10 +153,14 @@ private:
     void removeSelectedRow();
     void selectWholeRow();
     void showDialog(const std::function<Form *()> &dialog);
+    // The list query as FillGrid runs it, filter included.
+    QString listQueryText() const;
 
     // ---- the fill, step by step ----
-    // How the cells of a column are written into the grid.
-    enum class CellRule : char { Plain, Amount, Flag, Own };
+    // How the cells of a column are written into the grid: each value as it is ("" & value),
+    // read straight from the row into the grid, or as an amount or a flag word; ByTest: by
+    // the cell writer a test has set.
+    enum class CellRule : char { Plain, Amount, Flag, ByTest };
     struct FillColumn {
         CellRule rule = CellRule::Plain;
         // A key column hidden while keeping its name as header.
@@ -184,6 +176,13 @@ private:
     void sizeColumns(const std::vector<FillColumn> &columns);
     // What every fill ends with, also after a reported error.
     void closeFill(bool repaint);
+    // Header of a field by the list rules.
+    QString headerText(const QString &fieldName, const QString &sql) const;
+    // Column width in twips from the widest text measured in it: at most 8000, texts under
+    // 6000 get a margin that shrinks as they widen, never under 600.
+    static int ColumnWidth(int widest);
+    // Sets a computed width (IDFIELD columns end up hidden).
+    void applyColumnWidth(int col, int width);
     // An amount of the total line: summed when it is a number, shown as "1.234,50 €".
     QString amountCell(const Field &field);
     void appendAmount(const Recordset &rs, int col);
@@ -200,4 +199,23 @@ private:
     double m_total = 0;
     // Header clicks alternate ascending and descending, one direction for every column.
     bool m_sortDescending = false;
+    // Set by tests only: the columns whose cells a test writes itself, and how.
+    std::function<bool(int col, const QString &fieldName)> m_testColumns;
+    std::function<QString(const Field &field, int col)> m_testCellText;
+};
+
+// ---- for tests and benchmarks only ----
+struct ListWindow::TestSeam {
+    // The width rule alone.
+    static int columnWidth(int widest) { return ListWindow::ColumnWidth(widest); }
+    // The list query as FillGrid runs it, filter included.
+    static QString listQueryText(const ListWindow &list) { return list.listQueryText(); }
+    // The cells of the columns `which` picks are written by `text` (asked once per column at
+    // every fill), so that a test can watch the row loop or make a cell fail.
+    static void writeCells(ListWindow &list, std::function<bool(int col, const QString &fieldName)> which,
+                           std::function<QString(const Field &field, int col)> text)
+    {
+        list.m_testColumns = std::move(which);
+        list.m_testCellText = std::move(text);
+    }
 };

@@ -2,8 +2,11 @@
 // The program's folder: the database, the log and the report file are found there.
 #include <QString>
 
-// The program's folder: the executable's folder; tests point it elsewhere.
+// The program's folder: the executable's folder.
 QString programFolder();
-void setProgramFolder(const QString &folder);
 // The folder with a closing separator.
 QString programFolderSlash();
+
+// ---- for tests and benchmarks only ----
+// Points the program at another folder; the program itself never moves.
+void setProgramFolder(const QString &folder);

@@ -48,8 +48,6 @@ bool isAlreadyApplied(const QString &sql, const PlatformError &e);
 // Several statements as one write: all of them take effect or, after the first refused one
 // (its message shown), none.
 bool gDbExecute(const QStringList &statements);
-// Closes the database so a test can start afresh; the program never calls it.
-void resetDatabaseForTests();
 
 // ---- SQL literal helpers ----
 QString StringReplace(const QString &text, const QString &find, const QString &repl);
@@ -63,3 +61,7 @@ void DisattivaTabstop(Form *form);
 QString PutSpacesInLabels(const QString &name);
 void LaunchBrowser(const QString &address, Form *window);
 void doEnglishGrid(MSFlexGrid *grid);
+
+// ---- for tests only ----
+// Closes the database so a test can start afresh; the program never calls it.
+void resetDatabaseForTests();
