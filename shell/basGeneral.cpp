@@ -19,8 +19,6 @@ QString gDbFileName;
 bool gIsNewRecord = false;
 QString gWhereAnagrafica, gWhereTipologiaPersone, gWherePagamenti, gWhereAssegniEmessi, gWhereMieiContiCorrenti,
     gWhereUnused1, gWhereUnused2;
-double gPagamentiClienteID = 0;
-QString gPagamentiClienteNome;
 bool gErrorTrapOn = false;
 QVariant gGridMouseDownY;
 double gGridLeftCol = 0;

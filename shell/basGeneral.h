@@ -17,8 +17,6 @@ extern QString gDbFileName;
 extern bool gIsNewRecord;
 extern QString gWhereAnagrafica, gWhereTipologiaPersone, gWherePagamenti, gWhereAssegniEmessi, gWhereMieiContiCorrenti,
     gWhereUnused1, gWhereUnused2;
-extern double gPagamentiClienteID;
-extern QString gPagamentiClienteNome;
 extern bool gErrorTrapOn;
 extern QVariant gGridMouseDownY;
 extern double gGridLeftCol;

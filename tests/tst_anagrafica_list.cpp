@@ -2,6 +2,7 @@
 // printout and the wheel, driven headless through the scripted boxes and the modal driver.
 // The list-window machinery every register shares is tested here, once.
 #include "customers/frmAnagrafica.h"
+#include "payments/frmPagamenti.h"
 #include "platform/MouseWheel.h"
 #include "platform/TextMeasure.h"
 #include "shell/frmMain.h"
