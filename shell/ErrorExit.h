@@ -54,7 +54,6 @@ public:
         return false;
     }
     void report(const PlatformError &e) const;
-    const QString &name() const { return m_name; }
 
 private:
     QString m_owner;
