@@ -332,7 +332,7 @@ void FilterDialog::cmdOK_Click()
         buildWhere(where);
         if (where.refused()) {
             // Nothing is stored; the dialog stays with what was typed, on the box to mend.
-            ::refuse(where.refusal());
+            refuse(where.refusal());
             if (XPTextBox *box = where.refusedBox()) {
                 box->setFocus(Qt::OtherFocusReason);
                 box->selectAll();
