@@ -24,8 +24,9 @@ void registerWindows()
         {QStringLiteral("frmAnagrafica"), modal<frmAnagrafica>()},
         {QStringLiteral("frmAssegniEmessi"), modal<frmAssegniEmessi>()},
         {QStringLiteral("frmMieiContiCorrenti"), modal<frmMieiContiCorrenti>()},
-        {QStringLiteral("frmPagamenti"), modal<frmPagamenti>()},
+        {QStringLiteral("frmPagamenti"), [] { frmPagamenti::showAllCustomers(); }},
         {QStringLiteral("frmSplashReports"), modal<frmSplashReports>()},
         {QStringLiteral("frmTipologiaPersone"), modal<frmTipologiaPersone>()},
     });
+    WindowRegistry::setCustomerPayments(&frmPagamenti::showCustomer);
 }

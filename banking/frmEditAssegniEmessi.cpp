@@ -2,7 +2,6 @@
 #include "banking/frmAssegniEmessi.h"
 #include "platform/XPControls.h"
 #include "shell/ErrorExit.h"
-#include "shell/basRegistering.h"
 
 namespace {
 using FieldColumn = EditDialog::FieldColumn;

@@ -31,6 +31,7 @@
 #include "reports/basReportistica.h"
 #include "reports/frmReportistica.h"
 #include "shell/ListWindow.h"
+#include "shell/ProgramFolder.h"
 #include "shell/basGeneral.h"
 #include "shell/basRegistering.h"
 #include <QApplication>
@@ -435,7 +436,10 @@ ListWindow *openedWindow(const ListBench &list)
     return list.window();
 }
 
-QString queryOf(const ListBench &list, ListWindow *w) { return list.query ? list.query(w) : w->listQueryText(); }
+QString queryOf(const ListBench &list, ListWindow *w)
+{
+    return list.query ? list.query(w) : ListWindow::TestSeam::listQueryText(*w);
+}
 
 QString schemaPath() { return QStringLiteral(NORVIK_SOURCE_DIR "/data/schema.sql"); }
 

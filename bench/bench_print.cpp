@@ -12,6 +12,7 @@
 #include "platform/Dialogs.h"
 #include "platform/MSFlexGrid.h"
 #include "platform/WebBrowser.h"
+#include "shell/ProgramFolder.h"
 #include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
 #include <QAbstractTextDocumentLayout>

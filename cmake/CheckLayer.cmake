@@ -1,6 +1,8 @@
 # Run as a build step (cmake -DCONFIG=... -DSTAMP=... -P CheckLayer.cmake): fails when a file of
 # the layer includes a file of the source tree outside the folders the layer may include, or a
-# private header it is not allowed. CONFIG sets LAYER, ALLOWED, PRIVATE_HEADERS, SOURCE_DIR, FILES.
+# private header it is not allowed; with NO_CYCLES, also when a module of the layer (a header and
+# its .cpp, by file name) includes one that includes it back. CONFIG sets LAYER, ALLOWED,
+# NO_CYCLES, PRIVATE_HEADERS, SOURCE_DIR, FILES.
 cmake_minimum_required(VERSION 3.21)
 include(${CONFIG})
 file(REMOVE ${STAMP})
@@ -15,8 +17,11 @@ macro(line_of)
 endmacro()
 
 set(errors "")
+set(modules "")
 foreach(file ${FILES})
   file(RELATIVE_PATH where ${SOURCE_DIR} ${file})
+  get_filename_component(module ${file} NAME_WE)
+  list(APPEND modules ${module})
   get_filename_component(dir ${file} DIRECTORY)
   file(READ ${file} content)
   # Whole lines only: the text is not split into a CMake list, which brackets and semicolons upset.
@@ -34,6 +39,13 @@ foreach(file ${FILES})
     # Outside our tree (Qt, SQLite, the standard library), or a name that is no folder of ours.
     if(inside MATCHES "^\\.\\./" OR NOT IS_DIRECTORY ${SOURCE_DIR}/${top} OR top STREQUAL inside)
       continue()
+    endif()
+    # An include inside the layer is an edge between two modules, kept with where it stands.
+    get_filename_component(to ${inside} NAME_WE)
+    if(top STREQUAL LAYER AND NOT to STREQUAL module AND NOT DEFINED at_${module}_${to})
+      line_of()
+      list(APPEND edges_${module} ${to})
+      set(at_${module}_${to} "${where}:${number}")
     endif()
     if(NOT top IN_LIST ALLOWED)
       list(JOIN ALLOWED "/, " may)
@@ -65,10 +77,49 @@ foreach(file ${FILES})
   endforeach()
 endforeach()
 
+# Breadth first from each module along its includes: reaching the module again closes a circle,
+# reported at the include that starts it, with the way round.
+if(NO_CYCLES)
+  list(REMOVE_DUPLICATES modules)
+  foreach(start ${modules})
+    set(queue "")
+    set(seen "")
+    foreach(next ${edges_${start}})
+      list(APPEND queue ${next})
+      list(APPEND seen ${next})
+      set(via_${start}_${next} ${start})
+    endforeach()
+    while(queue)
+      list(POP_FRONT queue m)
+      if(m STREQUAL start)
+        set(way ${start})
+        set(step ${via_${start}_${start}})
+        while(NOT step STREQUAL start)
+          list(PREPEND way ${step})
+          set(step ${via_${start}_${step}})
+        endwhile()
+        list(PREPEND way ${start})
+        list(GET way 1 first)
+        list(JOIN way " -> " round)
+        list(APPEND errors "${at_${start}_${first}}: error: ${LAYER}/${start} includes ${LAYER}/${first}, which includes it back: ${round}")
+        break()
+      endif()
+      foreach(next ${edges_${m}})
+        if(NOT next IN_LIST seen)
+          list(APPEND queue ${next})
+          list(APPEND seen ${next})
+          set(via_${start}_${next} ${m})
+        endif()
+      endforeach()
+    endwhile()
+  endforeach()
+endif()
+
 if(errors)
   list(JOIN errors "\n" text)
   # Plain lines, not wrapped, in the compiler's form so that editors can jump to them.
   message(NOTICE "${text}")
-  message(FATAL_ERROR "Layer ${LAYER}/ breaks the layering: a lower layer never includes a higher one (ARCHITECTURE.md)")
+  message(FATAL_ERROR "Layer ${LAYER}/ breaks the layering: a lower layer never includes a higher one, nor a module"
+                      " one that includes it back (ARCHITECTURE.md)")
 endif()
 file(TOUCH ${STAMP})

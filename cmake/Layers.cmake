@@ -15,12 +15,13 @@ function(norvik_private_header header)
   set(NORVIK_PRIVATE_HEADERS ${NORVIK_PRIVATE_HEADERS} "${header}=${allowed}" PARENT_SCOPE)
 endfunction()
 
-# norvik_layer(<folder> [USES <lower layers>...] [EXCLUDE <files>...]) builds library
+# norvik_layer(<folder> [USES <lower layers>...] [EXCLUDE <files>...] [NO_CYCLES]) builds library
 # norvik_<folder> from every .cpp and .h in <folder>/; a file added there is picked up at the
 # next build. A folder with no files yet is an interface library, so whatever links it still links.
-# Further arguments are more sources of the library (the compiled images).
+# NO_CYCLES: inside the folder no module (a header with its .cpp) includes one that includes it
+# back. Further arguments are more sources of the library (the compiled images).
 function(norvik_layer name)
-  cmake_parse_arguments(ARG "" "" "USES;EXCLUDE" ${ARGN})
+  cmake_parse_arguments(ARG "NO_CYCLES" "" "USES;EXCLUDE" ${ARGN})
   file(GLOB files CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${name}/*.cpp ${CMAKE_SOURCE_DIR}/${name}/*.h)
   foreach(excluded ${ARG_EXCLUDE})
     list(REMOVE_ITEM files ${CMAKE_SOURCE_DIR}/${excluded})
@@ -54,7 +55,7 @@ function(norvik_layer name)
 
   # The check's input is written only when it changes, so an unchanged layer is not checked again.
   set(config ${CMAKE_BINARY_DIR}/layer-check/${name}.cmake)
-  set(content "set(LAYER ${name})\nset(ALLOWED ${allowed})\n")
+  set(content "set(LAYER ${name})\nset(ALLOWED ${allowed})\nset(NO_CYCLES ${ARG_NO_CYCLES})\n")
   string(APPEND content "set(PRIVATE_HEADERS \"${NORVIK_PRIVATE_HEADERS}\")\n")
   string(APPEND content "set(SOURCE_DIR \"${CMAKE_SOURCE_DIR}\")\nset(FILES \"${files}\")\n")
   file(CONFIGURE OUTPUT ${config} CONTENT "${content}" @ONLY)

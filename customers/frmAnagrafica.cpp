@@ -8,7 +8,6 @@
 #include "shell/WindowRegistry.h"
 #include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
-#include "shell/basRegistering.h"
 
 namespace {
 const QString kSelectFrom =
@@ -94,10 +93,7 @@ void frmAnagrafica::cmdApriPagamenti_Click()
             MyMsgBox(QStringLiteral("Non risultano pagamenti per questo cliente."), 48, QStringLiteral("Norvik"));
             return;
         }
-        gPagamentiClienteID = mANAGRAFICAID;
-        gPagamentiClienteNome = g->TextMatrix(g->Row(), 3);
-        gWherePagamenti = QStringLiteral(" a.anagraficaid=") + keyText(mANAGRAFICAID);
-        WindowRegistry::show(QStringLiteral("frmPagamenti"));
+        WindowRegistry::showCustomerPayments(mANAGRAFICAID, g->TextMatrix(g->Row(), 3));
         // A payment there may have renewed the membership: the row shows the customer as now stored.
         if (isLoaded())
             UpdateGridRow();

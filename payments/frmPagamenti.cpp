@@ -14,6 +14,9 @@
 #include "shell/basRegistering.h"
 #include <algorithm>
 
+double gPagamentiClienteID = 0;
+QString gPagamentiClienteNome;
+
 namespace {
 // The endorsement line: its height and its distance from the grid above and the total below.
 constexpr double kLineHeight = 270;
@@ -95,6 +98,21 @@ frmPagamenti::frmPagamenti() : ListWindow(QStringLiteral("frmPagamenti"), paymen
     cmdClose->Move(10410, 840, 1095, 375);
     MSFlexGrid1->Move(480, 1440, 12240, 5670);
     lblGiraVersa->Move(480, 7170, 12240, kLineHeight);
+}
+
+void frmPagamenti::showAllCustomers()
+{
+    // Every customer's payments, not those of the customer the list last showed.
+    gPagamentiClienteNome.clear();
+    FormInstance<frmPagamenti>::get()->Show(true);
+}
+
+void frmPagamenti::showCustomer(double customerId, const QString &customerName)
+{
+    gPagamentiClienteID = customerId;
+    gPagamentiClienteNome = customerName;
+    gWherePagamenti = QStringLiteral(" a.anagraficaid=") + keyText(customerId);
+    FormInstance<frmPagamenti>::get()->Show(true);
 }
 
 bool frmPagamenti::oneCustomer() { return !gPagamentiClienteNome.isEmpty(); }

@@ -6,6 +6,11 @@
 class Field;
 class XPLabel;
 
+// The customer whose payments the list shows when the customer list opened it; an empty name
+// means every customer.
+extern double gPagamentiClienteID;
+extern QString gPagamentiClienteNome;
+
 // The payments register's list: the payments joined with their customers, with the total of
 // the amounts shown. Opened from the main window it lists every customer's payments; opened
 // from the customer list (gPagamentiClienteNome set) only that customer's, with no filter.
@@ -13,6 +18,12 @@ class frmPagamenti : public ListWindow {
     Q_OBJECT
 public:
     frmPagamenti();
+
+    // The two ways the list is opened, both through the window table: every customer's
+    // payments (the main window's button), or one customer's (the customer list), which sets
+    // the customer and the list's filter slot to that customer.
+    static void showAllCustomers();
+    static void showCustomer(double customerId, const QString &customerName);
 
     // The payment edited or deleted, or the one just added.
     double mPagamentiID = 0;

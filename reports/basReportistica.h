@@ -42,9 +42,6 @@ inline const QString kRiepilogoCliente = QStringLiteral("Riepilogo pagamenti cli
 inline const QString kDataDaVuota = QStringLiteral("31/12/1909");
 inline const QString kDataAVuota = QStringLiteral("31/12/2099");
 
-// Every value of this module back to the start of a run (tests; the program never forgets).
-void resetReportStateForTests();
-
 // Placeholder and the text that replaces it.
 using PlaceholderValues = QVector<QPair<QString, QString>>;
 
@@ -80,3 +77,7 @@ PlaceholderValues riepilogoValues(const QString &dataDa, const QString &dataA, q
 // text is read once from left to right: an inserted value is never read again, so an answer
 // that happens to hold a placeholder is inserted as it was typed.
 QString substitutePlaceholders(const QString &text, const PlaceholderValues &values);
+
+// ---- for tests only ----
+// Every value of this module back to the start of a run (the program never forgets).
+void resetReportStateForTests();

@@ -5,10 +5,9 @@
 #include "platform/WebBrowser.h"
 #include "platform/XPControls.h"
 #include "reports/basReportistica.h"
-#include "shell/EditDialog.h"
 #include "shell/ErrorExit.h"
+#include "shell/PatternHelpers.h"
 #include "shell/basGeneral.h"
-#include "shell/basRegistering.h"
 #include <QCloseEvent>
 
 namespace {
@@ -81,13 +80,12 @@ void frmSelectReportVelmosta::Form_Load()
         CenterForm(this);
         OpenDb();
         DisattivaTabstop(this);
-        EditDialog::fillCombo(
-            cboDescrizione,
-            QStringLiteral("SELECT anagraficaid, cognome, nome  FROM anagrafica order by cognome, nome "),
-            QStringLiteral("anagraficaid"), [](const Recordset &rs) {
-                return vb::Str(rs.Fields()(QStringLiteral("cognome")).Value()) + QLatin1Char(' ')
-                       + vb::Str(rs.Fields()(QStringLiteral("nome")).Value());
-            });
+        fillCombo(cboDescrizione,
+                  QStringLiteral("SELECT anagraficaid, cognome, nome  FROM anagrafica order by cognome, nome "),
+                  QStringLiteral("anagraficaid"), [](const Recordset &rs) {
+                      return vb::Str(rs.Fields()(QStringLiteral("cognome")).Value()) + QLatin1Char(' ')
+                             + vb::Str(rs.Fields()(QStringLiteral("nome")).Value());
+                  });
     });
     // A failed fill leaves nothing open behind it.
     ignoreErrors([] { gRs().Close(); });

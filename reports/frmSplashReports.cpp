@@ -8,7 +8,6 @@
 #include "reports/frmSelectReportVelmosta.h"
 #include "shell/ErrorExit.h"
 #include "shell/basGeneral.h"
-#include "shell/basRegistering.h"
 #include <QStyleOptionButton>
 #include <QStylePainter>
 

@@ -1,11 +1,9 @@
-// CSV export of a list grid (basGeneral's esportaCSV and xMSFlexGrid_Save).
+#include "shell/CsvExport.h"
 #include "platform/Dialogs.h"
 #include "platform/MSFlexGrid.h"
 #include "platform/PlatformError.h"
 #include "shell/ErrorExit.h"
-#include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
-#include "shell/basRegistering.h"
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -14,6 +12,7 @@
 #include <vector>
 
 namespace {
+// The module its error sentences name.
 const QString kModule = QStringLiteral("basGeneral");
 const QString kKeyHeader = QStringLiteral("IDFIELD");
 

@@ -6,7 +6,7 @@
 #include "platform/WebBrowser.h"
 #include "platform/XPControls.h"
 #include "shell/ErrorExit.h"
-#include "shell/ListWindow.h"
+#include "shell/PatternHelpers.h"
 #include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
 #include "shell/basPrintPreview.h"
@@ -35,131 +35,6 @@ QString storedAmountText(const QVariant &stored)
     const std::optional<double> number = NumberRule::read(text);
     return number ? NumberRule::toTyped(*number) : text;
 }
-}
-
-// ---- shared helpers ----
-
-void EditDialog::refuse(const QString &message) { MyMsgBox(message, 48, QStringLiteral("Norvik")); }
-
-QString EditDialog::textLiteral(const QString &text)
-{
-    const QString t = text.trimmed();
-    if (t.isEmpty())
-        return QStringLiteral("Null");
-    return QLatin1Char('\'') + Pad(t) + QLatin1Char('\'');
-}
-
-QString EditDialog::dateLiteral(const XPDTPicker *picker)
-{
-    const QString shown = picker->ValueText().trimmed();
-    if (shown.isEmpty() || shown == QLatin1String("0.00.00"))
-        return QStringLiteral("Null");
-    return QLatin1Char('\'') + Pad(FormattaData(picker->Value()).trimmed()) + QLatin1Char('\'');
-}
-
-QString EditDialog::amountLiteral(const QString &typed)
-{
-    const QString t = typed.trimmed();
-    if (t.isEmpty())
-        return QStringLiteral("Null");
-    // Only the number the text reads as reaches the statement, never the text itself.
-    if (const std::optional<QString> sql = NumberRule::amountSql(t))
-        return *sql;
-    throw PlatformError(ErrNo::TypeMismatch, QStringLiteral("Type mismatch"));
-}
-
-QString EditDialog::timeStamp()
-{
-    return QLatin1Char('\'') + FormattaData(QDateTime::currentDateTime()) + QLatin1Char('\'');
-}
-
-QString EditDialog::keyText(double key) { return vb::Str(QVariant(key)); }
-
-bool EditDialog::pickerHoldsDate(const XPDTPicker *picker) { return picker->IsEmpty() || picker->Value().isValid(); }
-
-qint64 EditDialog::fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
-                             const std::function<QString(const Recordset &)> &itemText, qint64 selectKey)
-{
-    // A combo selects its first item by itself when it gets one; that item would then show as
-    // chosen while the dialog holds no key for it.
-    const QSignalBlocker quiet(combo);
-    combo->Clear();
-    int selected = -1;
-    qint64 selectedKeyValue = -1;
-    releaseRs();
-    gRsOpen(sql);
-    Recordset &rs = gRs();
-    while (!rs.EOF_()) {
-        const QVariant key = rs.Fields()(keyField).Value();
-        combo->AddItem(itemText(rs));
-        const int index = combo->ListCount() - 1;
-        combo->setItemData(index, key.toLongLong());
-        if (selectKey != -1 && key.isValid() && key.toLongLong() == selectKey) {
-            selected = index;
-            selectedKeyValue = key.toLongLong();
-        }
-        rs.MoveNext();
-    }
-    rs.Close();
-    releaseRs();
-    combo->setListIndex(selected);
-    return selectedKeyValue;
-}
-
-qint64 EditDialog::fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField, const QString &textField,
-                             qint64 selectKey)
-{
-    return fillCombo(
-        combo, sql, keyField, [&textField](const Recordset &rs) { return vb::Str(rs.Fields()(textField).Value()); },
-        selectKey);
-}
-
-qint64 EditDialog::selectedKey(const XPComboBox *combo)
-{
-    const int i = combo->ListIndex();
-    return i < 0 ? -1 : combo->ItemData(i);
-}
-
-void EditDialog::comboEndHome(XPComboBox *combo, int keyCode)
-{
-    if (combo->ListCount() == 0)
-        return;
-    if (keyCode == 35)
-        combo->setListIndex(combo->ListCount() - 1);
-    else if (keyCode == 36)
-        combo->setListIndex(0);
-}
-
-void EditDialog::afterInsert(const MSFlexGrid *grid, const std::function<void()> &fillGrid,
-                             const std::function<void()> &addGridRow)
-{
-    if (!grid || grid->Rows() == 1)
-        fillGrid();
-    else
-        addGridRow();
-}
-
-bool EditDialog::writeThenCallBack(Form *dialog, const QStringList &statements, const std::function<void()> &callBack)
-{
-    if (!gDbExecute(statements))
-        return false;
-    struct Closer {
-        Form *dialog;
-        ~Closer()
-        {
-            try {
-                dialog->Unload();
-            } catch (...) {
-            }
-        }
-    } closer{dialog};
-    callBack();
-    return true;
-}
-
-bool EditDialog::writeThenCallBack(Form *dialog, const QString &sql, const std::function<void()> &callBack)
-{
-    return writeThenCallBack(dialog, QStringList{sql}, callBack);
 }
 
 EditDialog::FieldColumn::FieldColumn(int left, int top, int labelWidth, int fieldWidth)
@@ -446,17 +321,6 @@ void EditDialog::loadRecord(QVector<qint64> &comboKeys)
 
 void EditDialog::Form_Activate() { activateWithFocus(this, m_desc.focusOnActivate); }
 
-void EditDialog::activateWithFocus(Form *dialog, XPTextBox *box)
-{
-    if (!box)
-        return;
-    Procedure p(dialog->Name(), QStringLiteral("Form_Activate"));
-    p.run([box] {
-        box->setFocus(Qt::OtherFocusReason);
-        box->end(false);
-    });
-}
-
 void EditDialog::comboChange(XPComboBox *combo)
 {
     Procedure p(Name(), combo->Name() + QStringLiteral("_Change"), OwnerKind::Form, ErrorForm::Plain);
@@ -464,7 +328,7 @@ void EditDialog::comboChange(XPComboBox *combo)
         const KeyCombo *kc = comboOf(combo);
         if (!kc || combo->ListIndex() == -1)
             return;
-        *kc->chosen = combo->ItemData(combo->ListIndex());
+        *kc->chosen = selectedKey(combo);
         if (kc->onChange)
             kc->onChange();
     });
@@ -520,10 +384,10 @@ void EditDialog::callListBack()
 {
     if (m_desc.afterWrite == EditDialogDesc::AfterWrite::Nothing || !m_desc.list)
         return;
-    ListWindow *list = m_desc.list();
+    ListWindowInterface *list = m_desc.list();
     if (m_isNew)
         afterInsert(
-            list->MSFlexGrid1, [list] { list->FillGrid(); }, [list] { list->AddGridRow(); });
+            list->listGrid(), [list] { list->FillGrid(); }, [list] { list->AddGridRow(); });
     else
         list->UpdateGridRow();
     if (m_desc.afterWrite == EditDialogDesc::AfterWrite::CallBackAndRefill) {
@@ -759,7 +623,7 @@ void EditDialog::closeOnGoneRecord()
     // Nothing is left to save into: the list no longer shows the record, and the dialog closes.
     refuse(kRecordGone);
     if (m_desc.list) {
-        ListWindow *list = m_desc.list();
+        ListWindowInterface *list = m_desc.list();
         list->ClearGrid();
         list->FillGrid();
     }
@@ -785,7 +649,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    bool unfinished() const { return m_dialog->isLoaded() && !EditDialog::pickerHoldsDate(m_picker); }
+    bool unfinished() const { return m_dialog->isLoaded() && !pickerHoldsDate(m_picker); }
     // Annulla closes without checking anything.
     bool checkedOnReaching(const QWidget *w) const
     {

@@ -3,8 +3,9 @@
 // its column with the column's literal rule, and states in desc() the fixed texts of its
 // statements, its checks and its differences; from that the base loads the record in edit mode,
 // builds the INSERT and the UPDATE, runs the checks in order, writes, and calls the list back.
-// The static helpers are shared with the filter dialogs and the lists.
 #include "platform/Form.h"
+#include "shell/ListWindowInterface.h"
+#include "shell/PatternHelpers.h"
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -13,7 +14,6 @@
 #include <functional>
 
 class Control;
-class ListWindow;
 class MSFlexGrid;
 class QWidget;
 class Recordset;
@@ -78,12 +78,12 @@ struct KeyCombo {
 
 struct EditDialogDesc {
     // The list window called back after a write, and its key member: the record edited.
-    std::function<ListWindow *()> list;
+    std::function<ListWindowInterface *()> list;
     std::function<double()> listKey;
     template <class L>
     void listWindow(double L::*key)
     {
-        list = []() -> ListWindow * { return FormInstance<L>::get(); };
+        list = []() -> ListWindowInterface * { return FormInstance<L>::get(); };
         listKey = [key] { return FormInstance<L>::get()->*key; };
     }
 
@@ -138,68 +138,11 @@ public:
     void comboChange(XPComboBox *combo);
     void comboKeyUp(XPComboBox *combo, int KeyCode, int Shift);
 
-    // Fixed at load by gIsNewRecord: add mode, and in edit mode the key of the record shown,
-    // which is the one written.
-    bool isNew() const { return m_isNew; }
-    qint64 recordKey() const { return m_recordKey; }
-    QString recordKeyText() const { return QString::number(m_recordKey); }
-    // The statements OK writes, with the given time stamp.
-    QString insertText(const QString &stamp) const;
-    QString updateText(const QString &stamp) const;
-
     XPForm *OsenXPForm1 = nullptr;
     XPButton *cmdOK = nullptr;
     XPButton *cmdCancel = nullptr;
     XPButton *cmdPrint = nullptr;
     WebBrowser *web = nullptr;
-
-    // ---- helpers shared with the filter dialogs and the lists ----
-
-    // A check that failed: its message with the warning icon; the dialog stays as it is.
-    static void refuse(const QString &message);
-    // A dialog's activation that gives the box the focus, caret after its text (no box: nothing).
-    static void activateWithFocus(Form *dialog, XPTextBox *box);
-    // Text column: blanks around the text removed; Null when nothing is left, else the text
-    // quoted with its single quotes doubled.
-    static QString textLiteral(const QString &text);
-    // Date column from a picker: Null when it holds no date, else 'YYYY-MM-DD HH:MM:SS'.
-    static QString dateLiteral(const XPDTPicker *picker);
-    // Amount column: Null when empty, else the number it reads as, in the database's notation;
-    // a text that is no number raises (the checks refuse it first).
-    static QString amountLiteral(const QString &typed);
-    // The current date and time, quoted, for DateTimeCreated and DateTimeLastUpdated.
-    static QString timeStamp();
-    // A record key as decimal digits; list windows hold their keys in a Double.
-    static QString keyText(double key);
-    // The date check of a picker: an empty picker passes (its column is written as Null), a
-    // set one passes when it holds a real date; a text typed but not yet a date does not pass.
-    static bool pickerHoldsDate(const XPDTPicker *picker);
-
-    // Fills the combo from the query, one item per row in the query's order: the item's text
-    // from itemText, its item data the row's keyField. Only the item whose key equals selectKey
-    // ends up selected (-1 selects nothing), and the combo raises no Change while it is filled,
-    // so the combo shows exactly the key returned: the selected item's key, or -1.
-    static qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
-                            const std::function<QString(const Recordset &)> &itemText, qint64 selectKey = -1);
-    // The same with the item's text read from one column ("" for Null).
-    static qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField, const QString &textField,
-                            qint64 selectKey = -1);
-    // The item data of the selected item, -1 when nothing is selected.
-    static qint64 selectedKey(const XPComboBox *combo);
-    // End (35) selects the last item, Home (36) the first; an empty combo and any other key
-    // leave it as it is.
-    static void comboEndHome(XPComboBox *combo, int keyCode);
-
-    // The list call-back after an INSERT: a grid holding only its header row (an empty list, or
-    // no grid at all) is refilled, otherwise the new row is appended.
-    static void afterInsert(const MSFlexGrid *grid, const std::function<void()> &fillGrid,
-                            const std::function<void()> &addGridRow);
-    // Runs the statements as one write; once the database took them, calls the list back and
-    // unloads the dialog (also when the call-back fails, so nothing is written twice). When the
-    // database refused, gDbExecute has said why: nothing is written, the dialog stays open with
-    // everything typed, the list is not touched, and the result is false.
-    static bool writeThenCallBack(Form *dialog, const QStringList &statements, const std::function<void()> &callBack);
-    static bool writeThenCallBack(Form *dialog, const QString &sql, const std::function<void()> &callBack);
 
     // The dialog's margin, left, right and below the buttons, in pixels; the first row of fields
     // stands at FieldsTop, under the frame band.
@@ -240,6 +183,10 @@ protected:
     EditDialog(const QString &name, const QString &caption);
 
     EditDialogDesc &desc() { return m_desc; }
+    // Fixed at load by gIsNewRecord: add mode, and in edit mode the key of the record shown,
+    // which is the one written.
+    bool isNew() const { return m_isNew; }
+    QString recordKeyText() const { return QString::number(m_recordKey); }
     // After the record, the combos and today's dates are in place.
     virtual void afterLoad() {}
 
@@ -296,6 +243,9 @@ protected:
 private:
     void loadRecord(QVector<qint64> &comboKeys);
     QString literalOf(const BoundField &field, const QString &stamp) const;
+    // The statements OK writes, with the given time stamp.
+    QString insertText(const QString &stamp) const;
+    QString updateText(const QString &stamp) const;
     void callListBack();
     const KeyCombo *comboOf(const XPComboBox *combo) const;
 

@@ -1,8 +1,23 @@
 #pragma once
+// The bottom of the shell: the procedure trace and its log, the message box, and the error exit
+// every procedure shares, which speaks through that box and is traced like any procedure.
 #include "platform/PlatformError.h"
 #include <QString>
 #include <exception>
 
+// ---- trace and log ----
+extern QString gCurrentProcedure;
+extern QString gLogStatus;
+
+void traceProcedure(const QString &owner, const QString &procedure);
+// A log that cannot be written is told once, and told again only after a line got through.
+void addToLog(const QString &text);
+
+// ---- messages ----
+// Shows every message of the program; returns the code of the button pressed.
+int MyMsgBox(const QString &prompt, int buttons, const QString &title);
+
+// ---- the error exit ----
 // The error exit every procedure shares: it builds
 // "Error <n> (<description>) in procedure <proc> of Form <window>" (or "of Modulo <module>")
 // and shows it through MyMsgBox (standard form) or the plain system box (plain form).
@@ -39,7 +54,6 @@ public:
         return false;
     }
     void report(const PlatformError &e) const;
-    const QString &name() const { return m_name; }
 
 private:
     QString m_owner;
@@ -57,3 +71,7 @@ void ignoreErrors(F &&body) noexcept
     } catch (...) {
     }
 }
+
+// ---- for tests only ----
+// The log's failure forgotten, as at the start of a run.
+void resetLogForTests();

@@ -5,8 +5,8 @@
 #include "platform/VbRuntime.h"
 #include "platform/WebBrowser.h"
 #include "platform/XPControls.h"
-#include "shell/EditDialog.h"
 #include "shell/ErrorExit.h"
+#include "shell/PatternHelpers.h"
 #include "shell/basGeneral.h"
 #include "shell/basPrintPreview.h"
 #include "shell/basRegistering.h"
@@ -220,7 +220,7 @@ void FilterDialog::fillCombo(XPComboBox *combo, const QString &sql, const QStrin
                              const QStringList &textFields)
 {
     // A freshly filled list shows no choice until one is restored or made.
-    EditDialog::fillCombo(combo, sql, keyField, [&textFields](const Recordset &rs) {
+    ::fillCombo(combo, sql, keyField, [&textFields](const Recordset &rs) {
         QStringList parts;
         for (const QString &f : textFields)
             parts << vb::Str(rs.Fields()(f).Value());
@@ -228,7 +228,7 @@ void FilterDialog::fillCombo(XPComboBox *combo, const QString &sql, const QStrin
     });
 }
 
-void FilterDialog::Form_Activate() { EditDialog::activateWithFocus(this, focusOnActivate); }
+void FilterDialog::Form_Activate() { activateWithFocus(this, focusOnActivate); }
 
 void FilterDialog::Form_Load()
 {
@@ -335,7 +335,7 @@ void FilterDialog::cmdOK_Click()
         buildWhere(where);
         if (where.refused()) {
             // Nothing is stored; the dialog stays with what was typed, on the box to mend.
-            EditDialog::refuse(where.refusal());
+            refuse(where.refusal());
             if (XPTextBox *box = where.refusedBox()) {
                 box->setFocus(Qt::OtherFocusReason);
                 box->selectAll();

@@ -30,9 +30,6 @@ struct FilterState {
     bool orChosen = false;
 };
 
-// Every register's filter state back to the start of a run (tests; the program never forgets).
-void resetFilterStatesForTests();
-
 // ---- refusals of the bound terms ----
 inline const QString kBadDateFrom = QStringLiteral("Formato della data di partenza non valido");
 inline const QString kBadDateTo = QStringLiteral("Formato della data di arrivo non valido");
@@ -72,7 +69,6 @@ public:
     void addAmountTo(const QString &column, XPTextBox *box, const QString &badMessage = kBadAmountTo);
 
     const QString &text() const { return m_text; }
-    const QString &op() const { return m_op; }
     bool refused() const { return !m_refusal.isEmpty(); }
     // The message of the first refusal and the box it concerns.
     const QString &refusal() const { return m_refusal; }
@@ -161,3 +157,7 @@ private:
     FilterState &m_state;
     FilterDialogOptions m_options;
 };
+
+// ---- for tests only ----
+// Every register's filter state back to the start of a run (the program never forgets).
+void resetFilterStatesForTests();

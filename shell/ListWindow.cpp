@@ -8,8 +8,9 @@
 #include "platform/VbRuntime.h"
 #include "platform/WebBrowser.h"
 #include "platform/XPControls.h"
-#include "shell/EditDialog.h"
+#include "shell/CsvExport.h"
 #include "shell/ErrorExit.h"
+#include "shell/PatternHelpers.h"
 #include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
 #include "shell/basPrintPreview.h"
@@ -92,8 +93,6 @@ void ListWindow::orderTabsByPosition()
         QWidget::setTabOrder(order.at(i - 1), order.at(i));
 }
 
-QString ListWindow::keyText(double key) { return EditDialog::keyText(key); }
-
 int ListWindow::ColumnWidth(int widest)
 {
     double w = widest;
@@ -162,8 +161,6 @@ QString ListWindow::headerText(const QString &name, const QString &sql) const
     return PutSpacesInLabels(name);
 }
 
-QString ListWindow::cellText(const Field &field, int) { return field.Text(); }
-
 void ListWindow::applyColumnWidth(int col, int width)
 {
     MSFlexGrid1->setColWidth(col, width);
@@ -178,127 +175,150 @@ void ListWindow::fillGridFrom(const QString &sql)
     // The grid is painted once, when it is full, not once per row.
     const bool repaint = g->updatesEnabled();
     g->setUpdatesEnabled(false);
-    const auto fill = [&] {
-        if (m_desc.fillHourglass)
-            Screen::setMousePointer(11);
-        g->setRows(1);
-        OpenDb();
-        m_total = 0;
-        // A refused query must find nothing left of an earlier one to show as this list.
-        releaseRs();
-        gRsOpen(sql);
-        Recordset &rs = gRs();
-        // A refused query has told its own message; there is no result to read.
-        if (m_desc.refusalToldOnce && !rs.isOpen())
-            return;
-        if (rs.EOF_()) {
-            g->setColWidth(0, 1000);
-            g->setTextMatrix(0, 0, QStringLiteral("0 Records"));
-        } else {
-            const int count = rs.Fields().Count();
-            g->setCols(count);
-            // How each column's cells are written, decided once per fill, not once per cell.
-            std::vector<CellRule> rules(size_t(count), CellRule::Plain);
-            // Key columns hidden while keeping their names as headers.
-            std::vector<bool> hiddenKey(size_t(count), false);
-            for (int i = 0; i < count; ++i) {
-                const Field field = rs.Fields()(i);
-                const QString name = field.Name();
-                const QString header = headerText(name, sql);
-                if (!header.isNull())
-                    g->setTextMatrix(0, i, header);
-                hiddenKey[size_t(i)] = !m_desc.keyHeaders && vb::Like(name, QStringLiteral("*ID"));
-                CellRule &rule = rules[size_t(i)];
-                if (lblTotaleImporti && vb::Like(name, m_desc.totalFields))
-                    rule = CellRule::Amount;
-                else if (isBooleanField(field))
-                    rule = CellRule::Flag;
-                else if (ownCellText(i, name))
-                    rule = CellRule::Own;
-            }
-            if (lblTotaleImporti)
-                lblTotaleImporti->setVisible(std::find(rules.begin(), rules.end(), CellRule::Amount) != rules.end());
-            // Spacing a header restores the pointer; the rows are the long part of a fill.
-            if (m_desc.fillHourglass)
-                Screen::setMousePointer(11);
-
-            // Each value goes from the row SQLite holds straight into the grid's storage. From
-            // the first cell on a failing cell is left empty and the fill goes on.
-            const bool quickFlags = flagWordsWithoutTrace();
-            Recordset::TextBuffer buffer;
-            while (!rs.EOF_()) {
-                bool began = false;
-                ignoreErrors([&] {
-                    g->beginRow();
-                    began = true;
-                });
-                for (int j = 0; began && j < count; ++j) {
-                    try {
-                        switch (rules[size_t(j)]) {
-                        case CellRule::Plain:
-                            g->appendCell(rs.textUtf8(j, buffer));
-                            break;
-                        case CellRule::Amount:
-                            appendAmount(rs, j);
-                            break;
-                        case CellRule::Flag:
-                            appendFlag(rs, j, quickFlags);
-                            break;
-                        case CellRule::Own:
-                            g->appendCellText(cellText(Field(&rs, j), j));
-                            break;
-                        }
-                    } catch (...) {
-                        ignoreErrors([&] { g->appendCell(std::string_view()); });
-                    }
-                }
-                if (began)
-                    ignoreErrors([&] { g->endRow(); });
-                ignoreErrors([&] { rs.MoveNext(); }); // a failed move ends the result
-            }
-
-            ignoreErrors([&] {
-                const TextMeasure surface(g->FontName(), g->FontSize(), g->FontBold());
-                const int lastRow = std::min(g->Rows() - 1, MeasuredDataRows);
-                for (int i = 0; i < count; ++i) {
-                    if (hiddenKey[size_t(i)]) {
-                        ignoreErrors([&] { g->setColWidth(i, 0); });
-                        continue;
-                    }
-                    short w = 0;
-                    ignoreErrors([&] { g->setCol(i); });
-                    for (int r = 0; r <= lastRow; ++r) {
-                        ignoreErrors([&] {
-                            g->setRow(r);
-                            // A text wider than the 16-bit width counts as the widest there is
-                            // (and so gets the maximum), not as no text at all.
-                            const double measured = std::min(surface.width(g->Text()), 32767.0);
-                            if (measured > w)
-                                w = short(vb::RoundHalfEven(measured));
-                        });
-                    }
-                    ignoreErrors([&] { applyColumnWidth(i, ColumnWidth(w)); });
-                }
-            });
-            for (int c : m_desc.zeroWidthColumns)
-                ignoreErrors([&] { g->setColWidth(c, 0); });
-        }
-        ignoreErrors([&] {
-            g->setDisplayOption(1);
-            doEnglishGrid(g);
-        });
-    };
     if (trapFillErrors()) {
-        p.run(fill);
+        p.run([&] { fillFromQuery(sql); });
     } else {
         try {
-            fill();
+            fillFromQuery(sql);
         } catch (...) {
             g->setUpdatesEnabled(repaint);
             throw;
         }
     }
-    // Closing steps, also after a reported error.
+    closeFill(repaint);
+}
+
+void ListWindow::fillFromQuery(const QString &sql)
+{
+    MSFlexGrid *g = MSFlexGrid1;
+    if (m_desc.fillHourglass)
+        Screen::setMousePointer(11);
+    g->setRows(1);
+    OpenDb();
+    m_total = 0;
+    // A refused query must find nothing left of an earlier one to show as this list.
+    releaseRs();
+    gRsOpen(sql);
+    Recordset &rs = gRs();
+    // A refused query has told its own message; there is no result to read.
+    if (m_desc.refusalToldOnce && !rs.isOpen())
+        return;
+    if (rs.EOF_()) {
+        g->setColWidth(0, 1000);
+        g->setTextMatrix(0, 0, QStringLiteral("0 Records"));
+    } else {
+        const std::vector<FillColumn> columns = planColumns(rs, sql);
+        fillRows(rs, columns);
+        ignoreErrors([&] { sizeColumns(columns); });
+        for (int c : m_desc.zeroWidthColumns)
+            ignoreErrors([&] { g->setColWidth(c, 0); });
+    }
+    ignoreErrors([&] {
+        g->setDisplayOption(1);
+        doEnglishGrid(g);
+    });
+}
+
+std::vector<ListWindow::FillColumn> ListWindow::planColumns(const Recordset &rs, const QString &sql)
+{
+    MSFlexGrid *g = MSFlexGrid1;
+    const int count = rs.Fields().Count();
+    g->setCols(count);
+    std::vector<FillColumn> columns(static_cast<size_t>(count));
+    bool amounts = false;
+    for (int i = 0; i < count; ++i) {
+        const Field field = rs.Fields()(i);
+        const QString name = field.Name();
+        const QString header = headerText(name, sql);
+        if (!header.isNull())
+            g->setTextMatrix(0, i, header);
+        FillColumn &column = columns[size_t(i)];
+        column.hiddenKey = !m_desc.keyHeaders && vb::Like(name, QStringLiteral("*ID"));
+        if (lblTotaleImporti && vb::Like(name, m_desc.totalFields))
+            column.rule = CellRule::Amount;
+        else if (isBooleanField(field))
+            column.rule = CellRule::Flag;
+        else if (m_testColumns && m_testColumns(i, name))
+            column.rule = CellRule::ByTest;
+        amounts = amounts || column.rule == CellRule::Amount;
+    }
+    if (lblTotaleImporti)
+        lblTotaleImporti->setVisible(amounts);
+    return columns;
+}
+
+void ListWindow::fillRows(Recordset &rs, const std::vector<FillColumn> &columns)
+{
+    MSFlexGrid *g = MSFlexGrid1;
+    // Spacing a header restores the pointer; the rows are the long part of a fill.
+    if (m_desc.fillHourglass)
+        Screen::setMousePointer(11);
+    // Each value goes from the row SQLite holds straight into the grid's storage. From the first
+    // cell on a failing cell is left empty and the fill goes on.
+    const int count = int(columns.size());
+    const bool quickFlags = flagWordsWithoutTrace();
+    Recordset::TextBuffer buffer;
+    while (!rs.EOF_()) {
+        bool began = false;
+        ignoreErrors([&] {
+            g->beginRow();
+            began = true;
+        });
+        for (int j = 0; began && j < count; ++j) {
+            try {
+                switch (columns[size_t(j)].rule) {
+                case CellRule::Plain:
+                    g->appendCell(rs.textUtf8(j, buffer));
+                    break;
+                case CellRule::Amount:
+                    appendAmount(rs, j);
+                    break;
+                case CellRule::Flag:
+                    appendFlag(rs, j, quickFlags);
+                    break;
+                case CellRule::ByTest:
+                    g->appendCellText(m_testCellText(Field(&rs, j), j));
+                    break;
+                }
+            } catch (...) {
+                ignoreErrors([&] { g->appendCell(std::string_view()); });
+            }
+        }
+        if (began)
+            ignoreErrors([&] { g->endRow(); });
+        ignoreErrors([&] { rs.MoveNext(); }); // a failed move ends the result
+    }
+}
+
+void ListWindow::sizeColumns(const std::vector<FillColumn> &columns)
+{
+    MSFlexGrid *g = MSFlexGrid1;
+    const TextMeasure surface(g->FontName(), g->FontSize(), g->FontBold());
+    const int lastRow = std::min(g->Rows() - 1, MeasuredDataRows);
+    for (int i = 0; i < int(columns.size()); ++i) {
+        if (columns[size_t(i)].hiddenKey) {
+            ignoreErrors([&] { g->setColWidth(i, 0); });
+            continue;
+        }
+        short w = 0;
+        ignoreErrors([&] { g->setCol(i); });
+        for (int r = 0; r <= lastRow; ++r) {
+            ignoreErrors([&] {
+                g->setRow(r);
+                // A text wider than the 16-bit width counts as the widest there is (and so gets
+                // the maximum), not as no text at all.
+                const double measured = std::min(surface.width(g->Text()), 32767.0);
+                if (measured > w)
+                    w = short(vb::RoundHalfEven(measured));
+            });
+        }
+        ignoreErrors([&] { applyColumnWidth(i, ColumnWidth(w)); });
+    }
+}
+
+void ListWindow::closeFill(bool repaint)
+{
+    MSFlexGrid *g = MSFlexGrid1;
     ignoreErrors([] { gRs().Close(); });
     releaseRs();
     ignoreErrors([] { CloseDb(); });

@@ -3,11 +3,14 @@
 // close buttons. Everything every list does lives here once; a concrete list states its data in
 // a ListWindowDesc and overrides a hook only where it really behaves differently.
 #include "platform/Form.h"
+#include "shell/ListWindowInterface.h"
+#include "shell/PatternHelpers.h"
 #include <QPair>
 #include <QString>
 #include <QStringList>
 #include <QVector>
 #include <functional>
+#include <vector>
 
 class Field;
 class Recordset;
@@ -79,15 +82,16 @@ struct ListWindowDesc {
     bool editing = true;
 };
 
-class ListWindow : public Form {
+class ListWindow : public Form, public ListWindowInterface {
     Q_OBJECT
 public:
     // The list-window interface every list offers through its default instance.
-    virtual void ClearGrid();
-    virtual void FillGrid();
-    virtual void UpdateGridRow();
-    virtual void AddGridRow();
-    virtual void MouseWheel(int MouseKeys, int Rotation, int Xpos, int Ypos);
+    void ClearGrid() override;
+    void FillGrid() override;
+    void UpdateGridRow() override;
+    void AddGridRow() override;
+    void MouseWheel(int MouseKeys, int Rotation, int Xpos, int Ypos) override;
+    const MSFlexGrid *listGrid() const override { return MSFlexGrid1; }
 
     // Event handlers, named as the window's designer names them.
     void Form_Load() override;
@@ -104,12 +108,6 @@ public:
     virtual void MSFlexGrid1_MouseDown(int Button, int Shift, double X, double Y);
     virtual void MSFlexGrid1_MouseUp(int Button, int Shift, double X, double Y);
     virtual void MSFlexGrid1_SelChange();
-
-    // Column width in twips from the widest text measured in it: at most 8000, texts under
-    // 6000 get a margin that shrinks as they widen, never under 600.
-    static int ColumnWidth(int widest);
-    // The list query as FillGrid runs it, filter included.
-    QString listQueryText() const;
 
     XPForm *OsenXPForm1 = nullptr;
     XPButton *cmdAdd = nullptr;    // null on a read-only list
@@ -129,8 +127,6 @@ protected:
 
     const ListWindowDesc &desc() const { return m_desc; }
     double &key() { return *m_desc.key; }
-    // The key as the statements write it.
-    static QString keyText(double key);
 
     // Fills the grid from the statement: headers, rows, widths, then the closing steps.
     void fillGridFrom(const QString &sql);
@@ -144,18 +140,12 @@ protected:
     // Whether FillGrid reports its own errors (then goes on with its closing steps); a list
     // that does not leaves them to its caller's error exit.
     virtual bool trapFillErrors() const { return true; }
-    // Header of a field by the list rules.
-    virtual QString headerText(const QString &fieldName, const QString &sql) const;
-    // Whether the list writes the cells of a column itself, through cellText; asked once per
-    // column at every fill. Every other column shows its value as it is ("" & value), read
-    // straight from the row into the grid, or as an amount or a flag word.
-    virtual bool ownCellText(int /*col*/, const QString & /*fieldName*/) const { return false; }
-    // Text of a data cell of a column named by ownCellText ("" & value by default).
-    virtual QString cellText(const Field &field, int col);
-    // Sets a computed width (IDFIELD columns end up hidden).
-    virtual void applyColumnWidth(int col, int width);
     // After the grid row of a deleted record has been removed.
     virtual void afterDelete() {}
+
+public:
+    // What tests and benchmarks reach besides the interface (at the end of this header).
+    struct TestSeam;
 
 private:
     void wireControls();
@@ -166,8 +156,36 @@ private:
     bool deleteUnlessLinked(const QStringList &statements);
     void selectWholeRow();
     void showDialog(const std::function<Form *()> &dialog);
-    // How the cells of a column are written into the grid.
-    enum class CellRule : char { Plain, Amount, Flag, Own };
+    // The list query as FillGrid runs it, filter included.
+    QString listQueryText() const;
+
+    // ---- the fill, step by step ----
+    // How the cells of a column are written into the grid: each value as it is ("" & value),
+    // read straight from the row into the grid, or as an amount or a flag word; ByTest: by
+    // the cell writer a test has set.
+    enum class CellRule : char { Plain, Amount, Flag, ByTest };
+    struct FillColumn {
+        CellRule rule = CellRule::Plain;
+        // A key column hidden while keeping its name as header.
+        bool hiddenKey = false;
+    };
+    // Runs the query and fills the grid from its result; raises what FillGrid's error exit reports.
+    void fillFromQuery(const QString &sql);
+    // Sets the headers and decides once per fill, not once per cell, how each column is written.
+    std::vector<FillColumn> planColumns(const Recordset &rs, const QString &sql);
+    // Copies every row of the result into the grid; a failing cell is left empty.
+    void fillRows(Recordset &rs, const std::vector<FillColumn> &columns);
+    // Each column as wide as its widest text among the header and the first data rows.
+    void sizeColumns(const std::vector<FillColumn> &columns);
+    // What every fill ends with, also after a reported error.
+    void closeFill(bool repaint);
+    // Header of a field by the list rules.
+    QString headerText(const QString &fieldName, const QString &sql) const;
+    // Column width in twips from the widest text measured in it: at most 8000, texts under
+    // 6000 get a margin that shrinks as they widen, never under 600.
+    static int ColumnWidth(int widest);
+    // Sets a computed width (IDFIELD columns end up hidden).
+    void applyColumnWidth(int col, int width);
     // An amount of the total line: summed when it is a number, shown as "1.234,50 €".
     QString amountCell(const Field &field);
     void appendAmount(const Recordset &rs, int col);
@@ -184,4 +202,23 @@ private:
     double m_total = 0;
     // Header clicks alternate ascending and descending, one direction for every column.
     bool m_sortDescending = false;
+    // Set by tests only: the columns whose cells a test writes itself, and how.
+    std::function<bool(int col, const QString &fieldName)> m_testColumns;
+    std::function<QString(const Field &field, int col)> m_testCellText;
+};
+
+// ---- for tests and benchmarks only ----
+struct ListWindow::TestSeam {
+    // The width rule alone.
+    static int columnWidth(int widest) { return ListWindow::ColumnWidth(widest); }
+    // The list query as FillGrid runs it, filter included.
+    static QString listQueryText(const ListWindow &list) { return list.listQueryText(); }
+    // The cells of the columns `which` picks are written by `text` (asked once per column at
+    // every fill), so that a test can watch the row loop or make a cell fail.
+    static void writeCells(ListWindow &list, std::function<bool(int col, const QString &fieldName)> which,
+                           std::function<QString(const Field &field, int col)> text)
+    {
+        list.m_testColumns = std::move(which);
+        list.m_testCellText = std::move(text);
+    }
 };

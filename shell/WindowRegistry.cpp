@@ -6,6 +6,12 @@ QHash<QString, WindowRegistry::Opener> &table()
     static QHash<QString, WindowRegistry::Opener> windows;
     return windows;
 }
+
+WindowRegistry::CustomerOpener &customerPayments()
+{
+    static WindowRegistry::CustomerOpener opener;
+    return opener;
+}
 }
 
 void WindowRegistry::setWindows(QHash<QString, Opener> windows) { table() = std::move(windows); }
@@ -21,3 +27,14 @@ bool WindowRegistry::show(const QString &name)
 }
 
 bool WindowRegistry::exists(const QString &name) { return table().contains(name); }
+
+void WindowRegistry::setCustomerPayments(CustomerOpener opener) { customerPayments() = std::move(opener); }
+
+bool WindowRegistry::showCustomerPayments(double customerId, const QString &customerName)
+{
+    const CustomerOpener open = customerPayments();
+    if (!open)
+        return false;
+    open(customerId, customerName);
+    return true;
+}

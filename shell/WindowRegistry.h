@@ -13,4 +13,11 @@ void setWindows(QHash<QString, Opener> windows);
 // Shows the named window modally; false when no such window is built.
 bool show(const QString &name);
 bool exists(const QString &name);
+
+// The payments list on one customer's payments, as the customer list opens it: the payments
+// register supplies what that sets and shows, the customer list only names the customer.
+using CustomerOpener = std::function<void(double customerId, const QString &customerName)>;
+void setCustomerPayments(CustomerOpener opener);
+// False when no payments list is built.
+bool showCustomerPayments(double customerId, const QString &customerName);
 }

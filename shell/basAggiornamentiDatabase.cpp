@@ -1,6 +1,7 @@
 #include "shell/basAggiornamentiDatabase.h"
 #include "platform/SqliteDb.h"
 #include "shell/ErrorExit.h"
+#include "shell/ProgramFolder.h"
 #include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
 #include "shell/basRegistering.h"

@@ -7,9 +7,7 @@
 #include "platform/WebBrowser.h"
 #include "platform/XPControls.h"
 #include "shell/ErrorExit.h"
-#include "shell/basGeneralCustom.h"
-#include "shell/basRegistering.h"
-#include <QCoreApplication>
+#include "shell/ProgramFolder.h"
 #include <QFile>
 #include <QHash>
 #include <QPointer>
@@ -21,33 +19,13 @@ QString gDbFileName;
 bool gIsNewRecord = false;
 QString gWhereAnagrafica, gWhereTipologiaPersone, gWherePagamenti, gWhereAssegniEmessi, gWhereMieiContiCorrenti,
     gWhereUnused1, gWhereUnused2;
-double gPagamentiClienteID = 0;
-QString gPagamentiClienteNome;
 bool gErrorTrapOn = false;
 QVariant gGridMouseDownY;
 double gGridLeftCol = 0;
 
 namespace {
 const QString kModule = QStringLiteral("basGeneral");
-QString g_programFolder;
 std::unique_ptr<Recordset> g_rs;
-}
-
-QString programFolder()
-{
-    if (g_programFolder.isEmpty())
-        g_programFolder = QCoreApplication::applicationDirPath();
-    return g_programFolder;
-}
-
-void setProgramFolder(const QString &folder) { g_programFolder = folder; }
-
-QString programFolderSlash()
-{
-    QString p = programFolder();
-    if (!p.endsWith(QLatin1Char('/')))
-        p += QLatin1Char('/');
-    return p;
 }
 
 Recordset &gRs()

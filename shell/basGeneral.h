@@ -1,5 +1,5 @@
 #pragma once
-// Database connection, shared result set, SQL text helpers, form helpers, CSV export.
+// Database connection, shared result set, SQL text helpers, form helpers.
 #include "platform/SqliteDb.h"
 #include <QString>
 #include <QVariant>
@@ -17,17 +17,9 @@ extern QString gDbFileName;
 extern bool gIsNewRecord;
 extern QString gWhereAnagrafica, gWhereTipologiaPersone, gWherePagamenti, gWhereAssegniEmessi, gWhereMieiContiCorrenti,
     gWhereUnused1, gWhereUnused2;
-extern double gPagamentiClienteID;
-extern QString gPagamentiClienteNome;
 extern bool gErrorTrapOn;
 extern QVariant gGridMouseDownY;
 extern double gGridLeftCol;
-
-// The program's folder: the executable's folder; tests point it elsewhere.
-QString programFolder();
-void setProgramFolder(const QString &folder);
-// The folder with a closing separator.
-QString programFolderSlash();
 
 // The shared result set: a closed one until a query opens it.
 Recordset &gRs();
@@ -54,8 +46,6 @@ bool isAlreadyApplied(const QString &sql, const PlatformError &e);
 // Several statements as one write: all of them take effect or, after the first refused one
 // (its message shown), none.
 bool gDbExecute(const QStringList &statements);
-// Closes the database so a test can start afresh; the program never calls it.
-void resetDatabaseForTests();
 
 // ---- SQL literal helpers ----
 QString StringReplace(const QString &text, const QString &find, const QString &repl);
@@ -70,7 +60,6 @@ QString PutSpacesInLabels(const QString &name);
 void LaunchBrowser(const QString &address, Form *window);
 void doEnglishGrid(MSFlexGrid *grid);
 
-// ---- CSV export ----
-void esportaCSV(MSFlexGrid *grid);
-// Writes the grid to the file; true only when the whole file was written.
-bool xMSFlexGrid_Save(MSFlexGrid *grid, const QString &fileName);
+// ---- for tests only ----
+// Closes the database so a test can start afresh; the program never calls it.
+void resetDatabaseForTests();

@@ -3,57 +3,18 @@
 #include "platform/VbRuntime.h"
 #include "shell/ErrorExit.h"
 #include "shell/basGeneral.h"
-#include <QDateTime>
-#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <charconv>
 #include <string_view>
 #include <vector>
 
-QString gCurrentProcedure;
-QString gLogStatus;
 short gPrtCSize = 0;
 short gFaseUpdate = 0;
 
 namespace {
 const QString kModule = QStringLiteral("basGeneralCustom");
-// Set once the user has been told that the log cannot be written; cleared by a line that is
-// written again. Meanwhile every traced procedure would show the same message.
-bool g_logFailureTold = false;
 }
-
-void traceProcedure(const QString &owner, const QString &procedure)
-{
-    gCurrentProcedure = owner + QStringLiteral("::") + procedure;
-    if (gLogStatus == QLatin1String("ON"))
-        addToLog(gCurrentProcedure);
-}
-
-void addToLog(const QString &text)
-{
-    if (gLogStatus != QLatin1String("ON"))
-        return;
-    QFile f(programFolderSlash() + QStringLiteral("brumlet3.log"));
-    const QDateTime now = QDateTime::currentDateTime();
-    const QString line = QStringLiteral("[") + vb::ShortDate(now.date()) + QStringLiteral(" - ")
-                         + vb::LongTime(now.time()) + QStringLiteral("] ") + text + QStringLiteral("\r\n");
-    const QByteArray bytes = line.toLatin1();
-    if (f.open(QIODevice::WriteOnly | QIODevice::Append) && f.write(bytes) == bytes.size() && f.flush()) {
-        f.close();
-        g_logFailureTold = false;
-        return;
-    }
-    if (g_logFailureTold)
-        return;
-    const long number = f.error() == QFileDevice::OpenError ? ErrNo::PermissionDenied : ErrNo::FileIO;
-    const PlatformError e(number, f.errorString());
-    // Set before the message: the box traces itself, and so does whatever runs while it is open.
-    g_logFailureTold = true;
-    showErrorExit(e, QStringLiteral("addToLog"), kModule, OwnerKind::Modulo);
-}
-
-void resetLogForTests() { g_logFailureTold = false; }
 
 namespace {
 // The values the start-up statements write into a new settings table.

@@ -5,15 +5,9 @@
 
 class MSFlexGrid;
 
-extern QString gCurrentProcedure;
-extern QString gLogStatus;
 extern short gPrtCSize;
 extern short gFaseUpdate;
 
-void traceProcedure(const QString &owner, const QString &procedure);
-// A log that cannot be written is told once, and told again only after a line got through.
-void addToLog(const QString &text);
-void resetLogForTests();
 QString getSetting(const QString &key);
 void aggiornaFaseUpdate(short n);
 bool fileExists(const QString &path);

@@ -1,27 +1,10 @@
 #include "shell/basRegistering.h"
-#include "platform/Dialogs.h"
 #include "platform/VbRuntime.h"
 #include "shell/ErrorExit.h"
 #include "shell/basGeneral.h"
-#include "shell/basGeneralCustom.h"
 
 namespace {
 const QString kModule = QStringLiteral("basRegistering");
-}
-
-int MyMsgBox(const QString &prompt, int buttons, const QString &title)
-{
-    traceProcedure(kModule, QStringLiteral("MyMsgBox"));
-    try {
-        return StyledDialogs::MessageBox(prompt, buttons, title);
-    } catch (const PlatformError &e) {
-        PlainMessageBox(
-            errorSentence(e.number(), e.description(), QStringLiteral("MyMsgBox"), kModule, OwnerKind::Modulo));
-    } catch (const std::exception &e) {
-        PlainMessageBox(errorSentence(ErrNo::InvalidProcedureCall, QString::fromUtf8(e.what()),
-                                      QStringLiteral("MyMsgBox"), kModule, OwnerKind::Modulo));
-    }
-    return 0;
 }
 
 QString FormattaData(const QVariant &d)

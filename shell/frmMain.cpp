@@ -9,7 +9,6 @@
 #include "shell/basAggiornamentiDatabase.h"
 #include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
-#include "shell/basRegistering.h"
 #include <QFileInfo>
 
 namespace {
@@ -155,11 +154,7 @@ void frmMain::cmdAnagrafica_Click()
 void frmMain::cmdContiCorrenti_Click()
 {
     Procedure p(kForm, QStringLiteral("cmdContiCorrenti_Click"));
-    p.run([this] {
-        // Every customer's payments, not those of the customer the list last showed.
-        gPagamentiClienteNome.clear();
-        openRegister(QStringLiteral("frmPagamenti"));
-    });
+    p.run([this] { openRegister(QStringLiteral("frmPagamenti")); });
 }
 
 void frmMain::cmdTipologia_Click()

@@ -1,5 +1,6 @@
 #include "testsupport.h"
 #include "app/Windows.h"
+#include "payments/frmPagamenti.h"
 #include "platform/SqliteDb.h"
 #include "shell/EditDialog.h"
 #include "shell/FilterDialog.h"

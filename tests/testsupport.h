@@ -7,6 +7,8 @@
 #include "platform/PlatformError.h"
 #include "platform/WebBrowser.h"
 #include "platform/XPControls.h"
+#include "shell/ErrorExit.h"
+#include "shell/ProgramFolder.h"
 #include "shell/basGeneral.h"
 #include "shell/basGeneralCustom.h"
 #include "shell/basPrintPreview.h"

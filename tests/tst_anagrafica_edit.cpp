@@ -2,7 +2,7 @@
 #include "customers/frmAnagrafica.h"
 #include "customers/frmEditAnagrafica.h"
 #include "platform/SqliteDb.h"
-#include "shell/EditDialog.h"
+#include "shell/PatternHelpers.h"
 #include "testsupport.h"
 #include <QClipboard>
 #include <QDateTime>
@@ -64,25 +64,25 @@ private slots:
         const QString sql = QStringLiteral("SELECT TIPOLOGIAID, Tipologia FROM TipologiaPersone order by tipologia ");
         // Refilling replaces the items (a Null name shows empty) and selects just the key asked,
         // raising no Change; a key no row has selects nothing.
-        QCOMPARE(EditDialog::fillCombo(&combo, sql, "TIPOLOGIAID", "Tipologia"), qint64(-1));
+        QCOMPARE(fillCombo(&combo, sql, "TIPOLOGIAID", "Tipologia"), qint64(-1));
         QCOMPARE(combo.ListIndex(), -1); // although a combo picks its first item by itself
-        QCOMPARE(EditDialog::fillCombo(&combo, sql, "TIPOLOGIAID", "Tipologia", 5000000000), qint64(5000000000));
+        QCOMPARE(fillCombo(&combo, sql, "TIPOLOGIAID", "Tipologia", 5000000000), qint64(5000000000));
         QCOMPARE(QStringList({combo.List(0), combo.List(1), combo.List(2)}), QStringList({"", "Alfa", "Beta"}));
-        QCOMPARE(EditDialog::selectedKey(&combo), qint64(5000000000));
+        QCOMPARE(selectedKey(&combo), qint64(5000000000));
         QCOMPARE(changes, 0);
-        QCOMPARE(EditDialog::fillCombo(
+        QCOMPARE(fillCombo(
                      &combo, sql, "TIPOLOGIAID",
                      [](const Recordset &rs) { return "#" + rs.Fields()("TIPOLOGIAID").Value().toString(); }, 99),
                  qint64(-1));
-        QCOMPARE(EditDialog::selectedKey(&combo), qint64(-1));
+        QCOMPARE(selectedKey(&combo), qint64(-1));
         QCOMPARE(combo.List(3), QStringLiteral("#5"));
         // A list that fails after the row was written still closes the dialog: OK twice would
         // write the row twice.
         auto *dialog = new Form(QStringLiteral("frmProva"));
         dialog->Load();
-        QVERIFY_THROWS_EXCEPTION(PlatformError, EditDialog::writeThenCallBack(
-                                                    dialog, "INSERT INTO TipologiaPersone (Tipologia) VALUES ('B')",
-                                                    [] { throw PlatformError(5, "lista"); }));
+        QVERIFY_THROWS_EXCEPTION(PlatformError,
+                                 writeThenCallBack(dialog, "INSERT INTO TipologiaPersone (Tipologia) VALUES ('B')",
+                                                   [] { throw PlatformError(5, "lista"); }));
         QVERIFY(!dialog->isLoaded());
         QCOMPARE(prog.scalar("select count(*) from TipologiaPersone"), QStringLiteral("5"));
 

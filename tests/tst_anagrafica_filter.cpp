@@ -25,8 +25,8 @@ void seed(const TestProgram &prog)
 // How many customers the list's own query selects with the filter now applied.
 int listCount(const TestProgram &prog)
 {
-    const QString count =
-        prog.scalar("select count(*) from (" + FormInstance<frmAnagrafica>::get()->listQueryText() + ")");
+    const QString count = prog.scalar("select count(*) from ("
+                                      + ListWindow::TestSeam::listQueryText(*FormInstance<frmAnagrafica>::get()) + ")");
     return count.isEmpty() ? -1 : count.toInt();
 }
 

@@ -2,6 +2,7 @@
 // printout and the wheel, driven headless through the scripted boxes and the modal driver.
 // The list-window machinery every register shares is tested here, once.
 #include "customers/frmAnagrafica.h"
+#include "payments/frmPagamenti.h"
 #include "platform/MouseWheel.h"
 #include "platform/TextMeasure.h"
 #include "shell/frmMain.h"
@@ -46,20 +47,18 @@ private slots:
     {
         // Spacing the headers puts the pointer back; the rows must still be read under the
         // hourglass, and the fill ends with the default pointer.
-        struct Probe : frmAnagrafica {
-            QList<int> pointers;
-            bool ownCellText(int, const QString &) const override { return true; }
-            QString cellText(const Field &field, int col) override
-            {
-                pointers << Screen::MousePointer();
-                return frmAnagrafica::cellText(field, col);
-            }
-        };
         TestProgram prog;
         seed(prog, {"Rossi", "Bianchi"});
-        Probe w;
+        frmAnagrafica w;
+        QList<int> pointers;
+        ListWindow::TestSeam::writeCells(
+            w, [](int, const QString &) { return true; },
+            [&pointers](const Field &field, int) {
+                pointers << Screen::MousePointer();
+                return field.Text();
+            });
         w.Load();
-        QCOMPARE(w.pointers, QList<int>(2 * 23, 11));
+        QCOMPARE(pointers, QList<int>(2 * 23, 11));
         QCOMPARE(Screen::MousePointer(), 0);
         MSFlexGrid *g = w.MSFlexGrid1;
         QCOMPARE(gridRow(g, 0).mid(0, 4),
@@ -97,7 +96,7 @@ private slots:
         // Margin shrinking as the text widens, at least 600, at most 8000 (100 + 491.67 -> 592).
         for (const auto &[widest, width] :
              QList<QPair<int, int>>{{100, 600}, {1500, 1875}, {4800, 4900}, {6000, 6000}, {9000, 8000}})
-            QCOMPARE(ListWindow::ColumnWidth(widest), width);
+            QCOMPARE(ListWindow::TestSeam::columnWidth(widest), width);
         // Measured on the header and the first 60 data rows only: a long text further down does
         // not widen its column, one near the top is capped at 8000.
         TestProgram prog;
@@ -118,7 +117,7 @@ private slots:
         QVERIFY(!FormInstance<frmMain>::exists());
         const double fax = TextMeasure(g->FontName(), g->FontSize(), g->FontBold()).width("Fax");
         QVERIFY(fax > 0 && fax < 1000);
-        QCOMPARE(g->ColWidth(11), double(ListWindow::ColumnWidth(int(std::nearbyint(fax)))));
+        QCOMPARE(g->ColWidth(11), double(ListWindow::TestSeam::columnWidth(int(std::nearbyint(fax)))));
         // The wheel over the grid turns a page (the paging itself is tested with the grid);
         // beside it nothing.
         const QPoint over = g->mapToGlobal(QPoint(g->width() / 2, g->height() / 2));
@@ -316,7 +315,7 @@ private slots:
         frmAnagrafica *w = openForm<frmAnagrafica>();
         gWhereAnagrafica = "a.Comune = 'Roma' OR a.Comune = 'Milano' AND 1 = 0";
         // The parentheses keep the OR inside the filter, the join holds for every row.
-        QVERIFY(w->listQueryText().endsWith(
+        QVERIFY(ListWindow::TestSeam::listQueryText(*w).endsWith(
             "WHERE a.TIPOLOGIAID = b.TIPOLOGIAID  AND (a.Comune = 'Roma' OR a.Comune = 'Milano' AND 1 = 0)"));
         w->FillGrid();
         QCOMPARE(column(w->MSFlexGrid1, 0), (QStringList{"1", "3"}));

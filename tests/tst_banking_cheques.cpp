@@ -130,7 +130,7 @@ private slots:
         // A filter goes after the join, and the list stays in the order of entry.
         gWhereAssegniEmessi = "a.CONTOCORRENTEID = 3";
         w->FillGrid();
-        QVERIFY(w->listQueryText().endsWith(
+        QVERIFY(ListWindow::TestSeam::listQueryText(*w).endsWith(
             "WHERE a.CONTOCORRENTEID = b.CONTOCORRENTEID AND a.ANAGRAFICAID = c.ANAGRAFICAID  AND "
             "(a.CONTOCORRENTEID = 3) order by a.ASSEGNIEMESSIID "));
         QCOMPARE(column(g, 0), (QStringList{"1", "4"}));

@@ -1,5 +1,6 @@
 // The CSV export: the file's bytes, its name, the overwrite question, and failures that must
 // keep the earlier file and never claim success.
+#include "shell/CsvExport.h"
 #include "testsupport.h"
 #include <csignal>
 #include <sys/resource.h>

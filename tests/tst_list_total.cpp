@@ -195,23 +195,21 @@ private slots:
             " (4, 'quattro', 'n/d', NULL), (5, 'cinque', NULL, 0.4), (6, 'sei', -0.0, 1.5),"
             " (7, 'sette', 1e13, 0.5), (8, 'otto', X'31', '1'), (9, 'nove', -2.675, -1),"
             " (10, 'dieci', 5, 40000), (11, 'undici', 7, 'sì');"));
-        struct Own : frmMovimenti {
-            Own() : frmMovimenti(true) {}
-            QList<int> columns;
-            bool ownCellText(int, const QString &name) const override { return name == QLatin1String("Nota"); }
-            QString cellText(const Field &field, int col) override
-            {
+        frmMovimenti w(true);
+        QList<int> columns;
+        ListWindow::TestSeam::writeCells(
+            w, [](int, const QString &name) { return name == QLatin1String("Nota"); },
+            [&columns](const Field &field, int col) {
                 columns << col;
                 if (field.Text() == QLatin1String("quattro"))
                     throw PlatformError(5, QStringLiteral("Invalid procedure call or argument"));
                 return field.Text().toUpper();
-            }
-        } w;
+            });
         w.fillFrom(QStringLiteral("SELECT ID, Nota, Importo, SuPiazza FROM Valori ORDER BY ID"));
         MSFlexGrid *g = w.MSFlexGrid1;
         QCOMPARE(column(g, 1),
                  QStringList({"UNO", "DUE", "", "", "CINQUE", "SEI", "SETTE", "OTTO", "NOVE", "DIECI", "UNDICI"}));
-        QCOMPARE(w.columns, QList<int>(11, 1));
+        QCOMPARE(columns, QList<int>(11, 1));
         QCOMPARE(column(g, 2), QStringList({"12,00 €", "0,13 €", "1.234,50 €", "n/d", "", "0,00 €",
                                             "10.000.000.000.000,00 €", "1,00 €", "-2,67 €", "5,00 €", "7,00 €"}));
         const double sum = 12 + 0.125 + 1234.5 + 0.0 + 1e13 + 1 + -2.675 + 5 + 7;
