@@ -33,13 +33,26 @@ bool thousandsOnly(At at, size_t b, size_t e)
     return grouped && group == 3;
 }
 
-// Shared by the UTF-16 and UTF-8 readers: `at(i)` gives the i-th character (code point or code
-// unit; only ASCII, blanks and the euro sign matter here) and `n` their count; `typed` reads
-// thousands points without a comma.
+// The digits of a number normalised to "0123.45" for the conversion (the zero covers ",5").
+struct Digits {
+    char buf[400];
+    size_t len = 1;
+    size_t count = 0;
+    Digits() { buf[0] = '0'; }
+    bool put(char c)
+    {
+        if (len + 1 >= sizeof buf)
+            return false;
+        buf[len++] = c;
+        return true;
+    }
+    bool digit(char32_t c) { return ++count, put(char(c)); }
+};
+
+// Cuts the blanks, a trailing euro sign and a leading sign off b..e.
 template <class At>
-std::optional<double> readChars(At at, size_t n, bool typed)
+bool trimNumber(At at, size_t &b, size_t &e, bool &negative)
 {
-    size_t b = 0, e = n;
     while (b < e && isBlank(at(b)))
         ++b;
     while (e > b && isBlank(at(e - 1)))
@@ -49,14 +62,78 @@ std::optional<double> readChars(At at, size_t n, bool typed)
         while (e > b && isBlank(at(e - 1)))
             --e;
     }
-    bool negative = false;
+    negative = false;
     if (b < e && (at(b) == '-' || at(b) == '+')) {
         negative = at(b) == '-';
         ++b;
     }
-    if (b >= e)
-        return std::nullopt;
+    return b < e;
+}
 
+// With a decimal comma: the integer part is plain digits, or 1-3 digits followed by groups of a
+// point and three digits.
+template <class At>
+bool collectWithComma(At at, size_t b, size_t comma, size_t e, Digits &d)
+{
+    size_t groupDigits = 0;
+    bool grouped = false;
+    for (size_t i = b; i < comma; ++i) {
+        const char32_t c = at(i);
+        if (isDigit(c)) {
+            ++groupDigits;
+            if (!d.digit(c))
+                return false;
+        } else if (c == '.') {
+            if (groupDigits == 0 || (grouped ? groupDigits != 3 : groupDigits > 3))
+                return false;
+            grouped = true;
+            groupDigits = 0;
+        } else {
+            return false;
+        }
+    }
+    if ((grouped && groupDigits != 3) || !d.put('.'))
+        return false;
+    for (size_t i = comma + 1; i < e; ++i)
+        if (!isDigit(at(i)) || !d.digit(at(i)))
+            return false;
+    return true;
+}
+
+// Without a comma: only a typed text has thousands points; any other point is decimal.
+template <class At>
+bool collectWithoutComma(At at, size_t b, size_t e, bool typed, Digits &d)
+{
+    const bool thousands = typed && thousandsOnly(at, b, e);
+    bool point = false;
+    for (size_t i = b; i < e; ++i) {
+        const char32_t c = at(i);
+        if (isDigit(c)) {
+            if (!d.digit(c))
+                return false;
+        } else if (c == '.' && thousands) {
+            continue;
+        } else if (c == '.' && !point) {
+            point = true;
+            if (!d.put('.'))
+                return false;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Shared by the UTF-16 and UTF-8 readers: `at(i)` gives the i-th character (code point or code
+// unit; only ASCII, blanks and the euro sign matter here) and `n` their count; `typed` reads
+// thousands points without a comma.
+template <class At>
+std::optional<double> readChars(At at, size_t n, bool typed)
+{
+    size_t b = 0, e = n;
+    bool negative = false;
+    if (!trimNumber(at, b, e, negative))
+        return std::nullopt;
     size_t comma = e;
     for (size_t i = b; i < e; ++i) {
         if (at(i) == ',') {
@@ -65,77 +142,15 @@ std::optional<double> readChars(At at, size_t n, bool typed)
             comma = i;
         }
     }
-
-    // The digits, normalised to "0123.45" for the conversion (the zero covers ",5").
-    char buf[400];
-    buf[0] = '0';
-    size_t len = 1;
-    size_t digits = 0;
-    auto put = [&](char c) {
-        if (len + 1 >= sizeof buf)
-            return false;
-        buf[len++] = c;
-        return true;
-    };
-
-    if (comma != e) {
-        // Integer part: plain digits, or 1-3 digits followed by groups of a point and three digits.
-        size_t groupDigits = 0;
-        bool grouped = false;
-        for (size_t i = b; i < comma; ++i) {
-            const char32_t c = at(i);
-            if (isDigit(c)) {
-                ++groupDigits;
-                ++digits;
-                if (!put(char(c)))
-                    return std::nullopt;
-            } else if (c == '.') {
-                if (groupDigits == 0 || (grouped ? groupDigits != 3 : groupDigits > 3))
-                    return std::nullopt;
-                grouped = true;
-                groupDigits = 0;
-            } else {
-                return std::nullopt;
-            }
-        }
-        if (grouped && groupDigits != 3)
-            return std::nullopt;
-        if (!put('.'))
-            return std::nullopt;
-        for (size_t i = comma + 1; i < e; ++i) {
-            const char32_t c = at(i);
-            if (!isDigit(c) || !put(char(c)))
-                return std::nullopt;
-            ++digits;
-        }
-    } else {
-        // Only a typed text has thousands points without a comma; any other point is decimal.
-        const bool thousands = typed && thousandsOnly(at, b, e);
-        bool point = false;
-        for (size_t i = b; i < e; ++i) {
-            const char32_t c = at(i);
-            if (isDigit(c)) {
-                ++digits;
-                if (!put(char(c)))
-                    return std::nullopt;
-            } else if (c == '.' && thousands) {
-                continue;
-            } else if (c == '.' && !point) {
-                point = true;
-                if (!put('.'))
-                    return std::nullopt;
-            } else {
-                return std::nullopt;
-            }
-        }
-    }
-    if (digits == 0)
+    Digits d;
+    const bool read = comma != e ? collectWithComma(at, b, comma, e, d) : collectWithoutComma(at, b, e, typed, d);
+    if (!read || d.count == 0)
         return std::nullopt;
-    if (buf[len - 1] == '.')
-        --len; // "12," and "12." are 12
+    if (d.buf[d.len - 1] == '.')
+        --d.len; // "12," and "12." are 12
     double v = 0;
-    const auto r = std::from_chars(buf, buf + len, v);
-    if (r.ec != std::errc() || r.ptr != buf + len || !std::isfinite(v))
+    const auto r = std::from_chars(d.buf, d.buf + d.len, v);
+    if (r.ec != std::errc() || r.ptr != d.buf + d.len || !std::isfinite(v))
         return std::nullopt;
     return negative ? -v : v;
 }
