@@ -3,6 +3,7 @@
 #include "platform/KeyCodes.h"
 #include "platform/NumberRule.h"
 #include "platform/PlatformError.h"
+#include "platform/RowSort.h"
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -45,105 +46,6 @@ int buttonCode(Qt::MouseButton b)
     default:
         return 0;
     }
-}
-
-// The text's sort key: case-folded, in UTF-8 whose byte order is the order of its UTF-16 form
-// (the three-byte characters from U+E000 on sort after the four-byte ones, as their UTF-16 code
-// units do after the surrogates).
-void appendSortText(std::string &out, std::string_view t)
-{
-    const size_t start = out.size();
-    out.resize(start + t.size());
-    char *p = &out[start];
-    for (size_t i = 0; i < t.size(); ++i) {
-        const char c = t[i];
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            out.resize(start);
-            const QByteArray f = QString::fromUtf8(t.data(), qsizetype(t.size())).toCaseFolded().toUtf8();
-            for (char b : f) {
-                const unsigned char u = static_cast<unsigned char>(b);
-                out.push_back(u == 0xEE || u == 0xEF ? char(u + 0x10) : b);
-            }
-            return;
-        }
-        p[i] = c >= 'A' && c <= 'Z' ? char(c + 32) : c;
-    }
-}
-
-// A number as a sort key: an unsigned integer in the number's order.
-struct NumberKey {
-    uint64_t bits;
-    uint32_t index;
-};
-
-uint64_t orderedBits(double d)
-{
-    if (d == 0)
-        d = 0; // -0 is 0
-    uint64_t b;
-    std::memcpy(&b, &d, sizeof b);
-    return (b >> 63) ? ~b : b | (uint64_t(1) << 63);
-}
-
-// Stable: equal keys keep their order, descending too.
-void sortStable(std::vector<NumberKey> &keys, bool descending)
-{
-    if (descending)
-        for (NumberKey &k : keys)
-            k.bits = ~k.bits;
-    if (keys.size() < 4096) {
-        std::stable_sort(keys.begin(), keys.end(),
-                         [](const NumberKey &a, const NumberKey &b) { return a.bits < b.bits; });
-        return;
-    }
-    // Radix sort by 16-bit digits, lowest first; a digit all keys share costs one counting pass.
-    std::vector<NumberKey> other(keys.size());
-    std::vector<uint32_t> count(size_t(1) << 16);
-    for (int shift = 0; shift < 64; shift += 16) {
-        std::fill(count.begin(), count.end(), 0u);
-        for (const NumberKey &k : keys)
-            ++count[(k.bits >> shift) & 0xFFFF];
-        if (count[(keys.front().bits >> shift) & 0xFFFF] == keys.size())
-            continue;
-        uint32_t sum = 0;
-        for (uint32_t &c : count) {
-            const uint32_t here = c;
-            c = sum;
-            sum += here;
-        }
-        for (const NumberKey &k : keys)
-            other[count[(k.bits >> shift) & 0xFFFF]++] = k;
-        keys.swap(other);
-    }
-}
-
-// A text as a sort key: its first sixteen folded bytes for quick comparisons, then the rest.
-struct TextKey {
-    uint64_t head = 0, next = 0;
-    size_t offset = 0;
-    uint32_t length = 0;
-    uint32_t index = 0;
-};
-
-void sortStable(std::vector<TextKey> &keys, const char *folded, bool descending)
-{
-    auto less = [folded](const TextKey &a, const TextKey &b) {
-        if (a.head != b.head)
-            return a.head < b.head;
-        if (a.next != b.next)
-            return a.next < b.next;
-        const uint32_t common = std::min(a.length, b.length);
-        if (common > 16) {
-            const int c = std::memcmp(folded + a.offset + 16, folded + b.offset + 16, common - 16);
-            if (c != 0)
-                return c < 0;
-        }
-        return a.length < b.length;
-    };
-    if (descending)
-        std::stable_sort(keys.begin(), keys.end(), [&](const TextKey &a, const TextKey &b) { return less(b, a); });
-    else
-        std::stable_sort(keys.begin(), keys.end(), less);
 }
 
 } // namespace
@@ -368,61 +270,15 @@ void MSFlexGrid::setSort(int order)
         first = 1;
         last = Rows() - 1;
     }
-    const int n = last - first + 1;
-    if (n < 2)
-        return;
-    const int col = m_col;
-    const bool generic = order <= 2;
-    const bool descending = order == 2 || order == 4;
+    RowSort::byColumn(m_cells, first, last - first + 1, m_col, order >= 3, order == 2 || order == 4);
+    scheduleRepaint();
+}
 
-    // Keys are made once per row from the packed texts. Numbers sort by value (a numeric order
-    // reads every non-number as 0), before the texts in a generic order; texts are case-folded
-    // once, so that each comparison is a plain byte comparison giving the order of a
-    // case-insensitive one. Rows that compare equal keep their order, either way.
-    std::vector<NumberKey> numbers;
-    std::vector<TextKey> texts;
-    std::string folded;
-    numbers.reserve(size_t(n));
-    m_cells.forEachCell(first, n, col, [&](int i, std::string_view t) {
-        const std::optional<double> v = NumberRule::read(t);
-        if (v || !generic) {
-            numbers.push_back({orderedBits(v.value_or(0)), uint32_t(i)});
-            return;
-        }
-        TextKey k;
-        k.index = uint32_t(i);
-        k.offset = folded.size();
-        appendSortText(folded, t);
-        k.length = uint32_t(folded.size() - k.offset);
-        const unsigned char *f = reinterpret_cast<const unsigned char *>(folded.data()) + k.offset;
-        for (uint32_t j = 0; j < 16; ++j) {
-            uint64_t &half = j < 8 ? k.head : k.next;
-            half = (half << 8) | (j < k.length ? f[j] : 0u);
-        }
-        texts.push_back(k);
-    });
-    sortStable(numbers, descending);
-    sortStable(texts, folded.data(), descending);
-
-    // Ascending: numbers, then texts; descending the other way round.
-    std::vector<int> sorted;
-    sorted.reserve(size_t(n));
-    auto takeNumbers = [&] {
-        for (const NumberKey &k : numbers)
-            sorted.push_back(int(k.index));
-    };
-    auto takeTexts = [&] {
-        for (const TextKey &k : texts)
-            sorted.push_back(int(k.index));
-    };
-    if (descending) {
-        takeTexts();
-        takeNumbers();
-    } else {
-        takeNumbers();
-        takeTexts();
-    }
-    m_cells.reorder(first, sorted);
+void MSFlexGrid::sortRowsBy(int col, bool descending, const std::function<int64_t(std::string_view)> &keyOf)
+{
+    if (col < 0 || col >= m_cols)
+        invalidCol();
+    RowSort::byNumber(m_cells, 1, Rows() - 1, col, descending, keyOf);
     scheduleRepaint();
 }
 

@@ -4,6 +4,8 @@
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <QString>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -93,6 +95,10 @@ public:
     // Orders the selected data rows (Row..RowSel; all of them when Row = RowSel) by column Col;
     // rows that compare equal keep their order.
     void setSort(int order);
+    // Every data row by the whole number keyOf gives for its text in column `col` (a date's
+    // seconds), ascending or descending; rows with equal numbers keep their order. When keyOf
+    // raises, the rows stay as they were.
+    void sortRowsBy(int col, bool descending, const std::function<int64_t(std::string_view)> &keyOf);
     void RemoveItem(int row);
 
     QString FontName() const { return m_fontName; }
