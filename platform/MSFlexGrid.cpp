@@ -541,110 +541,139 @@ void MSFlexGrid::ensureRowVisible(int row)
 
 // ---- painting ----
 
-void MSFlexGrid::paintEvent(QPaintEvent *)
+namespace {
+// A cell's text within its rectangle: numbers to the right (not in the header), other texts to
+// the left on one line, cut with an ellipsis where the column ends.
+void paintCellText(QPainter &p, const QFontMetrics &fm, const QRect &r, const QString &text, bool header)
 {
-    QPainter p(viewport());
-    p.setFont(m_drawFont);
-    const QPalette &pal = palette();
-    const int vw = viewport()->width();
-    const int vh = viewport()->height();
-    const int rh = m_rowHeightPx;
-    const int top = TopRow();
-    const int leftCol = LeftCol();
+    if (text.isEmpty())
+        return;
+    const QRect tr = r.adjusted(3, 0, -3, 0);
+    if (!header && NumberRule::isNumber(text)) {
+        p.drawText(tr, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    } else {
+        QString t = text;
+        t.replace(QLatin1Char('\n'), QLatin1Char(' ')).remove(QLatin1Char('\r'));
+        p.drawText(tr, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                   fm.elidedText(t, Qt::ElideRight, tr.width()));
+    }
+}
+}
 
-    struct VisCol {
-        int col, x, w;
-    };
-    std::vector<VisCol> cols;
+std::vector<MSFlexGrid::PaintedCol> MSFlexGrid::paintedColumns() const
+{
+    std::vector<PaintedCol> cols;
+    const int width = viewport()->width();
     int x = 0;
-    for (int c = leftCol; c < m_cols && x < vw; ++c) {
+    for (int c = LeftCol(); c < m_cols && x < width; ++c) {
         const int w = colWidthPx(c);
         if (w <= 0)
             continue;
         cols.push_back({c, x, w});
         x += w;
     }
-    const int right = x;
+    return cols;
+}
 
-    const QColor background = pal.color(QPalette::Mid);
-    const QColor headerBg = pal.color(QPalette::Button);
-    const QColor headerText = pal.color(QPalette::ButtonText);
-    const QColor light = pal.color(QPalette::Light);
-    const QColor dark = pal.color(QPalette::Dark);
-    const QColor cellBg = pal.color(QPalette::Base);
-    const QColor cellText = pal.color(QPalette::Text);
-    const QColor selBg = pal.color(QPalette::Highlight);
-    const QColor selText = pal.color(QPalette::HighlightedText);
-    const QColor gridLine(0xC0, 0xC0, 0xC0);
+bool MSFlexGrid::selectionSpansCells() const { return m_row != m_rowSel || m_col != m_colSel; }
 
+void MSFlexGrid::paintEvent(QPaintEvent *)
+{
+    QPainter p(viewport());
+    p.setFont(m_drawFont);
+    const std::vector<PaintedCol> cols = paintedColumns();
+    paintMargins(p, cols);
+    paintHeaderRow(p, cols);
+    paintDataRows(p, cols);
+    // The current cell carries the focus frame while the grid has the focus.
+    if (hasFocus())
+        paintFocusFrame(p, cols);
+}
+
+void MSFlexGrid::paintMargins(QPainter &p, const std::vector<PaintedCol> &cols) const
+{
+    // Right of the last column and below the last row.
+    const int vw = viewport()->width(), vh = viewport()->height(), rh = m_rowHeightPx;
+    const int top = TopRow();
+    const int right = cols.empty() ? 0 : cols.back().x + cols.back().w;
     const int lastRow = std::min(Rows() - 1, top + (vh - rh) / rh + 1);
     const int bottom = rh + std::max(0, lastRow - top + 1) * rh;
+    const QColor background = palette().color(QPalette::Mid);
     if (right < vw)
         p.fillRect(right, 0, vw - right, vh, background);
     if (bottom < vh)
         p.fillRect(0, bottom, right, vh - bottom, background);
+}
 
+void MSFlexGrid::paintHeaderRow(QPainter &p, const std::vector<PaintedCol> &cols) const
+{
+    // Raised cells that do not scroll vertically.
+    const QPalette &pal = palette();
+    const QColor background = pal.color(QPalette::Button);
+    const QColor text = pal.color(QPalette::ButtonText);
+    const QColor light = pal.color(QPalette::Light);
+    const QColor dark = pal.color(QPalette::Dark);
     const QFontMetrics fm(m_drawFont);
-    auto drawCellText = [&](const QRect &r, const QString &text, bool header) {
-        if (text.isEmpty())
-            return;
-        const QRect tr = r.adjusted(3, 0, -3, 0);
-        if (!header && NumberRule::isNumber(text)) {
-            p.drawText(tr, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, text);
-        } else {
-            QString t = text;
-            t.replace(QLatin1Char('\n'), QLatin1Char(' ')).remove(QLatin1Char('\r'));
-            p.drawText(tr, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                       fm.elidedText(t, Qt::ElideRight, tr.width()));
-        }
-    };
-
-    // Header band: raised cells that do not scroll vertically.
-    for (const VisCol &vc : cols) {
-        const QRect r(vc.x, 0, vc.w, rh);
-        p.fillRect(r, headerBg);
+    for (const PaintedCol &pc : cols) {
+        const QRect r(pc.x, 0, pc.w, m_rowHeightPx);
+        p.fillRect(r, background);
         p.setPen(light);
         p.drawLine(r.topLeft(), r.topRight());
         p.drawLine(r.topLeft(), r.bottomLeft());
         p.setPen(dark);
         p.drawLine(r.bottomLeft(), r.bottomRight());
         p.drawLine(r.topRight(), r.bottomRight());
-        p.setPen(headerText);
-        drawCellText(r, textAt(0, vc.col), true);
+        p.setPen(text);
+        paintCellText(p, fm, r, textAt(0, pc.col), true);
     }
+}
 
+void MSFlexGrid::paintDataRows(QPainter &p, const std::vector<PaintedCol> &cols) const
+{
+    const QPalette &pal = palette();
+    const QColor cellBg = pal.color(QPalette::Base);
+    const QColor cellText = pal.color(QPalette::Text);
+    const QColor selBg = pal.color(QPalette::Highlight);
+    const QColor selText = pal.color(QPalette::HighlightedText);
+    const QColor gridLine(0xC0, 0xC0, 0xC0);
+    const QFontMetrics fm(m_drawFont);
+    // A selection of one cell is the current cell alone, drawn as any other.
+    const bool spans = selectionSpansCells();
     const int r0 = std::min(m_row, m_rowSel), r1 = std::max(m_row, m_rowSel);
     const int c0 = std::min(m_col, m_colSel), c1 = std::max(m_col, m_colSel);
-    const bool multiCell = r0 != r1 || c0 != c1;
+    const int vh = viewport()->height(), rh = m_rowHeightPx;
     int y = rh;
-    for (int row = top; row < Rows() && y < vh; ++row, y += rh) {
-        const bool rowSelected = multiCell && row >= r0 && row <= r1;
-        for (const VisCol &vc : cols) {
-            const QRect r(vc.x, y, vc.w, rh);
-            const bool selected = rowSelected && vc.col >= c0 && vc.col <= c1;
+    for (int row = TopRow(); row < Rows() && y < vh; ++row, y += rh) {
+        const bool rowSelected = spans && row >= r0 && row <= r1;
+        for (const PaintedCol &pc : cols) {
+            const QRect r(pc.x, y, pc.w, rh);
+            const bool selected = rowSelected && pc.col >= c0 && pc.col <= c1;
             p.fillRect(r, selected ? selBg : cellBg);
             p.setPen(gridLine);
             p.drawLine(r.bottomLeft(), r.bottomRight());
             p.drawLine(r.topRight(), r.bottomRight());
             p.setPen(selected ? selText : cellText);
-            drawCellText(r, textAt(row, vc.col), false);
+            paintCellText(p, fm, r, textAt(row, pc.col), false);
         }
     }
+}
 
-    // The current cell carries the focus frame while the grid has the focus.
-    if (hasFocus() && m_row >= top && m_row >= 1) {
-        for (const VisCol &vc : cols) {
-            if (vc.col != m_col)
-                continue;
-            const int cy = rh * (1 + m_row - top);
-            if (cy < vh) {
-                QPen pen(multiCell ? selText : cellText);
-                pen.setStyle(Qt::DotLine);
-                p.setPen(pen);
-                p.setBrush(Qt::NoBrush);
-                p.drawRect(QRect(vc.x + 1, cy + 1, vc.w - 3, rh - 3));
-            }
-        }
+void MSFlexGrid::paintFocusFrame(QPainter &p, const std::vector<PaintedCol> &cols) const
+{
+    const int top = TopRow();
+    if (m_row < top || m_row < 1)
+        return;
+    const int y = m_rowHeightPx * (1 + m_row - top);
+    if (y >= viewport()->height())
+        return;
+    QPen pen(palette().color(selectionSpansCells() ? QPalette::HighlightedText : QPalette::Text));
+    pen.setStyle(Qt::DotLine);
+    for (const PaintedCol &pc : cols) {
+        if (pc.col != m_col)
+            continue;
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRect(pc.x + 1, y + 1, pc.w - 3, m_rowHeightPx - 3));
     }
 }
 

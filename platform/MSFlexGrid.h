@@ -11,6 +11,7 @@
 #include <vector>
 
 class Form;
+class QPainter;
 
 // The list grid of every register window. Row 0 is the fixed header row; every column scrolls.
 // Texts are kept packed as UTF-8 (see PackedRows): a QString is made only for a cell painted or
@@ -160,6 +161,18 @@ private:
     void releaseLongBuffer();
     void checkCell(int row, int col) const;
     Selection selection() const { return {m_row, m_col, m_rowSel, m_colSel}; }
+    bool selectionSpansCells() const;
+
+    // Painting, in this order: what lies past the cells, the header row, the data rows shown,
+    // the focus frame. The columns shown, from LeftCol on, with their x and width in pixels.
+    struct PaintedCol {
+        int col, x, w;
+    };
+    std::vector<PaintedCol> paintedColumns() const;
+    void paintMargins(QPainter &p, const std::vector<PaintedCol> &cols) const;
+    void paintHeaderRow(QPainter &p, const std::vector<PaintedCol> &cols) const;
+    void paintDataRows(QPainter &p, const std::vector<PaintedCol> &cols) const;
+    void paintFocusFrame(QPainter &p, const std::vector<PaintedCol> &cols) const;
 
     int rowHeightPx() const { return m_rowHeightPx; }
     int colWidthPx(int col) const;
