@@ -1,9 +1,9 @@
 #pragma once
-// Ordering the rows of a grid by one column at a bounded cost: one key of 16 bytes per row and
-// nothing else that grows with the list, never a copy of the column's texts. A key holds a
+// Ordering the rows of a grid by one column at a bounded cost: a key of 16 bytes per row (and at
+// worst 8 more for the runs of ties waiting), never a copy of the column's texts. A key holds a
 // number, or the next few bytes of a text in its sort form; rows whose keys tie on bytes that
 // go on are keyed again on the bytes that follow, run by run, until they differ or end. The row
-// order lives in the keys and is applied to the rows in place.
+// order lives in the keys, and the rows pass through the keys' own room on their way to it.
 //
 // Rows that compare equal keep their order, in either direction: the row's place is the last
 // word of every comparison.

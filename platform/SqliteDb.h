@@ -139,7 +139,8 @@ public:
     SqliteDbComponent(const SqliteDbComponent &) = delete;
     SqliteDbComponent &operator=(const SqliteDbComponent &) = delete;
 
-    // Fails on a missing or empty file or one that is not an SQLite database; never creates a file.
+    // Fails on a missing or empty file or one that is not an SQLite database, or not a whole one,
+    // as far as its header and schema tell; never creates a file.
     void open(const QString &path, const QString &password = QString());
     bool isOpen() const { return m_db != nullptr; }
     // Whether a transaction is open on the connection (SQLite ends one by itself after some
