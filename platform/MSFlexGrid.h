@@ -50,17 +50,6 @@ public:
     QString TextMatrix(int row, int col) const;
     // The same text as it is kept, in UTF-8, without a QString: valid until the grid changes.
     std::string_view TextMatrixUtf8(int row, int col) const;
-    // f(row, text) for the texts of column `col`, rows first to last, in UTF-8 as TextMatrixUtf8
-    // gives them: a whole column read at the pace of memory (sorting by a column's dates).
-    template <class F>
-    void forEachTextUtf8(int col, int first, int last, F &&f) const
-    {
-        if (first > last)
-            return;
-        checkCell(first, col);
-        checkCell(last, col);
-        m_cells.forEachCell(first, last - first + 1, col, [&](int i, std::string_view t) { f(first + i, t); });
-    }
     void setTextMatrix(int row, int col, const QString &text);
     void setTextMatrix(int row, int col, QString &&text);
     // The same from UTF-8 bytes, without a QString on the way.

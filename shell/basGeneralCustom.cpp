@@ -6,10 +6,8 @@
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
-#include <algorithm>
-#include <charconv>
+#include <optional>
 #include <string_view>
-#include <vector>
 
 QString gCurrentProcedure;
 QString gLogStatus;
