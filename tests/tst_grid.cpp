@@ -430,6 +430,28 @@ private slots:
             texts << t;
         }
         sortsByThePlainRule(texts, {1, 2, 1});
+
+        // Bytes that are no UTF-8 (Latin-1 letters, a character cut short, an overlong form, an
+        // encoded surrogate) sort as the texts Qt reads from them.
+        const QList<QByteArray> bytes{"caf\xE9",         "cafe",  "caf\xC3",         "caf\xC3\xA9",
+                                      "caf\xE0\x80\x80", "caf",   "CAF\xED\xA0\x80", "CAF\xEF\xBF\xBD",
+                                      "\xE9t\xE9 ok",    "\xC3xy"};
+        auto g = makeGrid(1 + int(bytes.size()), 2);
+        QList<int> origin;
+        for (int i = 0; i < bytes.size(); ++i) {
+            g->setTextMatrixUtf8(i + 1, 0, bytes.at(i).toStdString());
+            g->setTextMatrix(i + 1, 1, QString::number(i));
+            origin << i;
+        }
+        std::stable_sort(origin.begin(), origin.end(), [&](int a, int b) {
+            return QString::fromUtf8(bytes.at(a)).toCaseFolded() < QString::fromUtf8(bytes.at(b)).toCaseFolded();
+        });
+        g->setCol(0);
+        g->setSort(1);
+        QStringList origins;
+        for (int i : origin)
+            origins << QString::number(i);
+        QCOMPARE(column(g.get(), 1), origins);
     }
 
     void helperColumnAndRefill()
