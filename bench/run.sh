@@ -8,8 +8,8 @@
 # The lists: customers, payments, payments-customer (one customer's payments, opened from the
 # customer list), report (a shipped report over every payment), cheques (issued cheques). Each
 # runs at its own sizes; --rows replaces them for every list run.
-# --no-xvfb leaves out the opening of the customer list under Xvfb (bench/open_list.sh), for a
-# machine without Xvfb and xdotool.
+# --no-xvfb leaves out what runs under Xvfb, the opening of the customer list (bench/open_list.sh)
+# and the start-up (bench/start_up.sh), for a machine without Xvfb and xdotool.
 # The print preview of the customer list runs on 2,000 and 10,000 customers whatever --rows says.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,6 +34,7 @@ mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 ./build-bench/bench/bench_lists run --dir "$dir" ${lists_args[@]+"${lists_args[@]}"}
 if [ "$xvfb" = 1 ]; then
   bench/open_list.sh build-bench --dir "$dir" ${open_args[@]+"${open_args[@]}"}
+  bench/start_up.sh build-bench --dir "$dir" ${open_args[@]+"${open_args[@]}"}
 fi
 print_dbs=()
 for rows in 2000 10000; do

@@ -3,6 +3,7 @@
 #include "platform/KeyCodes.h"
 #include "platform/NumberRule.h"
 #include "platform/PlatformError.h"
+#include "platform/RowSort.h"
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -45,105 +46,6 @@ int buttonCode(Qt::MouseButton b)
     default:
         return 0;
     }
-}
-
-// The text's sort key: case-folded, in UTF-8 whose byte order is the order of its UTF-16 form
-// (the three-byte characters from U+E000 on sort after the four-byte ones, as their UTF-16 code
-// units do after the surrogates).
-void appendSortText(std::string &out, std::string_view t)
-{
-    const size_t start = out.size();
-    out.resize(start + t.size());
-    char *p = &out[start];
-    for (size_t i = 0; i < t.size(); ++i) {
-        const char c = t[i];
-        if (static_cast<unsigned char>(c) >= 0x80) {
-            out.resize(start);
-            const QByteArray f = QString::fromUtf8(t.data(), qsizetype(t.size())).toCaseFolded().toUtf8();
-            for (char b : f) {
-                const unsigned char u = static_cast<unsigned char>(b);
-                out.push_back(u == 0xEE || u == 0xEF ? char(u + 0x10) : b);
-            }
-            return;
-        }
-        p[i] = c >= 'A' && c <= 'Z' ? char(c + 32) : c;
-    }
-}
-
-// A number as a sort key: an unsigned integer in the number's order.
-struct NumberKey {
-    uint64_t bits;
-    uint32_t index;
-};
-
-uint64_t orderedBits(double d)
-{
-    if (d == 0)
-        d = 0; // -0 is 0
-    uint64_t b;
-    std::memcpy(&b, &d, sizeof b);
-    return (b >> 63) ? ~b : b | (uint64_t(1) << 63);
-}
-
-// Stable: equal keys keep their order, descending too.
-void sortStable(std::vector<NumberKey> &keys, bool descending)
-{
-    if (descending)
-        for (NumberKey &k : keys)
-            k.bits = ~k.bits;
-    if (keys.size() < 4096) {
-        std::stable_sort(keys.begin(), keys.end(),
-                         [](const NumberKey &a, const NumberKey &b) { return a.bits < b.bits; });
-        return;
-    }
-    // Radix sort by 16-bit digits, lowest first; a digit all keys share costs one counting pass.
-    std::vector<NumberKey> other(keys.size());
-    std::vector<uint32_t> count(size_t(1) << 16);
-    for (int shift = 0; shift < 64; shift += 16) {
-        std::fill(count.begin(), count.end(), 0u);
-        for (const NumberKey &k : keys)
-            ++count[(k.bits >> shift) & 0xFFFF];
-        if (count[(keys.front().bits >> shift) & 0xFFFF] == keys.size())
-            continue;
-        uint32_t sum = 0;
-        for (uint32_t &c : count) {
-            const uint32_t here = c;
-            c = sum;
-            sum += here;
-        }
-        for (const NumberKey &k : keys)
-            other[count[(k.bits >> shift) & 0xFFFF]++] = k;
-        keys.swap(other);
-    }
-}
-
-// A text as a sort key: its first sixteen folded bytes for quick comparisons, then the rest.
-struct TextKey {
-    uint64_t head = 0, next = 0;
-    size_t offset = 0;
-    uint32_t length = 0;
-    uint32_t index = 0;
-};
-
-void sortStable(std::vector<TextKey> &keys, const char *folded, bool descending)
-{
-    auto less = [folded](const TextKey &a, const TextKey &b) {
-        if (a.head != b.head)
-            return a.head < b.head;
-        if (a.next != b.next)
-            return a.next < b.next;
-        const uint32_t common = std::min(a.length, b.length);
-        if (common > 16) {
-            const int c = std::memcmp(folded + a.offset + 16, folded + b.offset + 16, common - 16);
-            if (c != 0)
-                return c < 0;
-        }
-        return a.length < b.length;
-    };
-    if (descending)
-        std::stable_sort(keys.begin(), keys.end(), [&](const TextKey &a, const TextKey &b) { return less(b, a); });
-    else
-        std::stable_sort(keys.begin(), keys.end(), less);
 }
 
 } // namespace
@@ -368,61 +270,15 @@ void MSFlexGrid::setSort(int order)
         first = 1;
         last = Rows() - 1;
     }
-    const int n = last - first + 1;
-    if (n < 2)
-        return;
-    const int col = m_col;
-    const bool generic = order <= 2;
-    const bool descending = order == 2 || order == 4;
+    RowSort::byColumn(m_cells, first, last - first + 1, m_col, order >= 3, order == 2 || order == 4);
+    scheduleRepaint();
+}
 
-    // Keys are made once per row from the packed texts. Numbers sort by value (a numeric order
-    // reads every non-number as 0), before the texts in a generic order; texts are case-folded
-    // once, so that each comparison is a plain byte comparison giving the order of a
-    // case-insensitive one. Rows that compare equal keep their order, either way.
-    std::vector<NumberKey> numbers;
-    std::vector<TextKey> texts;
-    std::string folded;
-    numbers.reserve(size_t(n));
-    m_cells.forEachCell(first, n, col, [&](int i, std::string_view t) {
-        const std::optional<double> v = NumberRule::read(t);
-        if (v || !generic) {
-            numbers.push_back({orderedBits(v.value_or(0)), uint32_t(i)});
-            return;
-        }
-        TextKey k;
-        k.index = uint32_t(i);
-        k.offset = folded.size();
-        appendSortText(folded, t);
-        k.length = uint32_t(folded.size() - k.offset);
-        const unsigned char *f = reinterpret_cast<const unsigned char *>(folded.data()) + k.offset;
-        for (uint32_t j = 0; j < 16; ++j) {
-            uint64_t &half = j < 8 ? k.head : k.next;
-            half = (half << 8) | (j < k.length ? f[j] : 0u);
-        }
-        texts.push_back(k);
-    });
-    sortStable(numbers, descending);
-    sortStable(texts, folded.data(), descending);
-
-    // Ascending: numbers, then texts; descending the other way round.
-    std::vector<int> sorted;
-    sorted.reserve(size_t(n));
-    auto takeNumbers = [&] {
-        for (const NumberKey &k : numbers)
-            sorted.push_back(int(k.index));
-    };
-    auto takeTexts = [&] {
-        for (const TextKey &k : texts)
-            sorted.push_back(int(k.index));
-    };
-    if (descending) {
-        takeTexts();
-        takeNumbers();
-    } else {
-        takeNumbers();
-        takeTexts();
-    }
-    m_cells.reorder(first, sorted);
+void MSFlexGrid::sortRowsBy(int col, bool descending, const std::function<int64_t(std::string_view)> &keyOf)
+{
+    if (col < 0 || col >= m_cols)
+        invalidCol();
+    RowSort::byNumber(m_cells, 1, Rows() - 1, col, descending, keyOf);
     scheduleRepaint();
 }
 
@@ -685,110 +541,139 @@ void MSFlexGrid::ensureRowVisible(int row)
 
 // ---- painting ----
 
-void MSFlexGrid::paintEvent(QPaintEvent *)
+namespace {
+// A cell's text within its rectangle: numbers to the right (not in the header), other texts to
+// the left on one line, cut with an ellipsis where the column ends.
+void paintCellText(QPainter &p, const QFontMetrics &fm, const QRect &r, const QString &text, bool header)
 {
-    QPainter p(viewport());
-    p.setFont(m_drawFont);
-    const QPalette &pal = palette();
-    const int vw = viewport()->width();
-    const int vh = viewport()->height();
-    const int rh = m_rowHeightPx;
-    const int top = TopRow();
-    const int leftCol = LeftCol();
+    if (text.isEmpty())
+        return;
+    const QRect tr = r.adjusted(3, 0, -3, 0);
+    if (!header && NumberRule::isNumber(text)) {
+        p.drawText(tr, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, text);
+    } else {
+        QString t = text;
+        t.replace(QLatin1Char('\n'), QLatin1Char(' ')).remove(QLatin1Char('\r'));
+        p.drawText(tr, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                   fm.elidedText(t, Qt::ElideRight, tr.width()));
+    }
+}
+}
 
-    struct VisCol {
-        int col, x, w;
-    };
-    std::vector<VisCol> cols;
+std::vector<MSFlexGrid::PaintedCol> MSFlexGrid::paintedColumns() const
+{
+    std::vector<PaintedCol> cols;
+    const int width = viewport()->width();
     int x = 0;
-    for (int c = leftCol; c < m_cols && x < vw; ++c) {
+    for (int c = LeftCol(); c < m_cols && x < width; ++c) {
         const int w = colWidthPx(c);
         if (w <= 0)
             continue;
         cols.push_back({c, x, w});
         x += w;
     }
-    const int right = x;
+    return cols;
+}
 
-    const QColor background = pal.color(QPalette::Mid);
-    const QColor headerBg = pal.color(QPalette::Button);
-    const QColor headerText = pal.color(QPalette::ButtonText);
-    const QColor light = pal.color(QPalette::Light);
-    const QColor dark = pal.color(QPalette::Dark);
-    const QColor cellBg = pal.color(QPalette::Base);
-    const QColor cellText = pal.color(QPalette::Text);
-    const QColor selBg = pal.color(QPalette::Highlight);
-    const QColor selText = pal.color(QPalette::HighlightedText);
-    const QColor gridLine(0xC0, 0xC0, 0xC0);
+bool MSFlexGrid::selectionSpansCells() const { return m_row != m_rowSel || m_col != m_colSel; }
 
+void MSFlexGrid::paintEvent(QPaintEvent *)
+{
+    QPainter p(viewport());
+    p.setFont(m_drawFont);
+    const std::vector<PaintedCol> cols = paintedColumns();
+    paintMargins(p, cols);
+    paintHeaderRow(p, cols);
+    paintDataRows(p, cols);
+    // The current cell carries the focus frame while the grid has the focus.
+    if (hasFocus())
+        paintFocusFrame(p, cols);
+}
+
+void MSFlexGrid::paintMargins(QPainter &p, const std::vector<PaintedCol> &cols) const
+{
+    // Right of the last column and below the last row.
+    const int vw = viewport()->width(), vh = viewport()->height(), rh = m_rowHeightPx;
+    const int top = TopRow();
+    const int right = cols.empty() ? 0 : cols.back().x + cols.back().w;
     const int lastRow = std::min(Rows() - 1, top + (vh - rh) / rh + 1);
     const int bottom = rh + std::max(0, lastRow - top + 1) * rh;
+    const QColor background = palette().color(QPalette::Mid);
     if (right < vw)
         p.fillRect(right, 0, vw - right, vh, background);
     if (bottom < vh)
         p.fillRect(0, bottom, right, vh - bottom, background);
+}
 
+void MSFlexGrid::paintHeaderRow(QPainter &p, const std::vector<PaintedCol> &cols) const
+{
+    // Raised cells that do not scroll vertically.
+    const QPalette &pal = palette();
+    const QColor background = pal.color(QPalette::Button);
+    const QColor text = pal.color(QPalette::ButtonText);
+    const QColor light = pal.color(QPalette::Light);
+    const QColor dark = pal.color(QPalette::Dark);
     const QFontMetrics fm(m_drawFont);
-    auto drawCellText = [&](const QRect &r, const QString &text, bool header) {
-        if (text.isEmpty())
-            return;
-        const QRect tr = r.adjusted(3, 0, -3, 0);
-        if (!header && NumberRule::isNumber(text)) {
-            p.drawText(tr, Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, text);
-        } else {
-            QString t = text;
-            t.replace(QLatin1Char('\n'), QLatin1Char(' ')).remove(QLatin1Char('\r'));
-            p.drawText(tr, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                       fm.elidedText(t, Qt::ElideRight, tr.width()));
-        }
-    };
-
-    // Header band: raised cells that do not scroll vertically.
-    for (const VisCol &vc : cols) {
-        const QRect r(vc.x, 0, vc.w, rh);
-        p.fillRect(r, headerBg);
+    for (const PaintedCol &pc : cols) {
+        const QRect r(pc.x, 0, pc.w, m_rowHeightPx);
+        p.fillRect(r, background);
         p.setPen(light);
         p.drawLine(r.topLeft(), r.topRight());
         p.drawLine(r.topLeft(), r.bottomLeft());
         p.setPen(dark);
         p.drawLine(r.bottomLeft(), r.bottomRight());
         p.drawLine(r.topRight(), r.bottomRight());
-        p.setPen(headerText);
-        drawCellText(r, textAt(0, vc.col), true);
+        p.setPen(text);
+        paintCellText(p, fm, r, textAt(0, pc.col), true);
     }
+}
 
+void MSFlexGrid::paintDataRows(QPainter &p, const std::vector<PaintedCol> &cols) const
+{
+    const QPalette &pal = palette();
+    const QColor cellBg = pal.color(QPalette::Base);
+    const QColor cellText = pal.color(QPalette::Text);
+    const QColor selBg = pal.color(QPalette::Highlight);
+    const QColor selText = pal.color(QPalette::HighlightedText);
+    const QColor gridLine(0xC0, 0xC0, 0xC0);
+    const QFontMetrics fm(m_drawFont);
+    // A selection of one cell is the current cell alone, drawn as any other.
+    const bool spans = selectionSpansCells();
     const int r0 = std::min(m_row, m_rowSel), r1 = std::max(m_row, m_rowSel);
     const int c0 = std::min(m_col, m_colSel), c1 = std::max(m_col, m_colSel);
-    const bool multiCell = r0 != r1 || c0 != c1;
+    const int vh = viewport()->height(), rh = m_rowHeightPx;
     int y = rh;
-    for (int row = top; row < Rows() && y < vh; ++row, y += rh) {
-        const bool rowSelected = multiCell && row >= r0 && row <= r1;
-        for (const VisCol &vc : cols) {
-            const QRect r(vc.x, y, vc.w, rh);
-            const bool selected = rowSelected && vc.col >= c0 && vc.col <= c1;
+    for (int row = TopRow(); row < Rows() && y < vh; ++row, y += rh) {
+        const bool rowSelected = spans && row >= r0 && row <= r1;
+        for (const PaintedCol &pc : cols) {
+            const QRect r(pc.x, y, pc.w, rh);
+            const bool selected = rowSelected && pc.col >= c0 && pc.col <= c1;
             p.fillRect(r, selected ? selBg : cellBg);
             p.setPen(gridLine);
             p.drawLine(r.bottomLeft(), r.bottomRight());
             p.drawLine(r.topRight(), r.bottomRight());
             p.setPen(selected ? selText : cellText);
-            drawCellText(r, textAt(row, vc.col), false);
+            paintCellText(p, fm, r, textAt(row, pc.col), false);
         }
     }
+}
 
-    // The current cell carries the focus frame while the grid has the focus.
-    if (hasFocus() && m_row >= top && m_row >= 1) {
-        for (const VisCol &vc : cols) {
-            if (vc.col != m_col)
-                continue;
-            const int cy = rh * (1 + m_row - top);
-            if (cy < vh) {
-                QPen pen(multiCell ? selText : cellText);
-                pen.setStyle(Qt::DotLine);
-                p.setPen(pen);
-                p.setBrush(Qt::NoBrush);
-                p.drawRect(QRect(vc.x + 1, cy + 1, vc.w - 3, rh - 3));
-            }
-        }
+void MSFlexGrid::paintFocusFrame(QPainter &p, const std::vector<PaintedCol> &cols) const
+{
+    const int top = TopRow();
+    if (m_row < top || m_row < 1)
+        return;
+    const int y = m_rowHeightPx * (1 + m_row - top);
+    if (y >= viewport()->height())
+        return;
+    QPen pen(palette().color(selectionSpansCells() ? QPalette::HighlightedText : QPalette::Text));
+    pen.setStyle(Qt::DotLine);
+    for (const PaintedCol &pc : cols) {
+        if (pc.col != m_col)
+            continue;
+        p.setPen(pen);
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRect(pc.x + 1, y + 1, pc.w - 3, m_rowHeightPx - 3));
     }
 }
 

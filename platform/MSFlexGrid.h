@@ -4,11 +4,14 @@
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <QString>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class Form;
+class QPainter;
 
 // The list grid of every register window. Row 0 is the fixed header row; every column scrolls.
 // Texts are kept packed as UTF-8 (see PackedRows): a QString is made only for a cell painted or
@@ -47,17 +50,6 @@ public:
     QString TextMatrix(int row, int col) const;
     // The same text as it is kept, in UTF-8, without a QString: valid until the grid changes.
     std::string_view TextMatrixUtf8(int row, int col) const;
-    // f(row, text) for the texts of column `col`, rows first to last, in UTF-8 as TextMatrixUtf8
-    // gives them: a whole column read at the pace of memory (sorting by a column's dates).
-    template <class F>
-    void forEachTextUtf8(int col, int first, int last, F &&f) const
-    {
-        if (first > last)
-            return;
-        checkCell(first, col);
-        checkCell(last, col);
-        m_cells.forEachCell(first, last - first + 1, col, [&](int i, std::string_view t) { f(first + i, t); });
-    }
     void setTextMatrix(int row, int col, const QString &text);
     void setTextMatrix(int row, int col, QString &&text);
     // The same from UTF-8 bytes, without a QString on the way.
@@ -93,6 +85,10 @@ public:
     // Orders the selected data rows (Row..RowSel; all of them when Row = RowSel) by column Col;
     // rows that compare equal keep their order.
     void setSort(int order);
+    // Every data row by the whole number keyOf gives for its text in column `col` (a date's
+    // seconds), ascending or descending; rows with equal numbers keep their order. When keyOf
+    // raises, the rows stay as they were.
+    void sortRowsBy(int col, bool descending, const std::function<int64_t(std::string_view)> &keyOf);
     void RemoveItem(int row);
 
     QString FontName() const { return m_fontName; }
@@ -154,6 +150,18 @@ private:
     void releaseLongBuffer();
     void checkCell(int row, int col) const;
     Selection selection() const { return {m_row, m_col, m_rowSel, m_colSel}; }
+    bool selectionSpansCells() const;
+
+    // Painting, in this order: what lies past the cells, the header row, the data rows shown,
+    // the focus frame. The columns shown, from LeftCol on, with their x and width in pixels.
+    struct PaintedCol {
+        int col, x, w;
+    };
+    std::vector<PaintedCol> paintedColumns() const;
+    void paintMargins(QPainter &p, const std::vector<PaintedCol> &cols) const;
+    void paintHeaderRow(QPainter &p, const std::vector<PaintedCol> &cols) const;
+    void paintDataRows(QPainter &p, const std::vector<PaintedCol> &cols) const;
+    void paintFocusFrame(QPainter &p, const std::vector<PaintedCol> &cols) const;
 
     int rowHeightPx() const { return m_rowHeightPx; }
     int colWidthPx(int col) const;

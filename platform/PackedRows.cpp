@@ -433,11 +433,9 @@ void PackedRows::resize(int rows)
 
 void PackedRows::reorder(int first, const std::vector<int> &order)
 {
-    closeOpenRow();
     std::vector<Row> moved(order.size());
-    for (size_t i = 0; i < order.size(); ++i)
-        moved[i] = m_rows[size_t(first + order[i])];
-    std::copy(moved.begin(), moved.end(), m_rows.begin() + first);
+    reorderThrough(first, uint32_t(order.size()), reinterpret_cast<unsigned char *>(moved.data()),
+                   [&order](uint32_t i) { return order[i]; });
 }
 
 // ---- appending rows ----

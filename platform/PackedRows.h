@@ -37,6 +37,13 @@ public:
     template <class F>
     void forEachCell(int first, int count, int col, F &&f) const
     {
+        forEachCellOf(
+            count, col, [first](int i) { return first + i; }, f);
+    }
+    // The same for any rows: f(i, text) for the cell of column `col` of row rowOf(i).
+    template <class RowOf, class F>
+    void forEachCellOf(int count, int col, RowOf &&rowOf, F &&f) const
+    {
         constexpr int Chunk = 64;
         // About where the column's cell lies in a record: the lines up to there are touched.
         const uint32_t reach = 16 * uint32_t(col + 1);
@@ -44,15 +51,32 @@ public:
             const int end = std::min(count, begin + Chunk);
             unsigned char touched = 0;
             for (int i = begin; i < end; ++i)
-                touched |= touch(first + i, reach);
+                touched |= touch(rowOf(i), reach);
             m_touched = touched;
             for (int i = begin; i < end; ++i)
-                f(i, cell(first + i, col));
+                f(i, cell(rowOf(i), col));
         }
     }
     void setCell(int row, int col, std::string_view text);
     // Rows first + i take the rows first + order[i] had.
     void reorder(int first, const std::vector<int> &order);
+    // The same on the way through `room`, count * RowBytes bytes of the caller's: rows first + i
+    // take the rows first + sourceOf(i) had. The room's slots are written in order, slot i only
+    // once sourceOf(i) has been asked, so the room may be what the order is read from.
+    static constexpr size_t RowBytes = 16;
+    template <class SourceOf>
+    void reorderThrough(int first, uint32_t count, unsigned char *room, SourceOf &&sourceOf)
+    {
+        static_assert(sizeof(Row) == RowBytes, "a row's place is RowBytes");
+        closeOpenRow();
+        const Row *const rows = m_rows.data() + first;
+        for (uint32_t i = 0; i < count; ++i) {
+            const Row r = rows[sourceOf(i)];
+            std::memcpy(room + size_t(i) * RowBytes, &r, RowBytes);
+        }
+        if (count)
+            std::memcpy(static_cast<void *>(m_rows.data() + first), room, size_t(count) * RowBytes);
+    }
 
     // Appending a row cell by cell, the cells in column order. Any other change ends the row.
     void beginRow();

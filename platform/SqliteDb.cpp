@@ -38,6 +38,40 @@ bool exactTieAt16thDigit(double d)
     return true;
 }
 
+// A file that is not a database, or not a whole one, is told from what the first reads meet,
+// not from a pass over every page: the schema is read (SQLite checks the header, its "SQLite
+// format 3" text, page size and format numbers, and every page of the schema), then the file
+// must hold whole pages, every one its header counts. All under one read lock, so that a
+// journal left by a crash has been played back first and no writer changes the file meanwhile.
+// A page damaged further in is reported when something reads it.
+void recognise(sqlite3 *db)
+{
+    // The first value of the statement's first row, as a number or a text.
+    auto number = [db](const char *sql) {
+        Statement st(db, sql, -1);
+        return st.step() ? sqlite3_column_int64(st.handle(), 0) : sqlite3_int64(0);
+    };
+    auto text = [db](const char *sql) {
+        Statement st(db, sql, -1);
+        return st.step() ? QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(st.handle(), 0)))
+                         : QByteArray();
+    };
+    number("BEGIN");
+    number("SELECT count(*) FROM sqlite_master");
+    const bool wal = text("PRAGMA journal_mode").compare("wal", Qt::CaseInsensitive) == 0;
+    const sqlite3_int64 pageSize = number("PRAGMA page_size");
+    const sqlite3_int64 pages = number("PRAGMA page_count");
+    sqlite3_file *file = nullptr;
+    sqlite3_int64 bytes = -1;
+    if (sqlite3_file_control(db, "main", SQLITE_FCNTL_FILE_POINTER, &file) != SQLITE_OK || !file || !file->pMethods
+        || file->pMethods->xFileSize(file, &bytes) != SQLITE_OK)
+        throw PlatformError(SQLITE_IOERR, QStringLiteral("disk I/O error"));
+    // In WAL mode the newest pages may still lie in the log, beside the file.
+    if (pageSize <= 0 || bytes < pageSize || (!wal && (bytes % pageSize != 0 || pages * pageSize > bytes)))
+        throw PlatformError(SQLITE_CORRUPT, QStringLiteral("database disk image is malformed"));
+    number("COMMIT");
+}
+
 } // namespace
 
 PlatformError sqliteError(sqlite3 *db, int rc)
@@ -324,19 +358,11 @@ void SqliteDbComponent::open(const QString &path, const QString &, Access access
         throw e;
     }
     sqlite3_busy_timeout(db, 2000);
-    // Reading the schema and a quick check tells a damaged or foreign file at once.
-    QString verdict;
     try {
-        Statement st(db, "PRAGMA quick_check", -1);
-        if (st.step())
-            verdict = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st.handle(), 0)));
+        recognise(db);
     } catch (const PlatformError &) {
         sqlite3_close_v2(db);
         throw;
-    }
-    if (verdict != QLatin1String("ok")) {
-        sqlite3_close_v2(db);
-        throw PlatformError(SQLITE_CORRUPT, QStringLiteral("database disk image is malformed"));
     }
     m_db = db;
 }

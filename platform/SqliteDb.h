@@ -142,7 +142,8 @@ public:
     // ReadOnly opens the file for reading only, as SQLite does by itself with a file it may not
     // write: every write is then refused.
     enum class Access { ReadWrite, ReadOnly };
-    // Fails on a missing or empty file or one that is not an SQLite database; never creates a file.
+    // Fails on a missing or empty file or one that is not an SQLite database, or not a whole one,
+    // as far as its header and schema tell; never creates a file.
     void open(const QString &path, const QString &password = QString(), Access access = Access::ReadWrite);
     bool isOpen() const { return m_db != nullptr; }
     // Whether a transaction is open on the connection (SQLite ends one by itself after some

@@ -4,10 +4,8 @@
 #include "shell/ErrorExit.h"
 #include "shell/basGeneral.h"
 #include <QFileInfo>
-#include <algorithm>
-#include <charconv>
+#include <optional>
 #include <string_view>
-#include <vector>
 
 short gPrtCSize = 0;
 short gFaseUpdate = 0;
@@ -160,38 +158,19 @@ bool isBlank(std::string_view utf8)
 void sortGridByDate(MSFlexGrid *grid, int column, int order)
 {
     Procedure p(kModule, QStringLiteral("sortGridByDate"), OwnerKind::Modulo);
-    const int added = grid->Cols();
-    bool columnAdded = false;
-    const bool ok = p.run([&] {
-        grid->setCols(added + 1);
-        columnAdded = true;
-        grid->setColWidth(added, 0);
-        const int rows = grid->Rows();
-        // Read and written as UTF-8: a million dates cost no QString each.
-        std::vector<qint64> keys;
-        keys.reserve(size_t(std::max(0, rows - 1)));
-        grid->forEachTextUtf8(column, 1, rows - 1, [&](int, std::string_view text) {
-            qint64 key = 0;
-            if (!isBlank(text)) {
-                // Seconds, not days, so time stamps of one day sort too.
-                const std::optional<qint64> seconds = vb::DateSeconds(text);
-                if (!seconds)
-                    throw PlatformError(ErrNo::TypeMismatch, QStringLiteral("Type mismatch"));
-                key = *seconds;
-            }
-            keys.push_back(key);
+    p.run([&] {
+        if (order < 1 || order > 4)
+            throw PlatformError(ErrNo::InvalidProcedureCall, QStringLiteral("Invalid procedure call or argument"));
+        // Each date's seconds (not days, so time stamps of one day sort too) go straight into
+        // the sort as its numbers, not through a helper column of texts: a million dates cost a
+        // key each, and a cell that is no date leaves the rows as they were.
+        grid->sortRowsBy(column, order == 2 || order == 4, [](std::string_view text) -> int64_t {
+            if (isBlank(text))
+                return 0;
+            const std::optional<qint64> seconds = vb::DateSeconds(text);
+            if (!seconds)
+                throw PlatformError(ErrNo::TypeMismatch, QStringLiteral("Type mismatch"));
+            return *seconds;
         });
-        char digits[24];
-        for (int r = 1; r < rows; ++r) {
-            const char *end = std::to_chars(digits, digits + sizeof digits, keys[size_t(r - 1)]).ptr;
-            grid->setTextMatrixUtf8(r, added, std::string_view(digits, size_t(end - digits)));
-        }
-        grid->setCol(added);
-        grid->setSort(order);
-        grid->setCols(added);
-        columnAdded = false;
     });
-    // The helper column is invisible, but a later print or export must not meet it.
-    if (!ok && columnAdded)
-        ignoreErrors([&] { grid->setCols(added); });
 }

@@ -100,6 +100,43 @@ void turn(QWidget *target, QPoint local, int delta)
     qApp->notify(target, &e);
 }
 
+// The grid of `texts` sorted in each order in turn, each from the order the one before left,
+// against the plain rule on the whole texts: numbers first by value, then texts case-folded in
+// the order of their UTF-16 forms; rows that compare equal keep their order.
+void sortsByThePlainRule(const QStringList &texts, std::initializer_list<int> orders)
+{
+    auto g = gridOf(texts);
+    QList<int> origin(texts.size());
+    std::iota(origin.begin(), origin.end(), 0);
+    QList<std::optional<double>> numbers;
+    QStringList folded;
+    for (const QString &t : texts) {
+        numbers << NumberRule::read(t);
+        folded << t.toCaseFolded();
+    }
+    for (int order : orders) {
+        const bool numeric = order >= 3, descending = order == 2 || order == 4;
+        auto less = [&](int a, int b) {
+            std::optional<double> x = numbers.at(a), y = numbers.at(b);
+            if (numeric) {
+                x = x.value_or(0);
+                y = y.value_or(0);
+            }
+            if (x.has_value() != y.has_value())
+                return x.has_value();
+            return x ? *x < *y : folded.at(a) < folded.at(b);
+        };
+        std::stable_sort(origin.begin(), origin.end(),
+                         [&](int a, int b) { return descending ? less(b, a) : less(a, b); });
+        g->setCol(0);
+        g->setSort(order);
+        QStringList origins;
+        for (int i : origin)
+            origins << QString::number(i);
+        QCOMPARE(column(g.get(), 1), origins);
+    }
+}
+
 } // namespace
 
 class TestGrid : public QObject {
@@ -358,36 +395,63 @@ private slots:
                              + (rnd.bounded(4) ? QString() : QStringLiteral(" e figli di una lunga casata"));
             }
         }
-        QList<std::optional<double>> numbers;
-        QStringList folded;
-        for (const QString &t : texts) {
-            numbers << NumberRule::read(t);
-            folded << t.toCaseFolded();
+        sortsByThePlainRule(texts, {1, 3, 2, 4, 1, 2});
+    }
+
+    void sortingTextsAlikeForLong()
+    {
+        // Texts alike for many bytes, or all the way but for case, length, an accent or a
+        // character whose folded form is shorter: no part of the order may depend on how many
+        // bytes one look at a text takes in.
+        QRandomGenerator rnd(12);
+        const QStringList beginnings{"Rinnovo iscrizione",
+                                     "RINNOVO ISCRIZIONE",
+                                     "Rinnovo iscrizione annuale",
+                                     "Esposito Mario",
+                                     "esposito mario ",
+                                     "Cantù Lucà Nicolò",
+                                     "cantù lucà nicolò e figli",
+                                     QStringLiteral("\u212Aelvin e figli"), // the Kelvin sign folds to a k
+                                     "kelvin e figli",
+                                     QStringLiteral("Stra\u1E9Ee di città"),
+                                     QString::fromUtf8("zero\0dentro", 11),
+                                     "zero",
+                                     "",
+                                     QString(22, 'x'),
+                                     QString(33, 'X')};
+        QStringList texts;
+        for (int i = 0; i < 6000; ++i) {
+            QString t = beginnings.at(rnd.bounded(int(beginnings.size())));
+            const int more = int(rnd.bounded(4));
+            if (more == 1)
+                t += QString::number(rnd.bounded(30));
+            else if (more == 2)
+                t += beginnings.at(rnd.bounded(int(beginnings.size())));
+            texts << t;
         }
-        auto g = gridOf(texts);
-        QList<int> origin(texts.size());
-        std::iota(origin.begin(), origin.end(), 0);
-        for (int order : {1, 3, 2, 4, 1, 2}) {
-            const bool numeric = order >= 3, descending = order == 2 || order == 4;
-            auto less = [&](int a, int b) {
-                std::optional<double> x = numbers.at(a), y = numbers.at(b);
-                if (numeric) {
-                    x = x.value_or(0);
-                    y = y.value_or(0);
-                }
-                if (x.has_value() != y.has_value())
-                    return x.has_value();
-                return x ? *x < *y : folded.at(a) < folded.at(b);
-            };
-            std::stable_sort(origin.begin(), origin.end(),
-                             [&](int a, int b) { return descending ? less(b, a) : less(a, b); });
-            g->setCol(0);
-            g->setSort(order);
-            QStringList origins;
-            for (int i : origin)
-                origins << QString::number(i);
-            QCOMPARE(column(g.get(), 1), origins);
+        sortsByThePlainRule(texts, {1, 2, 1});
+
+        // Bytes that are no UTF-8 (Latin-1 letters, a character cut short, an overlong form, an
+        // encoded surrogate) sort as the texts Qt reads from them.
+        const QList<QByteArray> bytes{"caf\xE9",         "cafe",  "caf\xC3",         "caf\xC3\xA9",
+                                      "caf\xE0\x80\x80", "caf",   "CAF\xED\xA0\x80", "CAF\xEF\xBF\xBD",
+                                      "\xE9t\xE9 ok",    "\xC3xy"};
+        auto g = makeGrid(1 + int(bytes.size()), 2);
+        QList<int> origin;
+        for (int i = 0; i < bytes.size(); ++i) {
+            g->setTextMatrixUtf8(i + 1, 0, bytes.at(i).toStdString());
+            g->setTextMatrix(i + 1, 1, QString::number(i));
+            origin << i;
         }
+        std::stable_sort(origin.begin(), origin.end(), [&](int a, int b) {
+            return QString::fromUtf8(bytes.at(a)).toCaseFolded() < QString::fromUtf8(bytes.at(b)).toCaseFolded();
+        });
+        g->setCol(0);
+        g->setSort(1);
+        QStringList origins;
+        for (int i : origin)
+            origins << QString::number(i);
+        QCOMPARE(column(g.get(), 1), origins);
     }
 
     void helperColumnAndRefill()

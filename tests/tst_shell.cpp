@@ -9,6 +9,7 @@
 #include "shell/frmAbout.h"
 #include "shell/frmMain.h"
 #include "testsupport.h"
+#include <QRandomGenerator>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
@@ -92,6 +93,13 @@ void garble(const QString &path, qint64 from, qint64 count)
 {
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadWrite) && f.seek(from) && f.write(QByteArray(count, '\xa5')) == count);
+}
+
+// The page size a database file's header gives (65536 written as 1).
+int databasePageSize(const QByteArray &db)
+{
+    const int size = (uchar(db.at(16)) << 8) | uchar(db.at(17));
+    return size == 1 ? 65536 : size;
 }
 
 // A database file's integrity verdict and the first value of `sql`: "ok 42".
@@ -264,6 +272,81 @@ private slots:
         QCOMPARE(verdict(0666, 0555), int(SqliteDbComponent::WriteBlock::ReadOnlyFolder));
         QCOMPARE(verdict(0666, 0777), 100); // takes writes, and the try leaves the file as it was
         QCOMPARE(prog.scalar("PRAGMA user_version") + prog.setting("INTESTAZ"), QStringLiteral("0Negozio"));
+    }
+
+    // What opening reads first tells a file that is not a whole database: the start ends with
+    // the one message and the file is left as it was.
+    void unrecognisedFileEndsTheStart()
+    {
+        TestProgram prog;
+        prog.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                  "INSERT INTO Anagrafica (TIPOLOGIAID, Cognome) SELECT 1, 'Cliente ' || i FROM n");
+        resetDatabaseForTests();
+        const QByteArray db = readFile(prog.dbPath());
+        const int page = databasePageSize(db);
+        QVERIFY(db.size() > 50 * page);
+        auto with = [&db](int at, const QByteArray &bytes) { return QByteArray(db).replace(at, bytes.size(), bytes); };
+        QRandomGenerator rnd(16);
+        auto random = [&rnd](int size) {
+            QByteArray b(size, 0);
+            for (char &c : b)
+                c = char(rnd.bounded(256));
+            return b;
+        };
+        const QByteArray counted =
+            QByteArray::fromHex(QByteArray::number(db.size() / page + 3, 16).rightJustified(8, '0'));
+        const QList<std::pair<const char *, QByteArray>> variants = {
+            {"random bytes, a page", random(page)},
+            {"random bytes, less than a header", random(60)},
+            {"a header alone", db.left(100)},
+            {"the first page alone", db.left(page)},
+            {"cut at a page's end", db.left(db.size() / page / 2 * page)},
+            {"cut inside a page", db.left(db.size() / 2 + 100)},
+            {"the last page cut short", db.left(db.size() - 1)},
+            {"the last page missing", db.left(db.size() - page)},
+            {"more pages counted than held", with(28, counted)},
+            {"another format's name", with(0, "SQLite format 2")},
+            {"a page size no power of two", with(16, QByteArray::fromHex("03E8"))},
+            {"a page size too small", with(16, QByteArray::fromHex("0100"))},
+            {"a file format too new to read", with(19, QByteArray::fromHex("03"))},
+            {"wrong payload fractions", with(21, QByteArray::fromHex("41"))},
+            {"the schema overwritten", with(100, random(page - 100))},
+        };
+        auto refused = [&](const char *what, const QByteArray &left) {
+            resetShellState();
+            const bool started = openForm<frmMain>()->isLoaded();
+            closeAllForms();
+            QVERIFY2(!started, what);
+            QCOMPARE(boxLog(), QStringList{msg("Impossibile connettersi al database", 16)});
+            QCOMPARE(readFile(prog.dbPath()), left);
+        };
+        for (const auto &[what, content] : variants) {
+            QVERIFY(writeFile(prog.dbPath(), content));
+            refused(what, content);
+        }
+        // A folder where the file should be.
+        QVERIFY(QFile::remove(prog.dbPath()) && QDir(prog.folder()).mkdir("norvik.db3"));
+        refused("a folder", "<missing>");
+        QVERIFY(QFileInfo(prog.dbPath()).isDir());
+    }
+
+    // A page damaged further in does not stop the start: it is told when something reads it.
+    void damageInsideIsToldWhenRead()
+    {
+        TestProgram prog;
+        seedShop(prog);
+        const int root = prog.scalar("select rootpage from sqlite_master where name = 'Anagrafica'").toInt();
+        resetDatabaseForTests();
+        QByteArray db = readFile(prog.dbPath());
+        const int page = databasePageSize(db);
+        QVERIFY(root > 1 && db.size() >= root * page);
+        QVERIFY(writeFile(prog.dbPath(), db.replace((root - 1) * page, page, QByteArray(page, '\xFF'))));
+        QVERIFY(openForm<frmMain>()->isLoaded());
+        NO_BOXES();
+        QCOMPARE(getSetting("INTESTAZ"), QStringLiteral("Negozio"));
+        gRsOpen("select Cognome from Anagrafica");
+        QCOMPARE(prompts(),
+                 QStringList{"Error 11 (database disk image is malformed) in procedure gRsOpen of Modulo basGeneral"});
     }
 
     void databaseAccess()

@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# The program's start, as a user starts it, on a register of ROWS customers against the same
+# start on an empty register (the types alone): the program runs under its own Xvfb server, and
+# the time runs from just before the program is started to the moment its main window is first
+# drawn. That moment is written by the program itself: with NORVIK_SHOWN_MARK naming a file, the
+# main window appends the system clock's time to it once its first frame has been handed to the
+# X server (app/main.cpp).
+#
+# Both databases are read once before the rounds, so both starts find their file in the cache;
+# the two alternate, median of the rounds. Prints one table row (bench_lists row).
+#
+#   bench/start_up.sh BUILD_DIR [--rows 1000000] [--rounds 5] [--dir FOLDER]
+set -euo pipefail
+build="$1"
+shift
+rows=1000000
+rounds=5
+dir="${TMPDIR:-/tmp}/norvik-bench"
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --rows) rows="$2"; shift 2 ;;
+    --rounds) rounds="$2"; shift 2 ;;
+    --dir) dir="$2"; shift 2 ;;
+    *) echo "start_up.sh: unknown option $1" >&2; exit 2 ;;
+  esac
+done
+bench="$build/bench/bench_lists"
+figure="start-up to main window, customers $rows / empty (Xvfb)"
+for tool in Xvfb; do
+  if ! command -v "$tool" >/dev/null; then
+    echo "start_up.sh: $tool missing (apt-get install -y xvfb); skipped" >&2
+    "$bench" row "$figure: skipped, no $tool" "" "" 0
+    exit 0
+  fi
+done
+
+# A program folder per database, as the program is installed: the program, its database and the
+# report file it runs at every start. The start-up statements may write to the database; the
+# benchmarks' copies stay as generated.
+folder_for() { # kind rows -> program folder
+  local source_db run
+  source_db="$("$bench" database customers "$2" "$dir")/norvik.db3"
+  run="$dir/start-$1"
+  mkdir -p "$run"
+  if [ ! -f "$run/norvik.db3" ] || [ "$source_db" -nt "$run/norvik.db3" ]; then
+    cp "$source_db" "$run/norvik.db3.new" && mv "$run/norvik.db3.new" "$run/norvik.db3"
+  fi
+  cp "$build/norvik" "$run/norvik"
+  cp "$(dirname "$0")/../data/nuovireport.sql" "$run/nuovireport.sql"
+  echo "$run"
+}
+big="$(folder_for "customers-$rows" "$rows")"
+empty="$(folder_for empty 0)"
+cat "$big/norvik.db3" "$empty/norvik.db3" >/dev/null
+
+# A server of our own, on a display number it picks free (another one may be in use).
+displayfile="$(mktemp)"
+Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
+xvfb=$!
+app=""
+cleanup() {
+  [ -n "$app" ] && kill "$app" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+  rm -f "$displayfile"
+}
+trap cleanup EXIT
+for _ in $(seq 1 100); do
+  [ -s "$displayfile" ] && break
+  sleep 0.05
+done
+[ -s "$displayfile" ] || { echo "start_up.sh: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$(head -1 "$displayfile")"
+
+now() { date +%s%N; }
+ms() { echo $(( ($2 - $1) / 1000000 )); }
+
+# One start in the program folder $1; its milliseconds in $took (no subshell: the program it
+# starts stays ours to stop on any way out).
+start_round() {
+  local mark="$1/shown.mark" t0 t1
+  rm -f "$mark"
+  t0=$(now)
+  (cd "$1" && NORVIK_SHOWN_MARK="$mark" QT_QPA_PLATFORM=xcb exec ./norvik >/dev/null 2>&1) &
+  app=$!
+  for _ in $(seq 1 60000); do
+    [ -s "$mark" ] && break
+    kill -0 "$app" 2>/dev/null || { echo "start_up.sh: the program ended before its window showed" >&2; exit 1; }
+    sleep 0.005
+  done
+  [ -s "$mark" ] || { echo "start_up.sh: the main window did not show" >&2; exit 1; }
+  t1=$(head -1 "$mark")
+  kill "$app" 2>/dev/null || true
+  wait "$app" 2>/dev/null || true
+  app=""
+  took=$(ms "$t0" "$t1")
+}
+
+bigs=()
+empties=()
+for r in $(seq 1 "$rounds"); do
+  echo "start-up $rows: round $r of $rounds" >&2
+  # Alternating which goes first.
+  if [ $((r % 2)) -eq 0 ]; then
+    start_round "$empty"
+    empties+=("$took")
+  fi
+  start_round "$big"
+  bigs+=("$took")
+  if [ $((r % 2)) -eq 1 ]; then
+    start_round "$empty"
+    empties+=("$took")
+  fi
+done
+
+median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+"$bench" row "$figure" "$(median "${bigs[@]}")" "$(median "${empties[@]}")" 1.5
