@@ -1,5 +1,6 @@
 #include "shell/ListWindow.h"
 #include "platform/Dialogs.h"
+#include "platform/DrawnMark.h"
 #include "platform/MSFlexGrid.h"
 #include "platform/MouseWheel.h"
 #include "platform/NumberRule.h"
@@ -15,11 +16,7 @@
 #include "shell/basGeneralCustom.h"
 #include "shell/basPrintPreview.h"
 #include "shell/basRegistering.h"
-#include <QEvent>
-#include <QFile>
-#include <QTimer>
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -175,6 +172,8 @@ void ListWindow::fillGridFrom(const QString &sql)
     // The grid is painted once, when it is full, not once per row.
     const bool repaint = g->updatesEnabled();
     g->setUpdatesEnabled(false);
+    m_rowsCutShort.reset();
+    m_fillFailed = true;
     if (trapFillErrors()) {
         p.run([&] { fillFromQuery(sql); });
     } else {
@@ -186,6 +185,10 @@ void ListWindow::fillGridFrom(const QString &sql)
         }
     }
     closeFill(repaint);
+    // Cells that fail are passed over, but a list that stops short must not pass for the whole
+    // register: the read error is told once, over the rows that could be read.
+    if (m_rowsCutShort)
+        p.report(*m_rowsCutShort);
 }
 
 void ListWindow::fillFromQuery(const QString &sql)
@@ -200,8 +203,9 @@ void ListWindow::fillFromQuery(const QString &sql)
     releaseRs();
     gRsOpen(sql);
     Recordset &rs = gRs();
-    // A refused query has told its own message; there is no result to read.
-    if (m_desc.refusalToldOnce && !rs.isOpen())
+    // A refused query has told its own message; reading the closed result would only add a
+    // second, meaningless box.
+    if (!rs.isOpen())
         return;
     if (rs.EOF_()) {
         g->setColWidth(0, 1000);
@@ -217,6 +221,7 @@ void ListWindow::fillFromQuery(const QString &sql)
         g->setDisplayOption(1);
         doEnglishGrid(g);
     });
+    m_fillFailed = m_rowsCutShort.has_value();
 }
 
 std::vector<ListWindow::FillColumn> ListWindow::planColumns(const Recordset &rs, const QString &sql)
@@ -286,7 +291,13 @@ void ListWindow::fillRows(Recordset &rs, const std::vector<FillColumn> &columns)
         }
         if (began)
             ignoreErrors([&] { g->endRow(); });
-        ignoreErrors([&] { rs.MoveNext(); }); // a failed move ends the result
+        try {
+            rs.MoveNext();
+        } catch (const PlatformError &e) {
+            // A failed move ends the result; the rows after it are not there to show.
+            m_rowsCutShort = e;
+        } catch (...) {
+        }
     }
 }
 
@@ -329,48 +340,12 @@ void ListWindow::closeFill(bool repaint)
     markWhenDrawn(g);
 }
 
-namespace {
 // For the benchmarks only: with NORVIK_DRAWN_MARK naming a file, the moment a filled grid is
-// first drawn is appended to it (nanoseconds of the system clock), once the frame has been
-// handed to the window system. Without the variable nothing is watched.
-class DrawnMark : public QObject {
-public:
-    DrawnMark(QWidget *viewport, QString file) : QObject(viewport), m_file(std::move(file))
-    {
-        viewport->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint && !m_painted) {
-            m_painted = true;
-            // The frame goes out at the end of the paint round; the mark is written after it.
-            QTimer::singleShot(0, this, [this] {
-                const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                    std::chrono::system_clock::now().time_since_epoch());
-                QFile f(m_file);
-                if (f.open(QIODevice::WriteOnly | QIODevice::Append))
-                    f.write(QByteArray::number(qint64(now.count())) + '\n');
-                deleteLater();
-            });
-        }
-        return false;
-    }
-
-private:
-    QString m_file;
-    bool m_painted = false;
-};
-}
-
+// first drawn is appended to it. Without the variable nothing is watched.
 void ListWindow::markWhenDrawn(MSFlexGrid *grid)
 {
     static const QString file = qEnvironmentVariable("NORVIK_DRAWN_MARK");
-    if (file.isEmpty())
-        return;
-    delete grid->viewport()->findChild<DrawnMark *>(QString(), Qt::FindDirectChildrenOnly);
-    new DrawnMark(grid->viewport(), file);
+    DrawnMark::watch(grid->viewport(), file);
 }
 
 QString ListWindow::amountCell(const Field &field)
@@ -566,7 +541,8 @@ void ListWindow::Form_Load()
         WheelHook(this, [this](int keys, int rotation, int x, int y) { MouseWheel(keys, rotation, x, y); });
         CenterForm(this);
         FillGrid();
-        if (m_desc.editing && MSFlexGrid1->Rows() == 1)
+        // An empty register opens on a new record; a list that could not be read is not empty.
+        if (m_desc.editing && MSFlexGrid1->Rows() == 1 && !m_fillFailed)
             cmdAdd_Click();
     });
 }

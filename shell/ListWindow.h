@@ -3,6 +3,7 @@
 // close buttons. Everything every list does lives here once; a concrete list states its data in
 // a ListWindowDesc and overrides a hook only where it really behaves differently.
 #include "platform/Form.h"
+#include "platform/PlatformError.h"
 #include "shell/ListWindowInterface.h"
 #include "shell/PatternHelpers.h"
 #include <QPair>
@@ -10,6 +11,7 @@
 #include <QStringList>
 #include <QVector>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class Field;
@@ -70,9 +72,6 @@ struct ListWindowDesc {
     QString totalFields;
     QString totalCaption;
 
-    // A query the database refuses is told by the database's message alone; otherwise FillGrid's
-    // own error exit follows it, as the registers' lists report it.
-    bool refusalToldOnce = false;
     // The hourglass while the grid is filled.
     bool fillHourglass = true;
     // An "Esporta CSV" button.
@@ -173,12 +172,16 @@ private:
     void fillFromQuery(const QString &sql);
     // Sets the headers and decides once per fill, not once per cell, how each column is written.
     std::vector<FillColumn> planColumns(const Recordset &rs, const QString &sql);
-    // Copies every row of the result into the grid; a failing cell is left empty.
+    // Copies every row of the result into the grid; a failing cell is left empty. A result that
+    // could not be read to its end (a damaged page, a read error) is kept in m_rowsCutShort.
     void fillRows(Recordset &rs, const std::vector<FillColumn> &columns);
     // Each column as wide as its widest text among the header and the first data rows.
     void sizeColumns(const std::vector<FillColumn> &columns);
     // What every fill ends with, also after a reported error.
     void closeFill(bool repaint);
+    std::optional<PlatformError> m_rowsCutShort;
+    // The last fill did not read the whole result: refused, failed on the way, or cut short.
+    bool m_fillFailed = false;
     // Header of a field by the list rules.
     QString headerText(const QString &fieldName, const QString &sql) const;
     // Column width in twips from the widest text measured in it: at most 8000, texts under

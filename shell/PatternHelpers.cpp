@@ -69,6 +69,9 @@ qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
     releaseRs();
     gRsOpen(sql);
     Recordset &rs = gRs();
+    // A refused query has told why; the combo stays empty without a second box.
+    if (!rs.isOpen())
+        return -1;
     while (!rs.EOF_()) {
         const QVariant key = rs.Fields()(keyField).Value();
         combo->AddItem(itemText(rs));

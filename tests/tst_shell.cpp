@@ -1,6 +1,7 @@
 // Start-up, database access, settings, trace and log, error exits, and the main window's own
 // work: backup, heading edit, its buttons and the about box it opens.
 #include "customers/frmAnagrafica.h"
+#include "customers/frmEditAnagrafica.h"
 #include "platform/FileCopy.h"
 #include "platform/ShellLaunch.h"
 #include "platform/SqliteDb.h"
@@ -279,6 +280,7 @@ private slots:
     void unrecognisedFileEndsTheStart()
     {
         TestProgram prog;
+        prog.exec("INSERT OR IGNORE INTO TipologiaPersone (TIPOLOGIAID, Tipologia) VALUES (1, 'Socio')");
         prog.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
                   "INSERT INTO Anagrafica (TIPOLOGIAID, Cognome) SELECT 1, 'Cliente ' || i FROM n");
         resetDatabaseForTests();
@@ -347,6 +349,60 @@ private slots:
         gRsOpen("select Cognome from Anagrafica");
         QCOMPARE(prompts(),
                  QStringList{"Error 11 (database disk image is malformed) in procedure gRsOpen of Modulo basGeneral"});
+    }
+
+    // A damaged page met half-way through a list: the rows before it are shown, and the list
+    // does not pass for the whole register: one message says why. One fault, one message.
+    void listReadErrorsAreToldOnce()
+    {
+        TestProgram prog;
+        prog.exec("INSERT OR IGNORE INTO TipologiaPersone (TIPOLOGIAID, Tipologia) VALUES (1, 'Socio')");
+        prog.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                  "INSERT INTO Anagrafica (TIPOLOGIAID, Cognome) SELECT 1, 'Cliente ' || i FROM n");
+        // The leaves of the customer table in the order a scan reads them; the middle one is damaged.
+        const int leaves =
+            prog.scalar("select count(*) from dbstat where name = 'Anagrafica' and pagetype = 'leaf'").toInt();
+        QVERIFY(leaves > 4);
+        const int leaf =
+            prog.scalar(QString("select pageno from dbstat where name = 'Anagrafica' and pagetype = 'leaf' "
+                                "order by path limit 1 offset %1")
+                            .arg(leaves / 2))
+                .toInt();
+        resetDatabaseForTests();
+        QByteArray db = readFile(prog.dbPath());
+        const int page = databasePageSize(db);
+        QVERIFY(writeFile(prog.dbPath(), db.replace((leaf - 1) * page, page, QByteArray(page, '\xFF'))));
+        QVERIFY(openForm<frmMain>()->isLoaded());
+        NO_BOXES();
+        const int shown = column(openForm<frmAnagrafica>()->MSFlexGrid1, 1).size();
+        QVERIFY2(shown > 100 && shown < 3000, qPrintable(QString::number(shown)));
+        QCOMPARE(prompts(), QStringList{"Error 11 (database disk image is malformed) in procedure FillGrid of Form "
+                                        "frmAnagrafica"});
+        closeAllForms();
+
+        // A list whose query is refused outright: the query's message, not a second one for the
+        // result it could not open.
+        TestProgram other;
+        other.exec("ALTER TABLE TipologiaPersone RENAME TO Altro");
+        resetShellState();
+        QVERIFY(openForm<frmMain>()->isLoaded());
+        DialogScript::reset();
+        frmAnagrafica *list = openForm<frmAnagrafica>();
+        QCOMPARE(list->MSFlexGrid1->Rows(), 1);
+        const QStringList refused{
+            "Error 1 (no such table: TipologiaPersone) in procedure gRsOpen of Modulo basGeneral"};
+        QCOMPARE(prompts(), refused);
+        // The same for the type combo of a new customer.
+        DialogScript::reset();
+        bool opened = false;
+        drive<frmEditAnagrafica>([&](frmEditAnagrafica *d) {
+            opened = true;
+            QCOMPARE(d->cboTipologia->ListCount(), 0);
+            d->Unload();
+        });
+        QTest::mouseClick(list->cmdAdd, Qt::LeftButton);
+        QVERIFY(opened);
+        QCOMPARE(prompts(), refused);
     }
 
     void databaseAccess()
