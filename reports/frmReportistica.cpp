@@ -18,7 +18,6 @@ ListWindowDesc reportList(double *key)
     d.totalFields = QStringLiteral("*Import*");
     d.totalCaption = QStringLiteral("Importo complessivo degli importi visualizzati: ");
     d.fillHourglass = false;
-    d.refusalToldOnce = true;
     d.exportButton = true;
     d.editing = false;
     return d;

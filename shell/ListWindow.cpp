@@ -196,13 +196,17 @@ void ListWindow::fillFromQuery(const QString &sql)
     g->setRows(1);
     OpenDb();
     m_total = 0;
+    m_fillRefused = false;
     // A refused query must find nothing left of an earlier one to show as this list.
     releaseRs();
     gRsOpen(sql);
     Recordset &rs = gRs();
-    // A refused query has told its own message; there is no result to read.
-    if (m_desc.refusalToldOnce && !rs.isOpen())
+    // A refused query has told its own message (a table missing from an older database); there
+    // is no result to read, and reading it would only tell a second, meaningless message.
+    if (!rs.isOpen()) {
+        m_fillRefused = true;
         return;
+    }
     if (rs.EOF_()) {
         g->setColWidth(0, 1000);
         g->setTextMatrix(0, 0, QStringLiteral("0 Records"));
@@ -566,7 +570,9 @@ void ListWindow::Form_Load()
         WheelHook(this, [this](int keys, int rotation, int x, int y) { MouseWheel(keys, rotation, x, y); });
         CenterForm(this);
         FillGrid();
-        if (m_desc.editing && MSFlexGrid1->Rows() == 1)
+        // A register that could not be read is not known to be empty: its add dialog would
+        // meet the same refusal.
+        if (m_desc.editing && MSFlexGrid1->Rows() == 1 && !m_fillRefused)
             cmdAdd_Click();
     });
 }

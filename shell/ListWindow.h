@@ -70,9 +70,6 @@ struct ListWindowDesc {
     QString totalFields;
     QString totalCaption;
 
-    // A query the database refuses is told by the database's message alone; otherwise FillGrid's
-    // own error exit follows it, as the registers' lists report it.
-    bool refusalToldOnce = false;
     // The hourglass while the grid is filled.
     bool fillHourglass = true;
     // An "Esporta CSV" button.
@@ -200,6 +197,8 @@ private:
     ListWindowDesc m_desc;
     // The sum of the last fill's amounts.
     double m_total = 0;
+    // The last fill's query was refused: the list is unread, not empty.
+    bool m_fillRefused = false;
     // Header clicks alternate ascending and descending, one direction for every column.
     bool m_sortDescending = false;
     // Set by tests only: the columns whose cells a test writes itself, and how.

@@ -69,6 +69,10 @@ qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
     releaseRs();
     gRsOpen(sql);
     Recordset &rs = gRs();
+    // A refused query has told its own message: reading its missing rows would tell a second,
+    // meaningless one.
+    if (!rs.isOpen())
+        return -1;
     while (!rs.EOF_()) {
         const QVariant key = rs.Fields()(keyField).Value();
         combo->AddItem(itemText(rs));
