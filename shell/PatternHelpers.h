@@ -37,7 +37,8 @@ bool pickerHoldsDate(const XPDTPicker *picker);
 // Fills the combo from the query, one item per row in the query's order: the item's text
 // from itemText, its item data the row's keyField. Only the item whose key equals selectKey
 // ends up selected (-1 selects nothing), and the combo raises no Change while it is filled,
-// so the combo shows exactly the key returned: the selected item's key, or -1.
+// so the combo shows exactly the key returned: the selected item's key, or -1. A query the
+// database refuses has told its own message and leaves the combo empty.
 qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
                  const std::function<QString(const Recordset &)> &itemText, qint64 selectKey = -1);
 // The same with the item's text read from one column ("" for Null).

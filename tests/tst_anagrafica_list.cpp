@@ -326,7 +326,8 @@ private slots:
         gRsOpen("select 99, 98, 'stale'");
         w->FillGrid();
         QCOMPARE(w->MSFlexGrid1->Rows(), 1);
-        QCOMPARE(prompts(), QStringList{"Error 1 (near \")\": syntax error) in procedure gRsOpen of Modulo basGeneral"});
+        QCOMPARE(prompts(),
+                 QStringList{"Error 1 (near \")\": syntax error) in procedure gRsOpen of Modulo basGeneral"});
         QCOMPARE(Screen::MousePointer(), 0);
         QCOMPARE(w->MSFlexGrid1->Row(), 0);
     }

@@ -109,6 +109,39 @@ private slots:
                  QStringLiteral("1|40000|0012345|1250.5|1"));
     }
 
+    // An older database without the account table: a register that reads it tells the
+    // database's message once and opens without rows, not on an add dialog that would meet the
+    // same refusal; the cheque dialog opens with no account to choose.
+    void aDatabaseWithoutTheAccountTable()
+    {
+        TestProgram prog;
+        addRegisters(prog);
+        addCheques(prog);
+        prog.exec("drop table MieiContiCorrenti");
+        const QStringList refused{
+            "Error 1 (no such table: MieiContiCorrenti) in procedure gRsOpen of Modulo basGeneral"};
+        int added = 0;
+        drive<frmEditMieiContiCorrenti>([&](frmEditMieiContiCorrenti *) { ++added; });
+        QCOMPARE(openForm<frmMieiContiCorrenti>()->MSFlexGrid1->Rows(), 1);
+        QCOMPARE(prompts(), refused);
+        DialogScript::reset();
+        drive<frmEditAssegniEmessi>([&](frmEditAssegniEmessi *) { ++added; });
+        frmAssegniEmessi *w = openForm<frmAssegniEmessi>();
+        QCOMPARE(w->MSFlexGrid1->Rows(), 1);
+        QCOMPARE(prompts(), refused);
+        QCOMPARE(added, 0);
+        DialogScript::reset();
+
+        drive<frmEditAssegniEmessi>([&](frmEditAssegniEmessi *d) {
+            ++added;
+            QCOMPARE(prompts(), refused);
+            QCOMPARE(d->cboDescrizione->ListCount(), 0);
+            QCOMPARE(d->cboNome->ListCount(), 3);
+        });
+        QTest::mouseClick(w->cmdAdd, Qt::LeftButton);
+        QCOMPARE(added, 1);
+    }
+
     // ---- the list ----
 
     void listShowsFlagsAmountsAndTheirTotal()

@@ -216,6 +216,23 @@ private slots:
         doubleClickCell(g, 3, 1);
         QCOMPARE(opened, QStringLiteral("Verdi Ugo|45"));
         NO_BOXES();
+
+        // Without the account table the deposit dialog tells the database's message once and
+        // opens with no account to choose; its OK asks for one and writes nothing.
+        if (table != "MieiContiCorrenti")
+            return;
+        bool deposited = false;
+        drive<frmEditVersamenti>([&](frmEditVersamenti *d) {
+            deposited = true;
+            QCOMPARE(prompts(), QStringList{"Error 1 (no such table: MieiContiCorrenti) in procedure gRsOpen of "
+                                            "Modulo basGeneral"});
+            QCOMPARE(d->cboDescrizione->ListCount(), 0);
+            clickOk(d);
+            QCOMPARE(prompts(), QStringList{"Selezionare il Conto Corrente"});
+        });
+        QTest::mouseClick(w->cmdVersa, Qt::LeftButton);
+        QVERIFY(deposited);
+        QCOMPARE(prog.scalar("select count(*) from Versamenti"), QStringLiteral("1"));
     }
 };
 
