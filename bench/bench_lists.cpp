@@ -549,8 +549,8 @@ int measure(const ListBench &list, const QString &folder)
     });
     auto click = [&](int col) {
         return ms([&] {
-            g->simulateMouseDown(0, col);
-            g->simulateMouseUp(0, col);
+            MSFlexGrid::TestSeam::mouseDown(*g, 0, col);
+            MSFlexGrid::TestSeam::mouseUp(*g, 0, col);
             QApplication::processEvents();
         });
     };

@@ -101,11 +101,8 @@ public:
     int DisplayOption() const { return m_displayOption; }
     void setDisplayOption(int value) { m_displayOption = value; }
 
-    // Drive the grid without pixel arithmetic: each does what the mouse does on that cell
-    // (current cell, header-click selection, scrolling) and raises the same events.
-    void simulateMouseDown(int row, int col, int button = 1, int shift = 0);
-    void simulateMouseUp(int row, int col, int button = 1, int shift = 0);
-    void simulateDblClick(int row, int col);
+    // What tests and benchmarks reach besides the interface (at the end of this header).
+    struct TestSeam;
 
 signals:
     void DblClick();
@@ -130,6 +127,12 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // Each does what the mouse does on that cell (current cell, header-click selection,
+    // scrolling) and raises the same events.
+    void simulateMouseDown(int row, int col, int button = 1, int shift = 0);
+    void simulateMouseUp(int row, int col, int button = 1, int shift = 0);
+    void simulateDblClick(int row, int col);
+
     struct Layout {
         int viewWidth = 0;
         int viewHeight = 0;
@@ -206,4 +209,18 @@ private:
     bool m_syncQueued = false;
     bool m_syncing = false;
     bool m_dragging = false;
+};
+
+// ---- for tests and benchmarks only ----
+// Drive the grid without pixel arithmetic.
+struct MSFlexGrid::TestSeam {
+    static void mouseDown(MSFlexGrid &g, int row, int col, int button = 1, int shift = 0)
+    {
+        g.simulateMouseDown(row, col, button, shift);
+    }
+    static void mouseUp(MSFlexGrid &g, int row, int col, int button = 1, int shift = 0)
+    {
+        g.simulateMouseUp(row, col, button, shift);
+    }
+    static void dblClick(MSFlexGrid &g, int row, int col) { g.simulateDblClick(row, col); }
 };

@@ -279,14 +279,14 @@ QStringList gridRow(const MSFlexGrid *g, int row)
 
 void clickRow(MSFlexGrid *g, int row, int col)
 {
-    g->simulateMouseDown(row, col);
-    g->simulateMouseUp(row, col);
+    MSFlexGrid::TestSeam::mouseDown(*g, row, col);
+    MSFlexGrid::TestSeam::mouseUp(*g, row, col);
 }
 
 void doubleClickCell(MSFlexGrid *g, int row, int col)
 {
-    g->simulateMouseDown(row, col);
-    g->simulateDblClick(row, col);
+    MSFlexGrid::TestSeam::mouseDown(*g, row, col);
+    MSFlexGrid::TestSeam::dblClick(*g, row, col);
 }
 
 GridForm::GridForm(const QList<QStringList> &rows)

@@ -70,9 +70,9 @@ private slots:
             QVERIFY(g->ColWidth(c) >= 600 && g->ColWidth(c) <= 8000);
         // A click selects the whole row and keeps the horizontal scroll position.
         g->setLeftCol(5);
-        g->simulateMouseDown(2, 6);
+        MSFlexGrid::TestSeam::mouseDown(*g, 2, 6);
         g->setLeftCol(0);
-        g->simulateMouseUp(2, 6);
+        MSFlexGrid::TestSeam::mouseUp(*g, 2, 6);
         QCOMPARE(QList<int>({g->Row(), g->Col(), g->ColSel()}), QList<int>({2, 0, g->Cols() - 1}));
         QCOMPARE(g->LeftCol(), int(gGridLeftCol));
         QVERIFY(gGridLeftCol > 0);
@@ -129,8 +129,8 @@ private slots:
         w->MouseWheel(0, 120, over.x(), over.y());
         QCOMPARE(g->TopRow(), 1);
         // The newest row goes last even on a sorted list, scrolled into view.
-        g->simulateMouseDown(0, 3); // ascending
-        g->simulateMouseDown(0, 3); // descending
+        MSFlexGrid::TestSeam::mouseDown(*g, 0, 3); // ascending
+        MSFlexGrid::TestSeam::mouseDown(*g, 0, 3); // descending
         QCOMPARE(g->TextMatrix(1, 3), QStringLiteral("C9"));
         prog.addCustomer(70000, "Aaron");
         w->AddGridRow();
@@ -245,10 +245,10 @@ private slots:
         QCOMPARE(column(g, 3), (QStringList{"Azzurri", "bianchi", "Rossi", "Verdi"}));
         NO_BOXES();
         // The next click, on another column, sorts that one descending; a Data column by date.
-        g->simulateMouseDown(0, 18);
+        MSFlexGrid::TestSeam::mouseDown(*g, 0, 18);
         QCOMPARE(column(g, 18), (QStringList{"02/01/2001", "01/02/1990", "20/12/1989", "15/01/1985"}));
         QCOMPARE(g->Cols(), 23); // the sort's helper column is gone
-        g->simulateMouseDown(0, 18);
+        MSFlexGrid::TestSeam::mouseDown(*g, 0, 18);
         QCOMPARE(column(g, 18), (QStringList{"15/01/1985", "20/12/1989", "01/02/1990", "02/01/2001"}));
         QCOMPARE(column(g, 0), (QStringList{"2", "3", "1", "4"})); // rows move whole
         // A reopened window starts ascending again.
@@ -257,7 +257,7 @@ private slots:
         QVERIFY(!IsWheelHooked(w));
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         w = openForm<frmAnagrafica>();
-        w->MSFlexGrid1->simulateMouseDown(0, 4);
+        MSFlexGrid::TestSeam::mouseDown(*w->MSFlexGrid1, 0, 4);
         QCOMPARE(column(w->MSFlexGrid1, 4), (QStringList{"A", "B", "C", "D"}));
     }
 

@@ -630,7 +630,7 @@ private slots:
         connect(g.get(), &MSFlexGrid::MouseDown,
                 [&](int, int, double, double) { order << QStringLiteral("down %1,%2").arg(g->Row()).arg(g->Col()); });
         connect(g.get(), &MSFlexGrid::SelChange, [&] { order << "sel"; });
-        g->simulateMouseDown(0, 2);
+        MSFlexGrid::TestSeam::mouseDown(*g, 0, 2);
         QCOMPARE(order, QStringList({"down 1,2", "sel"}));
         QCOMPARE(QList<int>({g->RowSel(), g->ColSel()}), QList<int>({4, 2}));
         // X and Y in twips from the grid's top-left corner, the header band included; real
@@ -646,7 +646,7 @@ private slots:
         const int rh = toPixels(g->RowHeight(0));
         g->setColWidth(0, 0);
         g->setTopRow(10);
-        g->simulateMouseDown(12, 1);
+        MSFlexGrid::TestSeam::mouseDown(*g, 12, 1);
         QCOMPARE(downs.value(0), (QList<double>{12, 1, 1, 0, 750, toTwips(3 * rh + rh / 2)}));
         g->setColWidth(0, -1);
         g->setTopRow(1);

@@ -91,8 +91,8 @@ private slots:
         QVERIFY(w.lblTotaleImporti->Visible());
 
         // The shown amounts sort by their value.
-        g->simulateMouseDown(0, 2);
-        g->simulateMouseUp(0, 2);
+        MSFlexGrid::TestSeam::mouseDown(*g, 0, 2);
+        MSFlexGrid::TestSeam::mouseUp(*g, 0, 2);
         QCOMPARE(column(g, 2), QStringList({"-0,50 €", "10,00 €", "20,25 €", "1.234,50 €", "", "n/d"}));
 
         // Deleting a row with the Delete key: the list is read again and the total follows.

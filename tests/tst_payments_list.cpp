@@ -207,7 +207,7 @@ private slots:
         seed(prog);
         frmPagamenti *w = openForm<frmPagamenti>();
         MSFlexGrid *g = w->MSFlexGrid1;
-        g->simulateMouseDown(0, 4);
+        MSFlexGrid::TestSeam::mouseDown(*g, 0, 4);
         QCOMPARE(column(g, 4), (QStringList{"Omaggio", "Quota", "Tessera"}));
         // The current row rewritten with the payment's data, whatever the rows' order.
         prog.exec("update Pagamenti set Causale = 'Rinnovo', Importo = 12.5 where PagamentiID = 2");

@@ -158,7 +158,7 @@ private slots:
             d->cmdOK_Click();
             QVERIFY(!d->isLoaded());
         });
-        g->simulateDblClick(1, 1);
+        MSFlexGrid::TestSeam::dblClick(*g, 1, 1);
         NO_BOXES();
         const QString stamp = prog.scalar("select DateTimeLastUpdated from TipologiaPersone where TIPOLOGIAID = 1");
         QCOMPARE(writes(),
