@@ -29,6 +29,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 bench="$build/bench/bench_lists"
+. "$(dirname "$0")/xvfb_common.sh"
 figure="customers $rows key press to list drawn (Xvfb)"
 for tool in Xvfb xdotool sqlite3; do
   if ! command -v "$tool" >/dev/null; then
@@ -44,33 +45,10 @@ done
 source_db="$("$bench" database customers "$rows" "$dir")/norvik.db3"
 query="$("$bench" query customers)"
 run="$dir/open-customers-$rows"
-mkdir -p "$run"
-if [ ! -f "$run/norvik.db3" ] || [ "$source_db" -nt "$run/norvik.db3" ]; then
-  cp "$source_db" "$run/norvik.db3.new" && mv "$run/norvik.db3.new" "$run/norvik.db3"
-fi
-cp "$build/norvik" "$run/norvik"
+program_folder "$source_db" "$run"
 mark="$run/drawn.mark"
 
-# A server of our own, on a display number it picks free (another one may be in use).
-displayfile="$(mktemp)"
-Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
-xvfb=$!
-app=""
-cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
-  rm -f "$displayfile"
-}
-trap cleanup EXIT
-for _ in $(seq 1 100); do
-  [ -s "$displayfile" ] && break
-  sleep 0.05
-done
-[ -s "$displayfile" ] || { echo "open_list.sh: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -1 "$displayfile")"
-
-now() { date +%s%N; }
-ms() { echo $(( ($2 - $1) / 1000000 )); }
+start_xvfb open_list.sh
 
 # Each round leaves its milliseconds in $took (no subshell: the program it starts stays ours
 # to stop on any way out).

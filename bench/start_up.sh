@@ -25,6 +25,7 @@ while [ $# -gt 0 ]; do
   esac
 done
 bench="$build/bench/bench_lists"
+. "$(dirname "$0")/xvfb_common.sh"
 figure="start-up to main window, customers $rows / empty (Xvfb)"
 for tool in Xvfb; do
   if ! command -v "$tool" >/dev/null; then
@@ -41,11 +42,7 @@ folder_for() { # kind rows -> program folder
   local source_db run
   source_db="$("$bench" database customers "$2" "$dir")/norvik.db3"
   run="$dir/start-$1"
-  mkdir -p "$run"
-  if [ ! -f "$run/norvik.db3" ] || [ "$source_db" -nt "$run/norvik.db3" ]; then
-    cp "$source_db" "$run/norvik.db3.new" && mv "$run/norvik.db3.new" "$run/norvik.db3"
-  fi
-  cp "$build/norvik" "$run/norvik"
+  program_folder "$source_db" "$run"
   cp "$(dirname "$0")/../data/nuovireport.sql" "$run/nuovireport.sql"
   echo "$run"
 }
@@ -53,26 +50,7 @@ big="$(folder_for "customers-$rows" "$rows")"
 empty="$(folder_for empty 0)"
 cat "$big/norvik.db3" "$empty/norvik.db3" >/dev/null
 
-# A server of our own, on a display number it picks free (another one may be in use).
-displayfile="$(mktemp)"
-Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
-xvfb=$!
-app=""
-cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
-  rm -f "$displayfile"
-}
-trap cleanup EXIT
-for _ in $(seq 1 100); do
-  [ -s "$displayfile" ] && break
-  sleep 0.05
-done
-[ -s "$displayfile" ] || { echo "start_up.sh: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$(head -1 "$displayfile")"
-
-now() { date +%s%N; }
-ms() { echo $(( ($2 - $1) / 1000000 )); }
+start_xvfb start_up.sh
 
 # One start in the program folder $1; its milliseconds in $took (no subshell: the program it
 # starts stays ours to stop on any way out).

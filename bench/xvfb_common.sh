@@ -1,0 +1,38 @@
+# Sourced by the benchmarks that run the program under Xvfb (open_list.sh, start_up.sh).
+
+# A program folder as the program is installed: the program and a copy of the generated database
+# (the start-up statements may write to it; the benchmarks' copy stays as generated), refreshed
+# when the generated one is newer.
+#   program_folder SOURCE_DB FOLDER
+program_folder() {
+  mkdir -p "$2"
+  if [ ! -f "$2/norvik.db3" ] || [ "$1" -nt "$2/norvik.db3" ]; then
+    cp "$1" "$2/norvik.db3.new" && mv "$2/norvik.db3.new" "$2/norvik.db3"
+  fi
+  cp "$build/norvik" "$2/norvik"
+}
+
+# A server of our own, on a display number it picks free (another one may be in use); stopped,
+# with the program in $app, on any way out. Exports DISPLAY.
+#   start_xvfb NAME   (NAME for the messages)
+start_xvfb() {
+  displayfile="$(mktemp)"
+  Xvfb -displayfd 3 -screen 0 1600x1000x24 -nolisten tcp 3>"$displayfile" 2>/dev/null &
+  xvfb=$!
+  app=""
+  trap 'cleanup_xvfb' EXIT
+  for _ in $(seq 1 100); do
+    [ -s "$displayfile" ] && break
+    sleep 0.05
+  done
+  [ -s "$displayfile" ] || { echo "$1: Xvfb did not start" >&2; exit 1; }
+  export DISPLAY=":$(head -1 "$displayfile")"
+}
+cleanup_xvfb() {
+  [ -n "$app" ] && kill "$app" 2>/dev/null || true
+  kill "$xvfb" 2>/dev/null || true
+  rm -f "$displayfile"
+}
+
+now() { date +%s%N; }
+ms() { echo $(( ($2 - $1) / 1000000 )); }
