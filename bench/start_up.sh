@@ -11,21 +11,8 @@
 #
 #   bench/start_up.sh BUILD_DIR [--rows 1000000] [--rounds 5] [--dir FOLDER]
 set -euo pipefail
-build="$1"
-shift
-rows=1000000
-rounds=5
-dir="${TMPDIR:-/tmp}/norvik-bench"
-while [ $# -gt 0 ]; do
-  case "$1" in
-    --rows) rows="$2"; shift 2 ;;
-    --rounds) rounds="$2"; shift 2 ;;
-    --dir) dir="$2"; shift 2 ;;
-    *) echo "start_up.sh: unknown option $1" >&2; exit 2 ;;
-  esac
-done
-bench="$build/bench/bench_lists"
 . "$(dirname "$0")/xvfb_common.sh"
+read_options start_up.sh "$@"
 figure="start-up to main window, customers $rows / empty (Xvfb)"
 for tool in Xvfb; do
   if ! command -v "$tool" >/dev/null; then

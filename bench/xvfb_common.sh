@@ -1,5 +1,24 @@
 # Sourced by the benchmarks that run the program under Xvfb (open_list.sh, start_up.sh).
 
+# Sets build, rows, rounds, dir and bench from: NAME BUILD_DIR [--rows N] [--rounds K] [--dir FOLDER]
+read_options() {
+  local name="$1"
+  build="$2"
+  shift 2
+  rows=1000000
+  rounds=5
+  dir="${TMPDIR:-/tmp}/norvik-bench"
+  while [ $# -gt 0 ]; do
+    case "$1" in
+      --rows) rows="$2"; shift 2 ;;
+      --rounds) rounds="$2"; shift 2 ;;
+      --dir) dir="$2"; shift 2 ;;
+      *) echo "$name: unknown option $1" >&2; exit 2 ;;
+    esac
+  done
+  bench="$build/bench/bench_lists"
+}
+
 # A program folder as the program is installed: the program and a copy of the generated database
 # (the start-up statements may write to it; the benchmarks' copy stays as generated), refreshed
 # when the generated one is newer.
