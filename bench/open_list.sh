@@ -59,34 +59,10 @@ program_round() {
   local t0 t1
   t0=$(now)
   xdotool key alt+a
-  for _ in $(seq 1 60000); do
-    [ -s "$mark" ] && break
-    sleep 0.005
-  done
-  [ -s "$mark" ] || { echo "open_list.sh: the list was not drawn" >&2; exit 1; }
+  await_mark open_list.sh "$mark" "the list was not drawn"
   t1=$(head -1 "$mark")
-  kill "$app" 2>/dev/null || true
-  wait "$app" 2>/dev/null || true
-  app=""
   took=$(ms "$t0" "$t1")
 }
 
-opens=()
-shells=()
-for r in $(seq 1 "$rounds"); do
-  echo "open customers $rows: round $r of $rounds" >&2
-  # Alternating which goes first, so neither always finds the file cache warmed.
-  if [ $((r % 2)) -eq 0 ]; then
-    shell_round
-    shells+=("$took")
-  fi
-  program_round
-  opens+=("$took")
-  if [ $((r % 2)) -eq 1 ]; then
-    shell_round
-    shells+=("$took")
-  fi
-done
-
-median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-"$bench" row "$figure / shell" "$(median "${opens[@]}")" "$(median "${shells[@]}")" 1.5
+alternate "open customers $rows" program_round shell_round
+"$bench" row "$figure / shell" "$(median "${a_took[@]}")" "$(median "${b_took[@]}")" 1.5

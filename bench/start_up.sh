@@ -47,35 +47,12 @@ start_round() {
   t0=$(now)
   (cd "$1" && NORVIK_SHOWN_MARK="$mark" QT_QPA_PLATFORM=xcb exec ./norvik >/dev/null 2>&1) &
   app=$!
-  for _ in $(seq 1 60000); do
-    [ -s "$mark" ] && break
-    kill -0 "$app" 2>/dev/null || { echo "start_up.sh: the program ended before its window showed" >&2; exit 1; }
-    sleep 0.005
-  done
-  [ -s "$mark" ] || { echo "start_up.sh: the main window did not show" >&2; exit 1; }
+  await_mark start_up.sh "$mark" "the main window did not show" alive
   t1=$(head -1 "$mark")
-  kill "$app" 2>/dev/null || true
-  wait "$app" 2>/dev/null || true
-  app=""
   took=$(ms "$t0" "$t1")
 }
+big_round() { start_round "$big"; }
+empty_round() { start_round "$empty"; }
 
-bigs=()
-empties=()
-for r in $(seq 1 "$rounds"); do
-  echo "start-up $rows: round $r of $rounds" >&2
-  # Alternating which goes first.
-  if [ $((r % 2)) -eq 0 ]; then
-    start_round "$empty"
-    empties+=("$took")
-  fi
-  start_round "$big"
-  bigs+=("$took")
-  if [ $((r % 2)) -eq 1 ]; then
-    start_round "$empty"
-    empties+=("$took")
-  fi
-done
-
-median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-"$bench" row "$figure" "$(median "${bigs[@]}")" "$(median "${empties[@]}")" 1.5
+alternate "start-up $rows" big_round empty_round
+"$bench" row "$figure" "$(median "${a_took[@]}")" "$(median "${b_took[@]}")" 1.5

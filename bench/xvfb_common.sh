@@ -55,3 +55,44 @@ cleanup_xvfb() {
 
 now() { date +%s%N; }
 ms() { echo $(( ($2 - $1) / 1000000 )); }
+
+# Waits for the program to write its mark file, then stops it.
+#   await_mark NAME MARK WHAT [alive]   (WHAT: the message when no mark comes; alive: give up
+#   as soon as the program has ended)
+await_mark() {
+  for _ in $(seq 1 60000); do
+    [ -s "$2" ] && break
+    if [ "${4:-}" = alive ] && ! kill -0 "$app" 2>/dev/null; then
+      echo "$1: the program ended before its window showed" >&2
+      exit 1
+    fi
+    sleep 0.005
+  done
+  [ -s "$2" ] || { echo "$1: $3" >&2; exit 1; }
+  kill "$app" 2>/dev/null || true
+  wait "$app" 2>/dev/null || true
+  app=""
+}
+
+# Rounds of the functions A and B, alternating which goes first so that neither always finds
+# the file cache warmed; each leaves its milliseconds in $took, gathered in a_took and b_took.
+#   alternate LABEL A B
+alternate() {
+  a_took=()
+  b_took=()
+  for r in $(seq 1 "$rounds"); do
+    echo "$1: round $r of $rounds" >&2
+    if [ $((r % 2)) -eq 0 ]; then
+      "$3"
+      b_took+=("$took")
+    fi
+    "$2"
+    a_took+=("$took")
+    if [ $((r % 2)) -eq 1 ]; then
+      "$3"
+      b_took+=("$took")
+    fi
+  done
+}
+
+median() { printf '%s\n' "$@" | sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
