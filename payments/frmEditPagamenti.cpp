@@ -12,10 +12,6 @@ constexpr int kMargin = EditDialog::Margin;
 constexpr int kLabelWidth = 150;
 constexpr int kShort = 130;
 const QString kBadPaymentDate = QStringLiteral("Formato della data del pagamento non valido");
-
-// Back to a picker with the text as typed: given the focus for any other reason than a click,
-// a picker rewrites its text from its last date.
-void focusKeepingText(XPDTPicker *picker) { picker->setFocus(Qt::MouseFocusReason); }
 }
 
 frmEditPagamenti::frmEditPagamenti() : EditDialog(QStringLiteral("frmEditPagamenti"), QStringLiteral("Pagamenti"))
@@ -133,7 +129,8 @@ void frmEditPagamenti::describePayment()
         [this] {
             if (pickerHoldsDate(txtDataPagamento))
                 return Verdict::pass();
-            focusKeepingText(txtDataPagamento);
+            // Back to the date, as typed, to mend it.
+            txtDataPagamento->setFocus(Qt::OtherFocusReason);
             return Verdict::refuse(kBadPaymentDate);
         },
         required(txtImporto, QStringLiteral("Inserire l'importo del pagamento")),
