@@ -224,18 +224,27 @@ void frmPagamenti::ToggleGiraVersa()
     lblGiraVersa->setToolTip(line);
 }
 
-bool frmPagamenti::hasRow(const QString &procedure, const QString &table, double id)
+bool frmPagamenti::readFirstRow(const QString &procedure, const QString &sql,
+                                const std::function<void(const FieldOf &)> &read)
 {
     traceProcedure(Name(), procedure);
     bool found = false;
+    // Read on a result of its own: the shared one may be in use by whoever moved the grid.
     ignoreErrors([&] {
         if (!gSqliteDb || !gSqliteDb->isOpen())
             return;
-        const auto rs = gSqliteDb->query(QStringLiteral("select count(*) from ") + table
-                                         + QStringLiteral(" where Pagamentiid = ") + keyText(id));
-        found = !rs->EOF_() && rs->Fields()(0).Value().toLongLong() > 0;
+        const auto rs = gSqliteDb->query(sql);
+        found = !rs->EOF_();
+        if (found && read)
+            read([&rs](const char *name) { return rs->Fields()(QLatin1String(name)); });
     });
     return found;
+}
+
+bool frmPagamenti::hasRow(const QString &procedure, const QString &table, double id)
+{
+    return readFirstRow(procedure, QStringLiteral("select 1 from ") + table + QStringLiteral(" where Pagamentiid = ")
+                                       + keyText(id));
 }
 
 bool frmPagamenti::isGirato(double id) { return hasRow(QStringLiteral("isGirato"), QStringLiteral("Girate"), id); }
@@ -248,16 +257,8 @@ bool frmPagamenti::isVersato(double id)
 QString frmPagamenti::firstRowSentence(const QString &procedure, const QString &sql,
                                        const std::function<QString(const FieldOf &)> &sentence)
 {
-    traceProcedure(Name(), procedure);
     QString message;
-    // Read on a result of its own: the shared one may be in use by whoever moved the grid.
-    ignoreErrors([&] {
-        if (!gSqliteDb || !gSqliteDb->isOpen())
-            return;
-        const auto rs = gSqliteDb->query(sql);
-        if (!rs->EOF_())
-            message = sentence([&rs](const char *name) { return rs->Fields()(QLatin1String(name)); });
-    });
+    readFirstRow(procedure, sql, [&](const FieldOf &field) { message = sentence(field); });
     return message;
 }
 

@@ -73,7 +73,11 @@ protected:
 private:
     // A field of the row read, by name.
     using FieldOf = std::function<Field(const char *name)>;
-    // Whether table has a row of the payment, traced as the named procedure.
+    // Whether the query finds a row, read on a result of its own and traced as the named
+    // procedure; read is given that row. A query that fails finds none, and says nothing.
+    bool readFirstRow(const QString &procedure, const QString &sql,
+                      const std::function<void(const FieldOf &)> &read = nullptr);
+    // Whether table has a row of the payment.
     bool hasRow(const QString &procedure, const QString &table, double id);
     // The sentence made from the first row of the query, traced as the named procedure; "" when
     // there is no row.
