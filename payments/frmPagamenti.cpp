@@ -102,7 +102,8 @@ frmPagamenti::frmPagamenti() : ListWindow(QStringLiteral("frmPagamenti"), paymen
 
 void frmPagamenti::showAllCustomers()
 {
-    // Every customer's payments, not those of the customer the list last showed.
+    // No customer: the title, the filter button and the new payment's customer are those of
+    // every customer's list, not of the customer the list last showed.
     gPagamentiClienteNome.clear();
     FormInstance<frmPagamenti>::get()->Show(true);
 }

@@ -20,8 +20,9 @@ public:
     frmPagamenti();
 
     // The two ways the list is opened, both through the window table: every customer's
-    // payments (the main window's button), or one customer's (the customer list), which sets
-    // the customer and the list's filter slot to that customer.
+    // payments (the main window's button, which has cleared the filter slots), or one
+    // customer's (the customer list), which sets the customer and the list's filter slot to
+    // that customer.
     static void showAllCustomers();
     static void showCustomer(double customerId, const QString &customerName);
 
