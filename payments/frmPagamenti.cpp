@@ -120,7 +120,7 @@ bool frmPagamenti::oneCustomer() { return !gPagamentiClienteNome.isEmpty(); }
 
 QString frmPagamenti::selectedPaymentKey() { return keyText(FormInstance<frmPagamenti>::get()->mPagamentiID); }
 
-EditDialogDesc::Reference frmPagamenti::selectedPaymentExists()
+EditDialogDesc::Reference frmPagamenti::selectedPaymentReference()
 {
     return {[] { return QStringLiteral("SELECT 1 FROM Pagamenti WHERE PagamentiID = ") + selectedPaymentKey(); },
             QStringLiteral("Il pagamento non esiste più: è stato eliminato da un altro utente.")};

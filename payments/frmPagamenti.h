@@ -59,8 +59,9 @@ public:
     static bool oneCustomer();
     // The key of the payment the list has selected, as a statement writes it.
     static QString selectedPaymentKey();
-    // That payment, as a row an endorsement or a deposit refers to.
-    static EditDialogDesc::Reference selectedPaymentExists();
+    // That payment, as the row an endorsement or a deposit refers to: a write finds it still
+    // there, or is refused.
+    static EditDialogDesc::Reference selectedPaymentReference();
 
     XPButton *cmdGira;
     XPButton *cmdVersa;
