@@ -24,7 +24,7 @@ void registerWindows()
         {QStringLiteral("frmAnagrafica"), modal<frmAnagrafica>()},
         {QStringLiteral("frmAssegniEmessi"), modal<frmAssegniEmessi>()},
         {QStringLiteral("frmMieiContiCorrenti"), modal<frmMieiContiCorrenti>()},
-        {QStringLiteral("frmPagamenti"), [] { frmPagamenti::showAllCustomers(); }},
+        {QStringLiteral("frmPagamenti"), &frmPagamenti::showAllCustomers},
         {QStringLiteral("frmSplashReports"), modal<frmSplashReports>()},
         {QStringLiteral("frmTipologiaPersone"), modal<frmTipologiaPersone>()},
     });

@@ -17,6 +17,7 @@ constexpr int kSecondLabel = 100;
 constexpr int kSecondColumn = kWidth - kMargin - kDate - FieldColumn::Gap - kSecondLabel;
 // The flags in a row under the fields, from the fields' left edge.
 constexpr int kFlagsLeft = kMargin + kLabelWidth + FieldColumn::Gap;
+const QString kBadDate = QStringLiteral("Formato della data dell'assegno non valido");
 }
 
 frmEditAssegniEmessi::frmEditAssegniEmessi() : EditDialog("frmEditAssegniEmessi", "Assegni Emessi")
@@ -57,11 +58,7 @@ frmEditAssegniEmessi::frmEditAssegniEmessi() : EditDialog("frmEditAssegniEmessi"
                         chkSbarrato,    cmdOK,      cmdCancel,      cmdPrint};
     for (size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
-    validateOnLeaving(txtDataAssegno, [this] {
-        bool cancel = false;
-        txtDataAssegno_Validate(cancel);
-        return cancel;
-    });
+    validateOnLeaving(txtDataAssegno, [this] { return txtDataAssegno_Validate(); });
 
     EditDialogDesc &d = desc();
     d.listWindow(&frmAssegniEmessi::mASSEGNIEMESSIID);
@@ -104,7 +101,7 @@ frmEditAssegniEmessi::frmEditAssegniEmessi() : EditDialog("frmEditAssegniEmessi"
         required(txtNumero, "Inserire il numero dell'assegno"),
         number(txtNumero, "Formato del numero dell'assegno non valido"),
         requiredDate(txtDataAssegno, "Inserire la data dell'assegno"),
-        validDate(txtDataAssegno, "Formato della data dell'assegno non valido"),
+        validDate(txtDataAssegno, kBadDate),
         required(txtImporto, "Inserire l'importo dell'assegno"),
         number(txtImporto, "Formato dell'importo dell'assegno non valido"),
     };
@@ -112,13 +109,15 @@ frmEditAssegniEmessi::frmEditAssegniEmessi() : EditDialog("frmEditAssegniEmessi"
     d.afterWrite = EditDialogDesc::AfterWrite::CallBackAndRefill;
 }
 
-void frmEditAssegniEmessi::txtDataAssegno_Validate(bool &Cancel)
+bool frmEditAssegniEmessi::txtDataAssegno_Validate()
 {
     Procedure p(Name(), QStringLiteral("txtDataAssegno_Validate"));
+    bool cancel = false;
     p.run([&] {
-        if (!pickerHoldsDate(txtDataAssegno)) {
-            refuse(QStringLiteral("Formato della data dell'assegno non valido"));
-            Cancel = true;
-        }
+        if (pickerHoldsDate(txtDataAssegno))
+            return;
+        cancel = true;
+        refuse(kBadDate);
     });
+    return cancel;
 }

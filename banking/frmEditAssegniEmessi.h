@@ -14,8 +14,9 @@ public:
     void cboNome_Change() { comboChange(cboNome); }
     void cboDescrizione_KeyUp(int KeyCode, int Shift) { comboKeyUp(cboDescrizione, KeyCode, Shift); }
     void cboNome_KeyUp(int KeyCode, int Shift) { comboKeyUp(cboNome, KeyCode, Shift); }
-    // Leaving the date picker while it holds no date: the message, and the focus stays there.
-    void txtDataAssegno_Validate(bool &Cancel);
+    // Leaving the date picker while it holds no date: the message, and the result true (a
+    // cancelled validation: the focus goes back to the picker).
+    bool txtDataAssegno_Validate();
 
     // The keys chosen in the account and payee combos, -1 when none.
     qint64 ContoCorrente() const { return idDelContoCorrente; }

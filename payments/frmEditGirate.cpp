@@ -34,7 +34,7 @@ frmEditGirate::frmEditGirate() : EditDialog(QStringLiteral("frmEditGirate"), QSt
             QStringLiteral("SELECT ANAGRAFICAID,cognome, Nome FROM Anagrafica order by cognome, nome "),
             QStringLiteral("ANAGRAFICAID"), {QStringLiteral("cognome"), QStringLiteral("Nome")})
         .missing = QStringLiteral("Il beneficiario scelto non esiste più: è stato eliminato da un altro utente.");
-    d.references = {frmPagamenti::selectedPaymentExists()};
+    d.references = {frmPagamenti::selectedPaymentReference()};
     bindFlag(chkGirataPiena, QStringLiteral("GirataPiena"));
     bindDate(txtDataGirata, QStringLiteral("DataGirata"));
     bindStamp();

@@ -12,13 +12,19 @@ constexpr int kMargin = EditDialog::Margin;
 constexpr int kLabelWidth = 150;
 constexpr int kShort = 130;
 const QString kBadPaymentDate = QStringLiteral("Formato della data del pagamento non valido");
-
-// Back to a picker with the text as typed: given the focus for any other reason than a click,
-// a picker rewrites its text from its last date.
-void focusKeepingText(XPDTPicker *picker) { picker->setFocus(Qt::MouseFocusReason); }
 }
 
 frmEditPagamenti::frmEditPagamenti() : EditDialog(QStringLiteral("frmEditPagamenti"), QStringLiteral("Pagamenti"))
+{
+    createControls();
+    connect(chkModificaDataScadenzaIscrizione, &QCheckBox::stateChanged, this,
+            [this] { chkModificaDataScadenzaIscrizione_Click(); });
+    validateOnLeaving(txtDataPagamento, [this] { return txtDataPagamento_Validate(); });
+    describePayment();
+    describeRenewal();
+}
+
+void frmEditPagamenti::createControls()
 {
     // Created in the order the receipt lists them; each field before its label.
     chkModificaDataScadenzaIscrizione = new XPCheckBox(
@@ -45,24 +51,17 @@ frmEditPagamenti::frmEditPagamenti() : EditDialog(QStringLiteral("frmEditPagamen
     txtNote = new XPTextBox(this, QStringLiteral("txtNote"));
     lblNote = pair(txtNote, QStringLiteral("Note"), QStringLiteral("Note"));
 
+    // Under the fields: the customer's status line, the renewal, then the buttons.
     const int statusTop = column.top() + 4;
     const int renewalTop = statusTop + 46;
     const int newDateTop = renewalTop + 30;
     addButtons(kWidth, newDateTop + FieldColumn::RowHeight + 14, QStringLiteral("S&tampa ricevuta"), 150);
-
     txtStatoSocio = new XPLabel(this, QStringLiteral("txtStatoSocio"), QStringLiteral("Stato Socio"));
     txtStatoSocio->setBold(true);
     txtStatoSocio->setWordWrap(true);
     txtStatoSocio->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     txtStatoSocio->setGeometry(kMargin, statusTop, kWidth - 2 * kMargin, 40);
-    chkModificaDataScadenzaIscrizione->setGeometry(kMargin, renewalTop, kWidth - 2 * kMargin, 24);
-    FieldColumn renewal = FieldColumn::across(kWidth, kLabelWidth, newDateTop);
-    lblNuovaDataScadenza =
-        new XPLabel(this, QStringLiteral("lblNuovaDataScadenza"), QStringLiteral("Nuova data di scadenza"));
-    txtNuovaDataScadenza = new XPDTPicker(this, QStringLiteral("txtNuovaDataScadenza"));
-    renewal.add(lblNuovaDataScadenza, txtNuovaDataScadenza, kShort);
-    lblNuovaDataScadenza->setVisible(false);
-    txtNuovaDataScadenza->setVisible(false);
+    createRenewal(renewalTop, newDateTop);
 
     // Tab walks the form top down, whatever order the receipt lists the controls in.
     const QList<QWidget *> tabs{cboSocio,
@@ -77,11 +76,23 @@ frmEditPagamenti::frmEditPagamenti() : EditDialog(QStringLiteral("frmEditPagamen
                                 cmdPrint};
     for (int i = 1; i < tabs.size(); ++i)
         QWidget::setTabOrder(tabs.at(i - 1), tabs.at(i));
+}
 
-    connect(chkModificaDataScadenzaIscrizione, &QCheckBox::stateChanged, this,
-            [this] { chkModificaDataScadenzaIscrizione_Click(); });
-    validateOnLeaving(txtDataPagamento, [this] { return txtDataPagamento_Validate(); });
+void frmEditPagamenti::createRenewal(int top, int newDateTop)
+{
+    chkModificaDataScadenzaIscrizione->setGeometry(kMargin, top, kWidth - 2 * kMargin, 24);
+    FieldColumn renewal = FieldColumn::across(kWidth, kLabelWidth, newDateTop);
+    lblNuovaDataScadenza =
+        new XPLabel(this, QStringLiteral("lblNuovaDataScadenza"), QStringLiteral("Nuova data di scadenza"));
+    txtNuovaDataScadenza = new XPDTPicker(this, QStringLiteral("txtNuovaDataScadenza"));
+    renewal.add(lblNuovaDataScadenza, txtNuovaDataScadenza, kShort);
+    // Shown while the box is ticked.
+    lblNuovaDataScadenza->setVisible(false);
+    txtNuovaDataScadenza->setVisible(false);
+}
 
+void frmEditPagamenti::describePayment()
+{
     EditDialogDesc &d = desc();
     d.listWindow(&frmPagamenti::mPagamentiID);
     d.loadQuery = [](const QString &id) {
@@ -112,18 +123,27 @@ frmEditPagamenti::frmEditPagamenti() : EditDialog(QStringLiteral("frmEditPagamen
     bindStamp();
     d.todayWhenAdding = {txtDataPagamento};
 
-    const auto ticked = [this] { return renewing(); };
     d.checks = {
         chosen(cboSocio, idDelSocio, QStringLiteral("Selezionare il socio")),
         requiredDate(txtDataPagamento, QStringLiteral("Inserire la data del pagamento")),
         [this] {
             if (pickerHoldsDate(txtDataPagamento))
                 return Verdict::pass();
-            focusKeepingText(txtDataPagamento);
+            // Back to the date, as typed, to mend it.
+            txtDataPagamento->setFocus(Qt::OtherFocusReason);
             return Verdict::refuse(kBadPaymentDate);
         },
         required(txtImporto, QStringLiteral("Inserire l'importo del pagamento")),
         number(txtImporto, QStringLiteral("Formato dell'importo del pagamento non valido")),
+    };
+    d.afterWrite = EditDialogDesc::AfterWrite::CallBackAndRefill;
+}
+
+void frmEditPagamenti::describeRenewal()
+{
+    EditDialogDesc &d = desc();
+    const auto ticked = [this] { return renewing(); };
+    d.checks += {
         when(ticked, requiredDate(txtNuovaDataScadenza,
                                   QStringLiteral("Inserire la nuova data di scadenza dell'iscrizione del socio"))),
         when(ticked,
@@ -138,7 +158,6 @@ frmEditPagamenti::frmEditPagamenti() : EditDialog(QStringLiteral("frmEditPagamen
                            + dateLiteral(txtNuovaDataScadenza) + QStringLiteral(", DateTimeLastUpdated = ") + stamp
                            + QStringLiteral("  where anagraficaid = ") + QString::number(idDelSocio)};
     };
-    d.afterWrite = EditDialogDesc::AfterWrite::CallBackAndRefill;
 }
 
 bool frmEditPagamenti::renewing() const { return chkModificaDataScadenzaIscrizione->Value() == 1; }

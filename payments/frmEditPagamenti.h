@@ -46,5 +46,11 @@ protected:
     void afterLoad() override;
 
 private:
+    // The controls in the order of the receipt, laid out top down; the renewal's own row.
+    void createControls();
+    void createRenewal(int top, int newDateTop);
+    // The payment's statements, bindings and checks; the renewal's checks and statement after them.
+    void describePayment();
+    void describeRenewal();
     bool renewing() const;
 };

@@ -30,7 +30,7 @@ frmEditVersamenti::frmEditVersamenti()
             QStringLiteral("SELECT CONTOCORRENTEID, Descrizione FROM MieiContiCorrenti order by descrizione "),
             QStringLiteral("CONTOCORRENTEID"), {QStringLiteral("Descrizione")})
         .missing = QStringLiteral("Il conto corrente scelto non esiste più: è stato eliminato da un altro utente.");
-    d.references = {frmPagamenti::selectedPaymentExists()};
+    d.references = {frmPagamenti::selectedPaymentReference()};
     bindDate(txtDataVersamento, QStringLiteral("DataVersamento"));
     bindText(txtNote, QStringLiteral("noteversamento"));
     bindStamp();

@@ -102,7 +102,8 @@ frmPagamenti::frmPagamenti() : ListWindow(QStringLiteral("frmPagamenti"), paymen
 
 void frmPagamenti::showAllCustomers()
 {
-    // Every customer's payments, not those of the customer the list last showed.
+    // No customer: the title, the filter button and the new payment's customer are those of
+    // every customer's list, not of the customer the list last showed.
     gPagamentiClienteNome.clear();
     FormInstance<frmPagamenti>::get()->Show(true);
 }
@@ -119,7 +120,7 @@ bool frmPagamenti::oneCustomer() { return !gPagamentiClienteNome.isEmpty(); }
 
 QString frmPagamenti::selectedPaymentKey() { return keyText(FormInstance<frmPagamenti>::get()->mPagamentiID); }
 
-EditDialogDesc::Reference frmPagamenti::selectedPaymentExists()
+EditDialogDesc::Reference frmPagamenti::selectedPaymentReference()
 {
     return {[] { return QStringLiteral("SELECT 1 FROM Pagamenti WHERE PagamentiID = ") + selectedPaymentKey(); },
             QStringLiteral("Il pagamento non esiste più: è stato eliminato da un altro utente.")};
@@ -224,18 +225,27 @@ void frmPagamenti::ToggleGiraVersa()
     lblGiraVersa->setToolTip(line);
 }
 
-bool frmPagamenti::hasRow(const QString &procedure, const QString &table, double id)
+bool frmPagamenti::readFirstRow(const QString &procedure, const QString &sql,
+                                const std::function<void(const FieldOf &)> &read)
 {
     traceProcedure(Name(), procedure);
     bool found = false;
+    // Read on a result of its own: the shared one may be in use by whoever moved the grid.
     ignoreErrors([&] {
         if (!gSqliteDb || !gSqliteDb->isOpen())
             return;
-        const auto rs = gSqliteDb->query(QStringLiteral("select count(*) from ") + table
-                                         + QStringLiteral(" where Pagamentiid = ") + keyText(id));
-        found = !rs->EOF_() && rs->Fields()(0).Value().toLongLong() > 0;
+        const auto rs = gSqliteDb->query(sql);
+        found = !rs->EOF_();
+        if (found && read)
+            read([&rs](const char *name) { return rs->Fields()(QLatin1String(name)); });
     });
     return found;
+}
+
+bool frmPagamenti::hasRow(const QString &procedure, const QString &table, double id)
+{
+    return readFirstRow(procedure, QStringLiteral("select 1 from ") + table + QStringLiteral(" where Pagamentiid = ")
+                                       + keyText(id));
 }
 
 bool frmPagamenti::isGirato(double id) { return hasRow(QStringLiteral("isGirato"), QStringLiteral("Girate"), id); }
@@ -248,16 +258,8 @@ bool frmPagamenti::isVersato(double id)
 QString frmPagamenti::firstRowSentence(const QString &procedure, const QString &sql,
                                        const std::function<QString(const FieldOf &)> &sentence)
 {
-    traceProcedure(Name(), procedure);
     QString message;
-    // Read on a result of its own: the shared one may be in use by whoever moved the grid.
-    ignoreErrors([&] {
-        if (!gSqliteDb || !gSqliteDb->isOpen())
-            return;
-        const auto rs = gSqliteDb->query(sql);
-        if (!rs->EOF_())
-            message = sentence([&rs](const char *name) { return rs->Fields()(QLatin1String(name)); });
-    });
+    readFirstRow(procedure, sql, [&](const FieldOf &field) { message = sentence(field); });
     return message;
 }
 

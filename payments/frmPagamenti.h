@@ -20,8 +20,9 @@ public:
     frmPagamenti();
 
     // The two ways the list is opened, both through the window table: every customer's
-    // payments (the main window's button), or one customer's (the customer list), which sets
-    // the customer and the list's filter slot to that customer.
+    // payments (the main window's button, which has cleared the filter slots), or one
+    // customer's (the customer list), which sets the customer and the list's filter slot to
+    // that customer.
     static void showAllCustomers();
     static void showCustomer(double customerId, const QString &customerName);
 
@@ -58,8 +59,9 @@ public:
     static bool oneCustomer();
     // The key of the payment the list has selected, as a statement writes it.
     static QString selectedPaymentKey();
-    // That payment, as a row an endorsement or a deposit refers to.
-    static EditDialogDesc::Reference selectedPaymentExists();
+    // That payment, as the row an endorsement or a deposit refers to: a write finds it still
+    // there, or is refused.
+    static EditDialogDesc::Reference selectedPaymentReference();
 
     XPButton *cmdGira;
     XPButton *cmdVersa;
@@ -73,7 +75,11 @@ protected:
 private:
     // A field of the row read, by name.
     using FieldOf = std::function<Field(const char *name)>;
-    // Whether table has a row of the payment, traced as the named procedure.
+    // Whether the query finds a row, read on a result of its own and traced as the named
+    // procedure; read is given that row. A query that fails finds none, and says nothing.
+    bool readFirstRow(const QString &procedure, const QString &sql,
+                      const std::function<void(const FieldOf &)> &read = nullptr);
+    // Whether table has a row of the payment.
     bool hasRow(const QString &procedure, const QString &table, double id);
     // The sentence made from the first row of the query, traced as the named procedure; "" when
     // there is no row.

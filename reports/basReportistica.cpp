@@ -90,17 +90,19 @@ ParameterAnswer askParameter(int n, const QString &type, const QString &phrase)
         return accepted(dateValues(n, date));
     }
     if (type == QLatin1String("DUEDATEPRECISE") && n == 1) {
-        const QString from = ask(QStringLiteral("Inserisci la data di partenza (GG/MM/AAAA)"));
-        if (blank(from))
+        const QString fromAnswer = ask(QStringLiteral("Inserisci la data di partenza (GG/MM/AAAA)"));
+        if (blank(fromAnswer))
             return blankAnswer();
-        if (!TypedDate::read(from).isValid())
+        const QDateTime from = TypedDate::read(fromAnswer);
+        if (!from.isValid())
             return refused(QStringLiteral("Formato data non valida"));
-        const QString to = ask(QStringLiteral("Inserisci la data di arrivo (GG/MM/AAAA)"));
-        if (blank(to))
+        const QString toAnswer = ask(QStringLiteral("Inserisci la data di arrivo (GG/MM/AAAA)"));
+        if (blank(toAnswer))
             return blankAnswer();
-        if (!TypedDate::read(to).isValid())
+        const QDateTime to = TypedDate::read(toAnswer);
+        if (!to.isValid())
             return refused(QStringLiteral("Formato data non valida"));
-        return accepted({{placeholder(n), typedDateSql(from)}, {placeholder(n, "ARR"), typedDateSql(to)}});
+        return accepted({{placeholder(n), FormattaData(from)}, {placeholder(n, "ARR"), FormattaData(to)}});
     }
     if (type == QLatin1String("STRINGA")) {
         const QString answer = ask(prompt);

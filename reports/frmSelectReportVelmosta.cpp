@@ -107,15 +107,16 @@ void frmSelectReportVelmosta::cmdOK_Click()
     p.run([this] {
         const QString da = txtDataDa->Text();
         const QString a = txtDataA->Text();
-        const auto refuse = [](XPTextBox *box, const QString &message) {
-            MyMsgBox(message, 48, QStringLiteral("Norvik"));
+        // The refusal, and the date to mend selected.
+        const auto refuseDate = [](XPTextBox *box, const QString &message) {
+            refuse(message);
             box->setFocus(Qt::OtherFocusReason);
             box->selectAll();
         };
         if (!da.isEmpty() && !TypedDate::read(da).isValid())
-            return refuse(txtDataDa, QStringLiteral("Formato data di partenza non valido"));
+            return refuseDate(txtDataDa, QStringLiteral("Formato data di partenza non valido"));
         if (!a.isEmpty() && !TypedDate::read(a).isValid())
-            return refuse(txtDataA, QStringLiteral("Formato data di arrivo non valido"));
+            return refuseDate(txtDataA, QStringLiteral("Formato data di arrivo non valido"));
         gReportDataA = a.isEmpty() ? kDataAVuota : a;
         gReportDataDa = da.isEmpty() ? kDataDaVuota : da;
         gReportAnagraficaID = idDelSocio;
