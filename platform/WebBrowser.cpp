@@ -16,6 +16,7 @@ constexpr long ErrNoDocument = 91;
 const QString kNoDocument = QStringLiteral("Object variable or With block variable not set");
 
 qreal a4PrintableWidth(QPageLayout::Orientation orientation);
+void printOn(PrintLayout &layout, QPrinter *printer);
 }
 
 void HTMLDocument::Write(const QString &text) { m_owner->write(text); }
@@ -113,13 +114,9 @@ QPageLayout::Orientation WebBrowser::orientationFor(const QString &html)
     return PrintLayout(html).orientation(a4PrintableWidth(QPageLayout::Portrait));
 }
 
-void WebBrowser::printOn(const QString &html, QPrinter *printer)
-{
-    PrintLayout layout(html);
-    printOn(layout, printer);
-}
-
-void WebBrowser::printOn(PrintLayout &layout, QPrinter *printer)
+namespace {
+// Lays the page out on the printer's paper and paints it, sheet by sheet, numbered.
+void printOn(PrintLayout &layout, QPrinter *printer)
 {
     const qreal dpi = documentDpi();
     const QRectF paper = printer->pageLayout().paintRect(QPageLayout::Inch);
@@ -150,6 +147,7 @@ void WebBrowser::printOn(PrintLayout &layout, QPrinter *printer)
         painter.drawText(foot, Qt::AlignRight | Qt::AlignBottom, QString::number(i + 1));
         painter.restore();
     }
+}
 }
 
 QString WebBrowser::displayHtml(const QString &html)
