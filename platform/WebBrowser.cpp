@@ -8,7 +8,6 @@
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QRegularExpression>
 #include <QScreen>
 
 namespace {
@@ -148,43 +147,4 @@ void printOn(PrintLayout &layout, QPrinter *printer)
         painter.restore();
     }
 }
-}
-
-QString WebBrowser::displayHtml(const QString &html)
-{
-    // A browser gives a row without cells no height; the rich-text engine leaves a gap.
-    static const QRegularExpression emptyRow(QStringLiteral("<tr\\s*>\\s*</tr\\s*>"),
-                                             QRegularExpression::CaseInsensitiveOption);
-    // Heading lines end in a "</p>" with no paragraph open. A browser breaks the line there;
-    // the rich-text engine drops the tag and runs the headings together.
-    static const QRegularExpression tag(QStringLiteral("<\\s*(/?)\\s*([A-Za-z][A-Za-z0-9]*)[^>]*>"));
-    static const QRegularExpression closesParagraph(
-        QStringLiteral("^(p|table|div|h[1-6]|ul|ol|pre|blockquote|hr|body|html)$"),
-        QRegularExpression::CaseInsensitiveOption);
-
-    QString src = html;
-    src.replace(emptyRow, QString());
-
-    QString out;
-    out.reserve(src.size() + 64);
-    bool paragraphOpen = false;
-    qsizetype pos = 0;
-    auto it = tag.globalMatch(src);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch m = it.next();
-        out += QStringView(src).mid(pos, m.capturedStart() - pos);
-        pos = m.capturedEnd();
-        const bool closing = !m.captured(1).isEmpty();
-        const QString name = m.captured(2).toLower();
-        if (name == QLatin1String("p") && closing) {
-            out += paragraphOpen ? m.captured(0) : QStringLiteral("<br>");
-            paragraphOpen = false;
-            continue;
-        }
-        if (!closing && closesParagraph.match(name).hasMatch())
-            paragraphOpen = name == QLatin1String("p");
-        out += m.captured(0);
-    }
-    out += QStringView(src).mid(pos);
-    return out;
 }

@@ -44,10 +44,6 @@ public:
     bool documentOpen() const { return m_state == State::Open; }
     int previewCount() const { return m_previewCount; }
 
-    // The copy of the page the preview lays out: the same content, with the constructs the
-    // rich-text engine reads differently from a browser rewritten to their browser look.
-    static QString displayHtml(const QString &html);
-
     // On paper: landscape when a table of the page is wider than a portrait sheet (for a table of
     // labels and values, when its words do not fit side by side). Words are wrapped only between
     // them, never inside; a table still wider than the sheet is scaled down to the sheet's width.
