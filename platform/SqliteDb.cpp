@@ -475,7 +475,7 @@ bool SqliteDbComponent::alreadyApplied(const QString &sql, const PlatformError &
 
 void SqliteDbComponent::tryWrite()
 {
-    requireOpen();
+    // The transaction refuses a connection that is not open.
     Transaction probe(*this);
     // Setting the version in the header to the value it holds changes a page: the database
     // takes the write lock and makes its journal as for any change, and the rollback undoes it.
