@@ -14,8 +14,53 @@ namespace {
 constexpr long ErrNoDocument = 91;
 const QString kNoDocument = QStringLiteral("Object variable or With block variable not set");
 
-qreal a4PrintableWidth(QPageLayout::Orientation orientation);
-void printOn(PrintLayout &layout, QPrinter *printer);
+// The document's pixels per inch: the rich-text engine lays text out at the screen's resolution.
+qreal documentDpi()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInchY() : 96.0;
+}
+
+// The printable area of an A4 sheet with the preview's margins, in the document's pixels.
+qreal a4PrintableWidth(QPageLayout::Orientation orientation)
+{
+    const QPageLayout layout(QPageSize(QPageSize::A4), orientation, QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    return layout.paintRect(QPageLayout::Inch).width() * documentDpi();
+}
+
+// Lays the page out on the printer's paper and paints it, sheet by sheet, numbered.
+void printOn(PrintLayout &layout, QPrinter *printer)
+{
+    const qreal dpi = documentDpi();
+    const QRectF paper = printer->pageLayout().paintRect(QPageLayout::Inch);
+    // One sheet of the document: the printable area above the sheet's number.
+    constexpr qreal numberBand = 0.25; // inches
+    layout.layOut(paper.width() * dpi, (paper.height() - numberBand) * dpi);
+
+    QPainter painter(printer);
+    if (!painter.isActive())
+        return;
+    const qreal toDevice = printer->resolution() / dpi;
+    const qreal scale = layout.scale();
+    const int pages = layout.pageCount();
+    QFont numberFont(QStringLiteral("DejaVu Sans"));
+    numberFont.setPointSizeF(8);
+    for (int i = 0; i < pages; ++i) {
+        if (i > 0)
+            printer->newPage();
+        painter.save();
+        painter.scale(toDevice * scale, toDevice * scale);
+        painter.setClipRect(QRectF(0, 0, layout.width(), layout.sheetHeight()));
+        layout.paintPage(&painter, i);
+        painter.restore();
+        // The sheet's number at the foot of its printable area.
+        painter.save();
+        painter.setFont(QFont(numberFont, printer));
+        const QRectF foot(0, 0, paper.width() * printer->resolution(), paper.height() * printer->resolution());
+        painter.drawText(foot, Qt::AlignRight | Qt::AlignBottom, QString::number(i + 1));
+        painter.restore();
+    }
+}
 }
 
 void HTMLDocument::Write(const QString &text) { m_owner->write(text); }
@@ -92,59 +137,7 @@ void WebBrowser::showPreview()
     dlg.exec();
 }
 
-namespace {
-// The document's pixels per inch: the rich-text engine lays text out at the screen's resolution.
-qreal documentDpi()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? screen->logicalDotsPerInchY() : 96.0;
-}
-
-// The printable area of an A4 sheet with the preview's margins, in the document's pixels.
-qreal a4PrintableWidth(QPageLayout::Orientation orientation)
-{
-    const QPageLayout layout(QPageSize(QPageSize::A4), orientation, QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-    return layout.paintRect(QPageLayout::Inch).width() * documentDpi();
-}
-}
-
 QPageLayout::Orientation WebBrowser::orientationFor(const QString &html)
 {
     return PrintLayout(html).orientation(a4PrintableWidth(QPageLayout::Portrait));
-}
-
-namespace {
-// Lays the page out on the printer's paper and paints it, sheet by sheet, numbered.
-void printOn(PrintLayout &layout, QPrinter *printer)
-{
-    const qreal dpi = documentDpi();
-    const QRectF paper = printer->pageLayout().paintRect(QPageLayout::Inch);
-    // One sheet of the document: the printable area above the sheet's number.
-    constexpr qreal numberBand = 0.25; // inches
-    layout.layOut(paper.width() * dpi, (paper.height() - numberBand) * dpi);
-
-    QPainter painter(printer);
-    if (!painter.isActive())
-        return;
-    const qreal toDevice = printer->resolution() / dpi;
-    const qreal scale = layout.scale();
-    const int pages = layout.pageCount();
-    QFont numberFont(QStringLiteral("DejaVu Sans"));
-    numberFont.setPointSizeF(8);
-    for (int i = 0; i < pages; ++i) {
-        if (i > 0)
-            printer->newPage();
-        painter.save();
-        painter.scale(toDevice * scale, toDevice * scale);
-        painter.setClipRect(QRectF(0, 0, layout.width(), layout.sheetHeight()));
-        layout.paintPage(&painter, i);
-        painter.restore();
-        // The sheet's number at the foot of its printable area.
-        painter.save();
-        painter.setFont(QFont(numberFont, printer));
-        const QRectF foot(0, 0, paper.width() * printer->resolution(), paper.height() * printer->resolution());
-        painter.drawText(foot, Qt::AlignRight | Qt::AlignBottom, QString::number(i + 1));
-        painter.restore();
-    }
-}
 }
