@@ -11,6 +11,7 @@
 #include "customers/frmAnagrafica.h"
 #include "platform/Dialogs.h"
 #include "platform/MSFlexGrid.h"
+#include "platform/PrintLayout.h"
 #include "platform/WebBrowser.h"
 #include "shell/ProgramFolder.h"
 #include "shell/basGeneral.h"
@@ -42,7 +43,7 @@ std::unique_ptr<QTextDocument> documentOf(const QString &html, QTextOption::Wrap
     QTextOption option = doc->defaultTextOption();
     option.setWrapMode(wrap);
     doc->setDefaultTextOption(option);
-    doc->setHtml(WebBrowser::displayHtml(html));
+    doc->setHtml(PrintLayout::displayHtml(html));
     return doc;
 }
 

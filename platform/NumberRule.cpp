@@ -1,4 +1,5 @@
 #include "platform/NumberRule.h"
+#include "platform/Utf8.h"
 #include <charconv>
 #include <cmath>
 #include <iterator>
@@ -196,20 +197,12 @@ std::optional<double> read(std::string_view utf8)
     }
     size_t n = 0;
     for (size_t k = 0; k < utf8.size();) {
-        const unsigned char c = static_cast<unsigned char>(utf8[k]);
-        const int len = c < 0x80 ? 1 : (c & 0xE0) == 0xC0 ? 2 : (c & 0xF0) == 0xE0 ? 3 : (c & 0xF8) == 0xF0 ? 4 : 0;
-        char32_t cp = len == 1 ? c : len == 2 ? (c & 0x1F) : len == 3 ? (c & 0x0F) : (c & 0x07);
-        bool ok = len > 0 && k + size_t(len) <= utf8.size();
-        for (int j = 1; ok && j < len; ++j) {
-            const unsigned char cc = static_cast<unsigned char>(utf8[k + size_t(j)]);
-            ok = (cc & 0xC0) == 0x80;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        // Overlong forms too: "\xC0\xB1" is no digit one.
-        ok = ok && cp >= (len == 2 ? 0x80u : len == 3 ? 0x800u : len == 4 ? 0x10000u : 0u);
-        // Malformed bytes are no part of a number: one replacement character each.
-        chars[n++] = ok ? cp : char32_t(0xFFFD);
-        k += ok ? size_t(len) : 1;
+        char32_t cp = 0;
+        const size_t len = Utf8::decode(utf8, k, cp);
+        // Malformed bytes (overlong forms too: "\xC0\xB1" is no digit one) are no part of a
+        // number: one replacement character each.
+        chars[n++] = len ? cp : char32_t(0xFFFD);
+        k += len ? len : 1;
     }
     return readChars([chars](size_t k) { return chars[k]; }, n, false);
 }

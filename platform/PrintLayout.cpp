@@ -1,8 +1,8 @@
 #include "platform/PrintLayout.h"
-#include "platform/WebBrowser.h"
 #include <QAbstractTextDocumentLayout>
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -415,6 +415,45 @@ void forEachTable(QTextFrame *frame, const std::function<void(QTextTable *)> &f)
 }
 }
 
+QString PrintLayout::displayHtml(const QString &html)
+{
+    // A browser gives a row without cells no height; the rich-text engine leaves a gap.
+    static const QRegularExpression emptyRow(QStringLiteral("<tr\\s*>\\s*</tr\\s*>"),
+                                             QRegularExpression::CaseInsensitiveOption);
+    // Heading lines end in a "</p>" with no paragraph open. A browser breaks the line there;
+    // the rich-text engine drops the tag and runs the headings together.
+    static const QRegularExpression tag(QStringLiteral("<\\s*(/?)\\s*([A-Za-z][A-Za-z0-9]*)[^>]*>"));
+    static const QRegularExpression closesParagraph(
+        QStringLiteral("^(p|table|div|h[1-6]|ul|ol|pre|blockquote|hr|body|html)$"),
+        QRegularExpression::CaseInsensitiveOption);
+
+    QString src = html;
+    src.replace(emptyRow, QString());
+
+    QString out;
+    out.reserve(src.size() + 64);
+    bool paragraphOpen = false;
+    qsizetype pos = 0;
+    auto it = tag.globalMatch(src);
+    while (it.hasNext()) {
+        const QRegularExpressionMatch m = it.next();
+        out += QStringView(src).mid(pos, m.capturedStart() - pos);
+        pos = m.capturedEnd();
+        const bool closing = !m.captured(1).isEmpty();
+        const QString name = m.captured(2).toLower();
+        if (name == QLatin1String("p") && closing) {
+            out += paragraphOpen ? m.captured(0) : QStringLiteral("<br>");
+            paragraphOpen = false;
+            continue;
+        }
+        if (!closing && closesParagraph.match(name).hasMatch())
+            paragraphOpen = name == QLatin1String("p");
+        out += m.captured(0);
+    }
+    out += QStringView(src).mid(pos);
+    return out;
+}
+
 PrintLayout::PrintLayout(const QString &html) : m_doc(std::make_unique<QTextDocument>())
 {
     const QStringView page(html);
@@ -436,7 +475,7 @@ PrintLayout::PrintLayout(const QString &html) : m_doc(std::make_unique<QTextDocu
         pos = end;
     }
     m_page += page.mid(pos);
-    m_page = WebBrowser::displayHtml(m_page);
+    m_page = displayHtml(m_page);
     QTextOption option = m_doc->defaultTextOption();
     option.setWrapMode(QTextOption::WordWrap);
     m_doc->setDefaultTextOption(option);
@@ -460,7 +499,7 @@ void PrintLayout::readTableStyles(const QString &html)
     if (standIns.size() != m_tables.size()) {
         // The engine read the page otherwise than its tables were found: it lays it all out.
         m_tables.clear();
-        m_page = WebBrowser::displayHtml(html);
+        m_page = displayHtml(html);
         m_doc->setHtml(m_page);
         m_otherTables = true;
         return;

@@ -25,6 +25,10 @@ public:
     PrintLayout(const PrintLayout &) = delete;
     PrintLayout &operator=(const PrintLayout &) = delete;
 
+    // The copy of the page that is laid out: the same content, with the constructs the
+    // rich-text engine reads differently from a browser rewritten to their browser look.
+    static QString displayHtml(const QString &html);
+
     // Landscape when a table is wider than a portrait sheet of that printable width: a table of
     // three columns or more on its texts' one-line width, any table on its longest words.
     QPageLayout::Orientation orientation(qreal portraitWidth) const;

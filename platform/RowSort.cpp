@@ -1,5 +1,6 @@
 #include "platform/RowSort.h"
 #include "platform/NumberRule.h"
+#include "platform/Utf8.h"
 #include <QList>
 #include <QString>
 #include <algorithm>
@@ -88,27 +89,6 @@ private:
     size_t m_at = 0; // bytes of the form so far
 };
 
-// The character of valid UTF-8 at text[i] and its length; 0 for anything else (a stray byte, an
-// overlong form, a surrogate, past U+10FFFF, cut short).
-size_t decodeUtf8(std::string_view text, size_t i, char32_t &c)
-{
-    const unsigned char b = static_cast<unsigned char>(text[i]);
-    const size_t n = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC2 ? 2 : 0;
-    if (n == 0 || b > 0xF4 || i + n > text.size())
-        return 0;
-    c = b & (0x7F >> n);
-    for (size_t k = 1; k < n; ++k) {
-        const unsigned char x = static_cast<unsigned char>(text[i + k]);
-        if ((x & 0xC0) != 0x80)
-            return 0;
-        c = (c << 6) | (x & 0x3F);
-    }
-    const char32_t least = n == 3 ? 0x800 : n == 4 ? 0x10000 : 0x80;
-    if (c < least || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF))
-        return 0;
-    return n;
-}
-
 // The key of a text for the piece of its sort form from byte `offset`: the bytes, zeros past the
 // end, then their count, so that a text ending there comes before a longer one.
 void setPiece(Key &k, std::string_view text, size_t offset, bool descending)
@@ -123,7 +103,7 @@ void setPiece(Key &k, std::string_view text, size_t offset, bool descending)
             continue;
         }
         char32_t u = 0;
-        const size_t n = decodeUtf8(text, i, u);
+        const size_t n = Utf8::decode(text, i, u);
         if (n == 0) {
             std::fill(b, b + PieceBytes, 0);
             form = SortForm(b, offset);

@@ -72,6 +72,13 @@ void recognise(sqlite3 *db)
     number("COMMIT");
 }
 
+// What every use of a connection that is not open raises.
+PlatformError notOpen()
+{
+    return PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
+                                              "either closed or invalid in this context."));
+}
+
 } // namespace
 
 PlatformError sqliteError(sqlite3 *db, int rc)
@@ -330,8 +337,7 @@ SqliteDbComponent::~SqliteDbComponent()
 void SqliteDbComponent::requireOpen() const
 {
     if (!m_db)
-        throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
-                                                 "either closed or invalid in this context."));
+        throw notOpen();
 }
 
 void SqliteDbComponent::open(const QString &path, const QString &, Access access)
@@ -469,7 +475,7 @@ bool SqliteDbComponent::alreadyApplied(const QString &sql, const PlatformError &
 
 void SqliteDbComponent::tryWrite()
 {
-    requireOpen();
+    // The transaction refuses a connection that is not open.
     Transaction probe(*this);
     // Setting the version in the header to the value it holds changes a page: the database
     // takes the write lock and makes its journal as for any change, and the rollback undoes it.
@@ -508,8 +514,7 @@ WriteConfinement::WriteConfinement(SqliteDbComponent &db, const QString &table)
     : m_db(db.handle()), m_table(table.toUtf8())
 {
     if (!m_db)
-        throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
-                                                 "either closed or invalid in this context."));
+        throw notOpen();
     sqlite3_set_authorizer(m_db, &WriteConfinement::authorize, this);
 }
 
@@ -576,8 +581,7 @@ void runOn(sqlite3 *db, const char *sql)
 Transaction::Transaction(SqliteDbComponent &db) : m_db(db.handle())
 {
     if (!m_db)
-        throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
-                                                 "either closed or invalid in this context."));
+        throw notOpen();
     if (sqlite3_get_autocommit(m_db)) {
         // The write lock is taken now, not half-way through the statements.
         runOn(m_db, "BEGIN IMMEDIATE");

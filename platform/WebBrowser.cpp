@@ -8,14 +8,59 @@
 #include <QPainter>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QRegularExpression>
 #include <QScreen>
 
 namespace {
 constexpr long ErrNoDocument = 91;
 const QString kNoDocument = QStringLiteral("Object variable or With block variable not set");
 
-qreal a4PrintableWidth(QPageLayout::Orientation orientation);
+// The document's pixels per inch: the rich-text engine lays text out at the screen's resolution.
+qreal documentDpi()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->logicalDotsPerInchY() : 96.0;
+}
+
+// The printable area of an A4 sheet with the preview's margins, in the document's pixels.
+qreal a4PrintableWidth(QPageLayout::Orientation orientation)
+{
+    const QPageLayout layout(QPageSize(QPageSize::A4), orientation, QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
+    return layout.paintRect(QPageLayout::Inch).width() * documentDpi();
+}
+
+// Lays the page out on the printer's paper and paints it, sheet by sheet, numbered.
+void printOn(PrintLayout &layout, QPrinter *printer)
+{
+    const qreal dpi = documentDpi();
+    const QRectF paper = printer->pageLayout().paintRect(QPageLayout::Inch);
+    // One sheet of the document: the printable area above the sheet's number.
+    constexpr qreal numberBand = 0.25; // inches
+    layout.layOut(paper.width() * dpi, (paper.height() - numberBand) * dpi);
+
+    QPainter painter(printer);
+    if (!painter.isActive())
+        return;
+    const qreal toDevice = printer->resolution() / dpi;
+    const qreal scale = layout.scale();
+    const int pages = layout.pageCount();
+    QFont numberFont(QStringLiteral("DejaVu Sans"));
+    numberFont.setPointSizeF(8);
+    for (int i = 0; i < pages; ++i) {
+        if (i > 0)
+            printer->newPage();
+        painter.save();
+        painter.scale(toDevice * scale, toDevice * scale);
+        painter.setClipRect(QRectF(0, 0, layout.width(), layout.sheetHeight()));
+        layout.paintPage(&painter, i);
+        painter.restore();
+        // The sheet's number at the foot of its printable area.
+        painter.save();
+        painter.setFont(QFont(numberFont, printer));
+        const QRectF foot(0, 0, paper.width() * printer->resolution(), paper.height() * printer->resolution());
+        painter.drawText(foot, Qt::AlignRight | Qt::AlignBottom, QString::number(i + 1));
+        painter.restore();
+    }
+}
 }
 
 void HTMLDocument::Write(const QString &text) { m_owner->write(text); }
@@ -92,101 +137,7 @@ void WebBrowser::showPreview()
     dlg.exec();
 }
 
-namespace {
-// The document's pixels per inch: the rich-text engine lays text out at the screen's resolution.
-qreal documentDpi()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    return screen ? screen->logicalDotsPerInchY() : 96.0;
-}
-
-// The printable area of an A4 sheet with the preview's margins, in the document's pixels.
-qreal a4PrintableWidth(QPageLayout::Orientation orientation)
-{
-    const QPageLayout layout(QPageSize(QPageSize::A4), orientation, QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter);
-    return layout.paintRect(QPageLayout::Inch).width() * documentDpi();
-}
-}
-
 QPageLayout::Orientation WebBrowser::orientationFor(const QString &html)
 {
     return PrintLayout(html).orientation(a4PrintableWidth(QPageLayout::Portrait));
-}
-
-void WebBrowser::printOn(const QString &html, QPrinter *printer)
-{
-    PrintLayout layout(html);
-    printOn(layout, printer);
-}
-
-void WebBrowser::printOn(PrintLayout &layout, QPrinter *printer)
-{
-    const qreal dpi = documentDpi();
-    const QRectF paper = printer->pageLayout().paintRect(QPageLayout::Inch);
-    // One sheet of the document: the printable area above the sheet's number.
-    constexpr qreal numberBand = 0.25; // inches
-    layout.layOut(paper.width() * dpi, (paper.height() - numberBand) * dpi);
-
-    QPainter painter(printer);
-    if (!painter.isActive())
-        return;
-    const qreal toDevice = printer->resolution() / dpi;
-    const qreal scale = layout.scale();
-    const int pages = layout.pageCount();
-    QFont numberFont(QStringLiteral("DejaVu Sans"));
-    numberFont.setPointSizeF(8);
-    for (int i = 0; i < pages; ++i) {
-        if (i > 0)
-            printer->newPage();
-        painter.save();
-        painter.scale(toDevice * scale, toDevice * scale);
-        painter.setClipRect(QRectF(0, 0, layout.width(), layout.sheetHeight()));
-        layout.paintPage(&painter, i);
-        painter.restore();
-        // The sheet's number at the foot of its printable area.
-        painter.save();
-        painter.setFont(QFont(numberFont, printer));
-        const QRectF foot(0, 0, paper.width() * printer->resolution(), paper.height() * printer->resolution());
-        painter.drawText(foot, Qt::AlignRight | Qt::AlignBottom, QString::number(i + 1));
-        painter.restore();
-    }
-}
-
-QString WebBrowser::displayHtml(const QString &html)
-{
-    // A browser gives a row without cells no height; the rich-text engine leaves a gap.
-    static const QRegularExpression emptyRow(QStringLiteral("<tr\\s*>\\s*</tr\\s*>"),
-                                             QRegularExpression::CaseInsensitiveOption);
-    // Heading lines end in a "</p>" with no paragraph open. A browser breaks the line there;
-    // the rich-text engine drops the tag and runs the headings together.
-    static const QRegularExpression tag(QStringLiteral("<\\s*(/?)\\s*([A-Za-z][A-Za-z0-9]*)[^>]*>"));
-    static const QRegularExpression closesParagraph(
-        QStringLiteral("^(p|table|div|h[1-6]|ul|ol|pre|blockquote|hr|body|html)$"),
-        QRegularExpression::CaseInsensitiveOption);
-
-    QString src = html;
-    src.replace(emptyRow, QString());
-
-    QString out;
-    out.reserve(src.size() + 64);
-    bool paragraphOpen = false;
-    qsizetype pos = 0;
-    auto it = tag.globalMatch(src);
-    while (it.hasNext()) {
-        const QRegularExpressionMatch m = it.next();
-        out += QStringView(src).mid(pos, m.capturedStart() - pos);
-        pos = m.capturedEnd();
-        const bool closing = !m.captured(1).isEmpty();
-        const QString name = m.captured(2).toLower();
-        if (name == QLatin1String("p") && closing) {
-            out += paragraphOpen ? m.captured(0) : QStringLiteral("<br>");
-            paragraphOpen = false;
-            continue;
-        }
-        if (!closing && closesParagraph.match(name).hasMatch())
-            paragraphOpen = name == QLatin1String("p");
-        out += m.captured(0);
-    }
-    out += QStringView(src).mid(pos);
-    return out;
 }

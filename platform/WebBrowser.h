@@ -5,8 +5,6 @@
 #include <QWidget>
 
 class Form;
-class QPrinter;
-class PrintLayout;
 class WebBrowser;
 
 // The document of a browser control: text written into it accumulates until it is closed.
@@ -46,18 +44,10 @@ public:
     bool documentOpen() const { return m_state == State::Open; }
     int previewCount() const { return m_previewCount; }
 
-    // The copy of the page the preview lays out: the same content, with the constructs the
-    // rich-text engine reads differently from a browser rewritten to their browser look.
-    static QString displayHtml(const QString &html);
-
     // On paper: landscape when a table of the page is wider than a portrait sheet (for a table of
     // labels and values, when its words do not fit side by side). Words are wrapped only between
     // them, never inside; a table still wider than the sheet is scaled down to the sheet's width.
     static QPageLayout::Orientation orientationFor(const QString &html);
-    // Lays the page out on the printer's paper and paints it, sheet by sheet, numbered. A table
-    // that goes on to another sheet repeats its heading there; no row straddles two sheets.
-    static void printOn(const QString &html, QPrinter *printer);
-    static void printOn(PrintLayout &layout, QPrinter *printer);
 
 private:
     friend class HTMLDocument;

@@ -249,7 +249,7 @@ private slots:
         const QString page = kPageHead7 + kHeadingFont + "Negozio</p>" + kHeadingFont
                              + "Elenco</p><table><tr></tr><tr><th>A</th><td>1</td></tr><tr> </tr></table><p>nota</p>"
                              + kTail;
-        QCOMPARE(WebBrowser::displayHtml(page),
+        QCOMPARE(PrintLayout::displayHtml(page),
                  kPageHead7 + kHeadingFont + "Negozio<br>" + kHeadingFont
                      + "Elenco<br><table><tr><th>A</th><td>1</td></tr></table><p>nota</p>" + kTail);
     }
