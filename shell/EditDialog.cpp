@@ -440,15 +440,7 @@ const QString kRecordChanged =
                    "quanto inserito qui: controllare e premere di nuovo Ok.");
 const QString kChoiceGone = QStringLiteral("L'elemento scelto non esiste più: è stato eliminato da un altro utente.");
 
-SqliteDbComponent &database()
-{
-    if (!gSqliteDb || !gSqliteDb->isOpen())
-        throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
-                                                 "either closed or invalid in this context."));
-    return *gSqliteDb;
-}
-
-bool findsRow(const QString &sql) { return !database().query(sql)->EOF_(); }
+bool findsRow(const QString &sql) { return !gDb().query(sql)->EOF_(); }
 
 std::function<QString(const Recordset &)> joinedFields(const QStringList &fields)
 {
@@ -494,7 +486,7 @@ EditDialog::WriteOutcome EditDialog::writeUnlessStale(const QStringList &stateme
                                                       QString &missing)
 {
     try {
-        SqliteDbComponent &db = database();
+        SqliteDbComponent &db = gDb();
         Transaction write(db);
         // The stamps tell changes apart by the second only; the whole row tells every change.
         if (!m_isNew) {
@@ -527,8 +519,8 @@ QVariantHash EditDialog::storedRow() const
         return row;
     // The row the UPDATE writes: its table from "UPDATE T SET ", its key by the UPDATE's WHERE.
     const QString table = m_desc.updateHead.section(QLatin1Char(' '), 1, 1, QString::SectionSkipEmpty);
-    const std::unique_ptr<Recordset> rs = database().query(QStringLiteral("SELECT * FROM ") + table + QLatin1Char(' ')
-                                                           + m_desc.updateWhere + recordKeyText());
+    const std::unique_ptr<Recordset> rs =
+        gDb().query(QStringLiteral("SELECT * FROM ") + table + QLatin1Char(' ') + m_desc.updateWhere + recordKeyText());
     if (!rs->EOF_())
         for (int i = 0; i < rs->Fields().Count(); ++i)
             row.insert(rs->Fields()(i).Name().toLower(), rs->Fields()(i).Value());

@@ -91,6 +91,14 @@ void resetDatabaseForTests()
     gSqliteDb.reset();
 }
 
+SqliteDbComponent &gDb()
+{
+    if (!gSqliteDb || !gSqliteDb->isOpen())
+        throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
+                                                 "either closed or invalid in this context."));
+    return *gSqliteDb;
+}
+
 void CloseDb()
 {
     traceProcedure(kModule, QStringLiteral("CloseDb"));
@@ -100,12 +108,7 @@ void CloseDb()
 void gRsOpen(const QString &sql)
 {
     Procedure p(kModule, QStringLiteral("gRsOpen"), OwnerKind::Modulo);
-    p.run([&] {
-        if (!gSqliteDb || !gSqliteDb->isOpen())
-            throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
-                                                     "either closed or invalid in this context."));
-        g_rs = gSqliteDb->query(sql);
-    });
+    p.run([&] { g_rs = gDb().query(sql); });
 }
 
 bool gDbExecute(const QString &sql) { return gDbExecute(sql, false); }
@@ -115,21 +118,11 @@ bool isAlreadyApplied(const QString &sql, const PlatformError &e)
     return gSqliteDb && gSqliteDb->isOpen() && gSqliteDb->alreadyApplied(sql, e);
 }
 
-namespace {
-void requireDatabase()
-{
-    if (!gSqliteDb || !gSqliteDb->isOpen())
-        throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
-                                                 "either closed or invalid in this context."));
-}
-}
-
 bool gDbExecute(const QString &sql, bool passOverApplied)
 {
     Procedure p(kModule, QStringLiteral("gDbExecute"), OwnerKind::Modulo);
     try {
-        requireDatabase();
-        gSqliteDb->execute(sql);
+        gDb().execute(sql);
         return true;
     } catch (const PlatformError &e) {
         if (!(passOverApplied && isAlreadyApplied(sql, e)))
@@ -142,10 +135,10 @@ bool gDbExecute(const QStringList &statements)
 {
     Procedure p(kModule, QStringLiteral("gDbExecute"), OwnerKind::Modulo);
     return p.run([&] {
-        requireDatabase();
-        Transaction write(*gSqliteDb);
+        SqliteDbComponent &db = gDb();
+        Transaction write(db);
         for (const QString &sql : statements)
-            gSqliteDb->execute(sql);
+            db.execute(sql);
         write.commit();
     });
 }

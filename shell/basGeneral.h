@@ -34,6 +34,8 @@ void setStartWindow(Form *window);
 void OpenDb();
 void OpenSqlLiteDb();
 void CloseDb();
+// The open database; raises error 3709 when there is none.
+SqliteDbComponent &gDb();
 // Shows its own message on failure and leaves gRs as it was (closed after releaseRs), so the
 // caller's next read of gRs fails into the caller's own error exit.
 void gRsOpen(const QString &sql);
