@@ -485,31 +485,30 @@ void EditDialog::writeChecked(const QStringList &statements)
 EditDialog::WriteOutcome EditDialog::writeUnlessStale(const QStringList &statements, QVariantHash &stored,
                                                       QString &missing)
 {
-    try {
-        SqliteDbComponent &db = gDb();
-        Transaction write(db);
+    // Refused unless the write says why not: a raised error gDbWrite has told.
+    WriteOutcome outcome = WriteOutcome::Refused;
+    const auto notWritten = [&outcome](WriteOutcome why) {
+        outcome = why;
+        return false;
+    };
+    const bool written = gDbWrite([&](SqliteDbComponent &db) {
         // The stamps tell changes apart by the second only; the whole row tells every change.
         if (!m_isNew) {
             stored = storedRow();
             if (!stored.isEmpty() && stored != m_loadedRow)
-                return WriteOutcome::Changed;
+                return notWritten(WriteOutcome::Changed);
         }
         db.execute(statements.value(0));
         if (!m_isNew && db.changes() == 0)
-            return WriteOutcome::Gone;
+            return notWritten(WriteOutcome::Gone);
         missing = missingReference();
         if (!missing.isEmpty())
-            return WriteOutcome::Missing;
+            return notWritten(WriteOutcome::Missing);
         for (const QString &sql : statements.mid(1))
             db.execute(sql);
-        write.commit();
-        return WriteOutcome::Written;
-    } catch (const PlatformError &e) {
-        // Told as gDbExecute tells a refused write, and only now that the write lock is given
-        // back: another program must not wait on the box.
-        showErrorExit(e, QStringLiteral("gDbExecute"), QStringLiteral("basGeneral"), OwnerKind::Modulo);
-    }
-    return WriteOutcome::Refused;
+        return true;
+    });
+    return written ? WriteOutcome::Written : outcome;
 }
 
 QVariantHash EditDialog::storedRow() const

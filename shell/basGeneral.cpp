@@ -133,14 +133,27 @@ bool gDbExecute(const QString &sql, bool passOverApplied)
 
 bool gDbExecute(const QStringList &statements)
 {
-    Procedure p(kModule, QStringLiteral("gDbExecute"), OwnerKind::Modulo);
-    return p.run([&] {
-        SqliteDbComponent &db = gDb();
-        Transaction write(db);
+    return gDbWrite([&](SqliteDbComponent &db) {
         for (const QString &sql : statements)
             db.execute(sql);
-        write.commit();
+        return true;
     });
+}
+
+bool gDbWrite(const std::function<bool(SqliteDbComponent &db)> &write)
+{
+    Procedure p(kModule, QStringLiteral("gDbExecute"), OwnerKind::Modulo);
+    bool committed = false;
+    // The error exit speaks only after the transaction has been taken back.
+    p.run([&] {
+        SqliteDbComponent &db = gDb();
+        Transaction transaction(db);
+        if (!write(db))
+            return;
+        transaction.commit();
+        committed = true;
+    });
+    return committed;
 }
 
 // ---- SQL literal helpers ----
