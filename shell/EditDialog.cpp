@@ -255,16 +255,7 @@ void EditDialog::Form_Load()
         }
         for (int i = 0; i < m_desc.combos.size(); ++i) {
             const KeyCombo &kc = m_desc.combos.at(i);
-            const QStringList fields = kc.textFields;
-            *kc.chosen = fillCombo(
-                kc.combo, kc.query, kc.keyField,
-                [&fields](const Recordset &rs) {
-                    QStringList parts;
-                    for (const QString &f : fields)
-                        parts << vb::Str(rs.Fields()(f).Value());
-                    return parts.join(QLatin1Char(' '));
-                },
-                comboKeys.at(i));
+            *kc.chosen = fillCombo(kc.combo, kc.query, kc.keyField, kc.textFields, comboKeys.at(i));
         }
         // Once, here: an activation later must not put back a date the user has changed.
         if (m_isNew)
@@ -441,16 +432,6 @@ const QString kRecordChanged =
 const QString kChoiceGone = QStringLiteral("L'elemento scelto non esiste più: è stato eliminato da un altro utente.");
 
 bool findsRow(const QString &sql) { return !gDb().query(sql)->EOF_(); }
-
-std::function<QString(const Recordset &)> joinedFields(const QStringList &fields)
-{
-    return [fields](const Recordset &rs) {
-        QStringList parts;
-        for (const QString &f : fields)
-            parts << vb::Str(rs.Fields()(f).Value());
-        return parts.join(QLatin1Char(' '));
-    };
-}
 }
 
 void EditDialog::writeChecked(const QStringList &statements)
@@ -590,7 +571,7 @@ void EditDialog::refillCombos(const QVector<qint64> &keys)
     for (int i = 0; i < m_desc.combos.size(); ++i) {
         const KeyCombo &kc = m_desc.combos.at(i);
         const qint64 before = *kc.chosen;
-        *kc.chosen = fillCombo(kc.combo, kc.query, kc.keyField, joinedFields(kc.textFields), keys.at(i));
+        *kc.chosen = fillCombo(kc.combo, kc.query, kc.keyField, kc.textFields, keys.at(i));
         if (*kc.chosen != before && kc.onChange)
             kc.onChange();
     }

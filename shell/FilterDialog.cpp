@@ -216,18 +216,6 @@ void FilterDialog::addButtonRow(int width, int top)
     web->setGeometry(width - 5, height - 5, 4, 4);
 }
 
-void FilterDialog::fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
-                             const QStringList &textFields)
-{
-    // A freshly filled list shows no choice until one is restored or made.
-    ::fillCombo(combo, sql, keyField, [&textFields](const Recordset &rs) {
-        QStringList parts;
-        for (const QString &f : textFields)
-            parts << vb::Str(rs.Fields()(f).Value());
-        return parts.join(QLatin1Char(' '));
-    });
-}
-
 void FilterDialog::Form_Activate() { activateWithFocus(this, focusOnActivate); }
 
 void FilterDialog::Form_Load()

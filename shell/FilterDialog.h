@@ -2,6 +2,7 @@
 // The filter dialogs of the lists: a WHERE fragment built from the filled-in fields, and the
 // fields' values remembered for the whole run by their position in the dialog.
 #include "platform/Form.h"
+#include "shell/PatternHelpers.h"
 #include <QString>
 #include <QStringList>
 
@@ -101,7 +102,7 @@ struct FilterDialogOptions {
 // A filter dialog. A concrete dialog creates its fields in its constructor (the order of
 // creation is the order of the saved values), then calls addButtonRow; it lists its terms in
 // buildWhere, in their fixed order, and refills its list in refillList; a dialog with combos
-// fills them in fillCombos.
+// fills them in fillCombos (with the pattern helpers' fillCombo, which selects nothing).
 class FilterDialog : public Form {
     Q_OBJECT
 public:
@@ -145,9 +146,6 @@ protected:
 
     // Takes the focus, caret after its text, when the dialog is activated.
     XPTextBox *focusOnActivate = nullptr;
-
-    // Items from a query: text = the text fields joined by a blank, item data = the key.
-    void fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField, const QStringList &textFields);
 
 private:
     void restoreState();

@@ -89,12 +89,22 @@ qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
     return selectedKeyValue;
 }
 
+qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField, const QStringList &textFields,
+                 qint64 selectKey)
+{
+    const auto joined = [&textFields](const Recordset &rs) {
+        QStringList parts;
+        for (const QString &f : textFields)
+            parts << vb::Str(rs.Fields()(f).Value());
+        return parts.join(QLatin1Char(' '));
+    };
+    return fillCombo(combo, sql, keyField, joined, selectKey);
+}
+
 qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField, const QString &textField,
                  qint64 selectKey)
 {
-    return fillCombo(
-        combo, sql, keyField, [&textField](const Recordset &rs) { return vb::Str(rs.Fields()(textField).Value()); },
-        selectKey);
+    return fillCombo(combo, sql, keyField, QStringList{textField}, selectKey);
 }
 
 qint64 selectedKey(const XPComboBox *combo)

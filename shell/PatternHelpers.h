@@ -41,7 +41,9 @@ bool pickerHoldsDate(const XPDTPicker *picker);
 // database refuses has told its own message and leaves the combo empty.
 qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
                  const std::function<QString(const Recordset &)> &itemText, qint64 selectKey = -1);
-// The same with the item's text read from one column ("" for Null).
+// The same with the item's text read from these columns, joined by a blank ("" for Null).
+qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField, const QStringList &textFields,
+                 qint64 selectKey = -1);
 qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField, const QString &textField,
                  qint64 selectKey = -1);
 // The item data of the selected item, -1 when nothing is selected.
