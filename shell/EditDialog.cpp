@@ -441,7 +441,7 @@ void EditDialog::writeChecked(const QStringList &statements)
     // The boxes come once the write lock is given back.
     switch (writeUnlessStale(statements, stored, missing)) {
     case WriteOutcome::Written:
-        callBackAndClose();
+        callBackThenUnload(this, [this] { callListBack(); });
         break;
     case WriteOutcome::Refused: // told already
         break;
@@ -575,19 +575,6 @@ void EditDialog::refillCombos(const QVector<qint64> &keys)
         if (*kc.chosen != before && kc.onChange)
             kc.onChange();
     }
-}
-
-void EditDialog::callBackAndClose()
-{
-    // As writeThenCallBack once the database took the write: closed even when the call-back
-    // fails, so nothing is written twice.
-    try {
-        callListBack();
-    } catch (...) {
-        ignoreErrors([this] { Unload(); });
-        throw;
-    }
-    ignoreErrors([this] { Unload(); });
 }
 
 void EditDialog::closeOnGoneRecord()

@@ -265,7 +265,6 @@ private:
     // The combos read again, each selecting its key of `keys` when that row is still there; a
     // combo whose choice has changed (to none as well) has its onChange called.
     void refillCombos(const QVector<qint64> &keys);
-    void callBackAndClose();
     void closeOnGoneRecord();
 
     EditDialogDesc m_desc;

@@ -131,25 +131,13 @@ void afterInsert(const MSFlexGrid *grid, const std::function<void()> &fillGrid, 
         addGridRow();
 }
 
-bool writeThenCallBack(Form *dialog, const QStringList &statements, const std::function<void()> &callBack)
+void callBackThenUnload(Form *dialog, const std::function<void()> &callBack)
 {
-    if (!gDbExecute(statements))
-        return false;
-    struct Closer {
-        Form *dialog;
-        ~Closer()
-        {
-            try {
-                dialog->Unload();
-            } catch (...) {
-            }
-        }
-    } closer{dialog};
-    callBack();
-    return true;
-}
-
-bool writeThenCallBack(Form *dialog, const QString &sql, const std::function<void()> &callBack)
-{
-    return writeThenCallBack(dialog, QStringList{sql}, callBack);
+    try {
+        callBack();
+    } catch (...) {
+        ignoreErrors([dialog] { dialog->Unload(); });
+        throw;
+    }
+    ignoreErrors([dialog] { dialog->Unload(); });
 }
