@@ -35,11 +35,9 @@ void inizializzaAggiornamentiDatabase()
         gNumAggiornamenti = 0;
         gAggiornamenti[0] = QString();
         aggiungiAggiornamentoDatabase(QStringLiteral("create table settings (mnemocode text primary key, value text)"));
-        aggiungiAggiornamentoDatabase(
-            QStringLiteral("insert into settings (mnemocode,value) values ('INTESTAZ','Negozio')"));
-        aggiungiAggiornamentoDatabase(QStringLiteral("insert into settings (mnemocode,value) values ('PRTCSIZE','7')"));
-        aggiungiAggiornamentoDatabase(
-            QStringLiteral("insert into settings (mnemocode,value) values ('LOGSTATUS','OFF')"));
+        for (const auto &[key, value] : settingDefaults())
+            aggiungiAggiornamentoDatabase(QStringLiteral("insert into settings (mnemocode,value) values ('") + key
+                                          + QStringLiteral("','") + value + QStringLiteral("')"));
     });
 }
 
