@@ -53,9 +53,9 @@ QString textTerm(const QString &column, const QString &text)
     return column + QStringLiteral(" Like '%") + Pad(text) + QStringLiteral("%'");
 }
 
-QString dateBoundTerm(const QString &column, bool from, const QString &text)
+QString dateBoundTerm(const QString &column, bool from, const QDateTime &date)
 {
-    return column + (from ? QStringLiteral(" >= ('") : QStringLiteral(" <= ('")) + FormattaData(Pad(text))
+    return column + (from ? QStringLiteral(" >= ('") : QStringLiteral(" <= ('")) + FormattaData(date)
            + QStringLiteral("')");
 }
 
@@ -107,7 +107,7 @@ void FilterWhere::addDate(const QString &column, bool from, XPTextBox *box, cons
     if (!date.isValid())
         return refuse(box, badMessage);
     // In the stored form, whichever form it was typed in.
-    add(dateBoundTerm(column, from, date.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
+    add(dateBoundTerm(column, from, date));
 }
 
 void FilterWhere::addDateFrom(const QString &column, XPTextBox *box, const QString &badMessage)

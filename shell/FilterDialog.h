@@ -3,6 +3,7 @@
 // fields' values remembered for the whole run by their position in the dialog.
 #include "platform/Form.h"
 #include "shell/PatternHelpers.h"
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -43,8 +44,9 @@ QString comboTerm(const QString &keyColumn, qint64 key);
 // A comma makes a list of exact values: "a.Comune IN ('Roma', 'Milano')"; otherwise a
 // containment search: "a.Nome Like '%ros%'". The text is the field's trimmed text.
 QString textTerm(const QString &column, const QString &text);
-// "a.datanascita >= ('1980-01-01 00:00:00')" (from) or "... <= (...)" (to); both inclusive.
-QString dateBoundTerm(const QString &column, bool from, const QString &text);
+// "a.datanascita >= ('1980-01-01 00:00:00')" (from) or "... <= (...)" (to), the date in the
+// stored form; both inclusive.
+QString dateBoundTerm(const QString &column, bool from, const QDateTime &date);
 // "a.Importo >= 1250.5 " (from) or "a.Importo <= 1250.5 " (to), given the number as SQL writes
 // it; both inclusive.
 QString amountBoundTerm(const QString &column, bool from, const QString &sqlNumber);
