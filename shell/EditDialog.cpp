@@ -1,5 +1,4 @@
 #include "shell/EditDialog.h"
-#include "platform/MSFlexGrid.h"
 #include "platform/NumberRule.h"
 #include "platform/SqliteDb.h"
 #include "platform/VbRuntime.h"
@@ -14,7 +13,6 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QFocusEvent>
-#include <QSignalBlocker>
 #include <QTimer>
 #include <QWidget>
 

@@ -14,9 +14,7 @@
 #include <functional>
 
 class Control;
-class MSFlexGrid;
 class QWidget;
-class Recordset;
 class WebBrowser;
 class XPButton;
 class XPCheckBox;
