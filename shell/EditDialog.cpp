@@ -1,5 +1,4 @@
 #include "shell/EditDialog.h"
-#include "platform/MSFlexGrid.h"
 #include "platform/NumberRule.h"
 #include "platform/SqliteDb.h"
 #include "platform/VbRuntime.h"
@@ -14,7 +13,6 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QFocusEvent>
-#include <QSignalBlocker>
 #include <QTimer>
 #include <QWidget>
 
@@ -255,16 +253,7 @@ void EditDialog::Form_Load()
         }
         for (int i = 0; i < m_desc.combos.size(); ++i) {
             const KeyCombo &kc = m_desc.combos.at(i);
-            const QStringList fields = kc.textFields;
-            *kc.chosen = fillCombo(
-                kc.combo, kc.query, kc.keyField,
-                [&fields](const Recordset &rs) {
-                    QStringList parts;
-                    for (const QString &f : fields)
-                        parts << vb::Str(rs.Fields()(f).Value());
-                    return parts.join(QLatin1Char(' '));
-                },
-                comboKeys.at(i));
+            *kc.chosen = fillCombo(kc.combo, kc.query, kc.keyField, kc.textFields, comboKeys.at(i));
         }
         // Once, here: an activation later must not put back a date the user has changed.
         if (m_isNew)
@@ -440,25 +429,7 @@ const QString kRecordChanged =
                    "quanto inserito qui: controllare e premere di nuovo Ok.");
 const QString kChoiceGone = QStringLiteral("L'elemento scelto non esiste più: è stato eliminato da un altro utente.");
 
-SqliteDbComponent &database()
-{
-    if (!gSqliteDb || !gSqliteDb->isOpen())
-        throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
-                                                 "either closed or invalid in this context."));
-    return *gSqliteDb;
-}
-
-bool findsRow(const QString &sql) { return !database().query(sql)->EOF_(); }
-
-std::function<QString(const Recordset &)> joinedFields(const QStringList &fields)
-{
-    return [fields](const Recordset &rs) {
-        QStringList parts;
-        for (const QString &f : fields)
-            parts << vb::Str(rs.Fields()(f).Value());
-        return parts.join(QLatin1Char(' '));
-    };
-}
+bool findsRow(const QString &sql) { return !gDb().query(sql)->EOF_(); }
 }
 
 void EditDialog::writeChecked(const QStringList &statements)
@@ -468,7 +439,7 @@ void EditDialog::writeChecked(const QStringList &statements)
     // The boxes come once the write lock is given back.
     switch (writeUnlessStale(statements, stored, missing)) {
     case WriteOutcome::Written:
-        callBackAndClose();
+        callBackThenUnload(this, [this] { callListBack(); });
         break;
     case WriteOutcome::Refused: // told already
         break;
@@ -493,31 +464,30 @@ void EditDialog::writeChecked(const QStringList &statements)
 EditDialog::WriteOutcome EditDialog::writeUnlessStale(const QStringList &statements, QVariantHash &stored,
                                                       QString &missing)
 {
-    try {
-        SqliteDbComponent &db = database();
-        Transaction write(db);
+    // Refused unless the write says why not: a raised error gDbWrite has told.
+    WriteOutcome outcome = WriteOutcome::Refused;
+    const auto notWritten = [&outcome](WriteOutcome why) {
+        outcome = why;
+        return false;
+    };
+    const bool written = gDbWrite([&](SqliteDbComponent &db) {
         // The stamps tell changes apart by the second only; the whole row tells every change.
         if (!m_isNew) {
             stored = storedRow();
             if (!stored.isEmpty() && stored != m_loadedRow)
-                return WriteOutcome::Changed;
+                return notWritten(WriteOutcome::Changed);
         }
         db.execute(statements.value(0));
         if (!m_isNew && db.changes() == 0)
-            return WriteOutcome::Gone;
+            return notWritten(WriteOutcome::Gone);
         missing = missingReference();
         if (!missing.isEmpty())
-            return WriteOutcome::Missing;
+            return notWritten(WriteOutcome::Missing);
         for (const QString &sql : statements.mid(1))
             db.execute(sql);
-        write.commit();
-        return WriteOutcome::Written;
-    } catch (const PlatformError &e) {
-        // Told as gDbExecute tells a refused write, and only now that the write lock is given
-        // back: another program must not wait on the box.
-        showErrorExit(e, QStringLiteral("gDbExecute"), QStringLiteral("basGeneral"), OwnerKind::Modulo);
-    }
-    return WriteOutcome::Refused;
+        return true;
+    });
+    return written ? WriteOutcome::Written : outcome;
 }
 
 QVariantHash EditDialog::storedRow() const
@@ -527,8 +497,8 @@ QVariantHash EditDialog::storedRow() const
         return row;
     // The row the UPDATE writes: its table from "UPDATE T SET ", its key by the UPDATE's WHERE.
     const QString table = m_desc.updateHead.section(QLatin1Char(' '), 1, 1, QString::SectionSkipEmpty);
-    const std::unique_ptr<Recordset> rs = database().query(QStringLiteral("SELECT * FROM ") + table + QLatin1Char(' ')
-                                                           + m_desc.updateWhere + recordKeyText());
+    const std::unique_ptr<Recordset> rs =
+        gDb().query(QStringLiteral("SELECT * FROM ") + table + QLatin1Char(' ') + m_desc.updateWhere + recordKeyText());
     if (!rs->EOF_())
         for (int i = 0; i < rs->Fields().Count(); ++i)
             row.insert(rs->Fields()(i).Name().toLower(), rs->Fields()(i).Value());
@@ -599,23 +569,10 @@ void EditDialog::refillCombos(const QVector<qint64> &keys)
     for (int i = 0; i < m_desc.combos.size(); ++i) {
         const KeyCombo &kc = m_desc.combos.at(i);
         const qint64 before = *kc.chosen;
-        *kc.chosen = fillCombo(kc.combo, kc.query, kc.keyField, joinedFields(kc.textFields), keys.at(i));
+        *kc.chosen = fillCombo(kc.combo, kc.query, kc.keyField, kc.textFields, keys.at(i));
         if (*kc.chosen != before && kc.onChange)
             kc.onChange();
     }
-}
-
-void EditDialog::callBackAndClose()
-{
-    // As writeThenCallBack once the database took the write: closed even when the call-back
-    // fails, so nothing is written twice.
-    try {
-        callListBack();
-    } catch (...) {
-        ignoreErrors([this] { Unload(); });
-        throw;
-    }
-    ignoreErrors([this] { Unload(); });
 }
 
 void EditDialog::closeOnGoneRecord()

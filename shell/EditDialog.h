@@ -14,9 +14,7 @@
 #include <functional>
 
 class Control;
-class MSFlexGrid;
 class QWidget;
-class Recordset;
 class WebBrowser;
 class XPButton;
 class XPCheckBox;
@@ -265,7 +263,6 @@ private:
     // The combos read again, each selecting its key of `keys` when that row is still there; a
     // combo whose choice has changed (to none as well) has its onChange called.
     void refillCombos(const QVector<qint64> &keys);
-    void callBackAndClose();
     void closeOnGoneRecord();
 
     EditDialogDesc m_desc;

@@ -53,9 +53,9 @@ QString textTerm(const QString &column, const QString &text)
     return column + QStringLiteral(" Like '%") + Pad(text) + QStringLiteral("%'");
 }
 
-QString dateBoundTerm(const QString &column, bool from, const QString &text)
+QString dateBoundTerm(const QString &column, bool from, const QDateTime &date)
 {
-    return column + (from ? QStringLiteral(" >= ('") : QStringLiteral(" <= ('")) + FormattaData(Pad(text))
+    return column + (from ? QStringLiteral(" >= ('") : QStringLiteral(" <= ('")) + FormattaData(date)
            + QStringLiteral("')");
 }
 
@@ -107,7 +107,7 @@ void FilterWhere::addDate(const QString &column, bool from, XPTextBox *box, cons
     if (!date.isValid())
         return refuse(box, badMessage);
     // In the stored form, whichever form it was typed in.
-    add(dateBoundTerm(column, from, date.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
+    add(dateBoundTerm(column, from, date));
 }
 
 void FilterWhere::addDateFrom(const QString &column, XPTextBox *box, const QString &badMessage)
@@ -214,18 +214,6 @@ void FilterDialog::addButtonRow(int width, int top)
     // The browser control only holds the printout: a dot in the corner.
     web = new WebBrowser(this, QStringLiteral("web"));
     web->setGeometry(width - 5, height - 5, 4, 4);
-}
-
-void FilterDialog::fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
-                             const QStringList &textFields)
-{
-    // A freshly filled list shows no choice until one is restored or made.
-    ::fillCombo(combo, sql, keyField, [&textFields](const Recordset &rs) {
-        QStringList parts;
-        for (const QString &f : textFields)
-            parts << vb::Str(rs.Fields()(f).Value());
-        return parts.join(QLatin1Char(' '));
-    });
 }
 
 void FilterDialog::Form_Activate() { activateWithFocus(this, focusOnActivate); }

@@ -2,6 +2,8 @@
 // The filter dialogs of the lists: a WHERE fragment built from the filled-in fields, and the
 // fields' values remembered for the whole run by their position in the dialog.
 #include "platform/Form.h"
+#include "shell/PatternHelpers.h"
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -42,8 +44,9 @@ QString comboTerm(const QString &keyColumn, qint64 key);
 // A comma makes a list of exact values: "a.Comune IN ('Roma', 'Milano')"; otherwise a
 // containment search: "a.Nome Like '%ros%'". The text is the field's trimmed text.
 QString textTerm(const QString &column, const QString &text);
-// "a.datanascita >= ('1980-01-01 00:00:00')" (from) or "... <= (...)" (to); both inclusive.
-QString dateBoundTerm(const QString &column, bool from, const QString &text);
+// "a.datanascita >= ('1980-01-01 00:00:00')" (from) or "... <= (...)" (to), the date in the
+// stored form; both inclusive.
+QString dateBoundTerm(const QString &column, bool from, const QDateTime &date);
 // "a.Importo >= 1250.5 " (from) or "a.Importo <= 1250.5 " (to), given the number as SQL writes
 // it; both inclusive.
 QString amountBoundTerm(const QString &column, bool from, const QString &sqlNumber);
@@ -101,7 +104,7 @@ struct FilterDialogOptions {
 // A filter dialog. A concrete dialog creates its fields in its constructor (the order of
 // creation is the order of the saved values), then calls addButtonRow; it lists its terms in
 // buildWhere, in their fixed order, and refills its list in refillList; a dialog with combos
-// fills them in fillCombos.
+// fills them in fillCombos (with the pattern helpers' fillCombo, which selects nothing).
 class FilterDialog : public Form {
     Q_OBJECT
 public:
@@ -145,9 +148,6 @@ protected:
 
     // Takes the focus, caret after its text, when the dialog is activated.
     XPTextBox *focusOnActivate = nullptr;
-
-    // Items from a query: text = the text fields joined by a blank, item data = the key.
-    void fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField, const QStringList &textFields);
 
 private:
     void restoreState();

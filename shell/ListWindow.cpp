@@ -615,8 +615,7 @@ void ListWindow::cmdDelete_Click()
                 return;
         }
         if (linked >= 0) {
-            const QString own = m_desc.deleteGuardMessages.value(linked);
-            MyMsgBox(own.isEmpty() ? m_desc.deleteGuardMessage : own, 48, kTitle);
+            refuseLinked(linked);
             return;
         }
         if (MyMsgBox(QStringLiteral("Sei sicuro di voler eliminare il record?"), 4, kTitle) != 6)
@@ -639,36 +638,33 @@ void ListWindow::cmdDelete_Click()
 
 bool ListWindow::deleteUnlessLinked(const QStringList &statements)
 {
-    if (!gSqliteDb || !gSqliteDb->isOpen())
-        return gDbExecute(statements); // which tells why not
     // Another program may have linked a row to the record while the question was open: the
-    // guards look again, holding the write lock with the delete. A box comes only once the lock
-    // is given back: another program must not wait on it.
+    // guards look again, holding the write lock with the delete. The box comes only once the
+    // lock is given back: another program must not wait on it.
     int linked = -1;
-    try {
-        Transaction write(*gSqliteDb);
+    const bool deleted = gDbWrite([&](SqliteDbComponent &db) {
         for (int i = 0; i < m_desc.deleteGuards.size() && linked < 0; ++i) {
             const auto &guard = m_desc.deleteGuards.at(i);
-            if (!gSqliteDb
-                     ->query(QStringLiteral("SELECT 1 FROM ") + guard.first + QStringLiteral(" WHERE ") + guard.second
-                             + QStringLiteral(" = ") + keyText(key()))
+            if (!db.query(QStringLiteral("SELECT 1 FROM ") + guard.first + QStringLiteral(" WHERE ") + guard.second
+                          + QStringLiteral(" = ") + keyText(key()))
                      ->EOF_())
                 linked = i;
         }
-        if (linked < 0) {
-            for (const QString &sql : statements)
-                gSqliteDb->execute(sql);
-            write.commit();
-            return true;
-        }
-    } catch (const PlatformError &e) {
-        // As gDbExecute tells a refused write.
-        showErrorExit(e, QStringLiteral("gDbExecute"), QStringLiteral("basGeneral"), OwnerKind::Modulo);
-        return false;
-    }
-    const QString own = m_desc.deleteGuardMessages.value(linked);
+        if (linked >= 0)
+            return false;
+        for (const QString &sql : statements)
+            db.execute(sql);
+        return true;
+    });
+    if (linked >= 0)
+        refuseLinked(linked);
+    return deleted;
+}
+
+void ListWindow::refuseLinked(int guard)
+{
+    const QString own = m_desc.deleteGuardMessages.value(guard);
     MyMsgBox(own.isEmpty() ? m_desc.deleteGuardMessage : own, 48, kTitle);
-    return false;
 }
 
 void ListWindow::removeSelectedRow()

@@ -153,6 +153,8 @@ private:
     // The delete as one write, unless a guard now finds a linked row; false when nothing was
     // deleted (the user has been told why).
     bool deleteUnlessLinked(const QStringList &statements);
+    // The refusal of a delete the guard at that index found a linked row for.
+    void refuseLinked(int guard);
     void selectWholeRow();
     void showDialog(const std::function<Form *()> &dialog);
     // The list query as FillGrid runs it, filter included.

@@ -89,12 +89,22 @@ qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
     return selectedKeyValue;
 }
 
+qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField, const QStringList &textFields,
+                 qint64 selectKey)
+{
+    const auto joined = [&textFields](const Recordset &rs) {
+        QStringList parts;
+        for (const QString &f : textFields)
+            parts << vb::Str(rs.Fields()(f).Value());
+        return parts.join(QLatin1Char(' '));
+    };
+    return fillCombo(combo, sql, keyField, joined, selectKey);
+}
+
 qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField, const QString &textField,
                  qint64 selectKey)
 {
-    return fillCombo(
-        combo, sql, keyField, [&textField](const Recordset &rs) { return vb::Str(rs.Fields()(textField).Value()); },
-        selectKey);
+    return fillCombo(combo, sql, keyField, QStringList{textField}, selectKey);
 }
 
 qint64 selectedKey(const XPComboBox *combo)
@@ -121,25 +131,13 @@ void afterInsert(const MSFlexGrid *grid, const std::function<void()> &fillGrid, 
         addGridRow();
 }
 
-bool writeThenCallBack(Form *dialog, const QStringList &statements, const std::function<void()> &callBack)
+void callBackThenUnload(Form *dialog, const std::function<void()> &callBack)
 {
-    if (!gDbExecute(statements))
-        return false;
-    struct Closer {
-        Form *dialog;
-        ~Closer()
-        {
-            try {
-                dialog->Unload();
-            } catch (...) {
-            }
-        }
-    } closer{dialog};
-    callBack();
-    return true;
-}
-
-bool writeThenCallBack(Form *dialog, const QString &sql, const std::function<void()> &callBack)
-{
-    return writeThenCallBack(dialog, QStringList{sql}, callBack);
+    try {
+        callBack();
+    } catch (...) {
+        ignoreErrors([dialog] { dialog->Unload(); });
+        throw;
+    }
+    ignoreErrors([dialog] { dialog->Unload(); });
 }

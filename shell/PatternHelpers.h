@@ -1,7 +1,7 @@
 #pragma once
 // What the list windows, the edit dialogs and the filter dialogs share: the refusal box, the
-// literals a field is written as, keys as text, combo boxes of keys, and a dialog's write
-// followed by its list's call-back.
+// literals a field is written as, keys as text, combo boxes of keys, and a dialog's closing
+// after its list's call-back.
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -41,7 +41,9 @@ bool pickerHoldsDate(const XPDTPicker *picker);
 // database refuses has told its own message and leaves the combo empty.
 qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField,
                  const std::function<QString(const Recordset &)> &itemText, qint64 selectKey = -1);
-// The same with the item's text read from one column ("" for Null).
+// The same with the item's text read from these columns, joined by a blank ("" for Null).
+qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField, const QStringList &textFields,
+                 qint64 selectKey = -1);
 qint64 fillCombo(XPComboBox *combo, const QString &sql, const QString &keyField, const QString &textField,
                  qint64 selectKey = -1);
 // The item data of the selected item, -1 when nothing is selected.
@@ -54,9 +56,6 @@ void comboEndHome(XPComboBox *combo, int keyCode);
 // no grid at all) is refilled, otherwise the new row is appended.
 void afterInsert(const MSFlexGrid *grid, const std::function<void()> &fillGrid,
                  const std::function<void()> &addGridRow);
-// Runs the statements as one write; once the database took them, calls the list back and
-// unloads the dialog (also when the call-back fails, so nothing is written twice). When the
-// database refused, gDbExecute has said why: nothing is written, the dialog stays open with
-// everything typed, the list is not touched, and the result is false.
-bool writeThenCallBack(Form *dialog, const QStringList &statements, const std::function<void()> &callBack);
-bool writeThenCallBack(Form *dialog, const QString &sql, const std::function<void()> &callBack);
+// Once the database took a dialog's write: calls the list back and unloads the dialog, also
+// when the call-back fails (its error then goes on up), so that nothing is written twice.
+void callBackThenUnload(Form *dialog, const std::function<void()> &callBack);

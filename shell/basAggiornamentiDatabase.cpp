@@ -35,11 +35,9 @@ void inizializzaAggiornamentiDatabase()
         gNumAggiornamenti = 0;
         gAggiornamenti[0] = QString();
         aggiungiAggiornamentoDatabase(QStringLiteral("create table settings (mnemocode text primary key, value text)"));
-        aggiungiAggiornamentoDatabase(
-            QStringLiteral("insert into settings (mnemocode,value) values ('INTESTAZ','Negozio')"));
-        aggiungiAggiornamentoDatabase(QStringLiteral("insert into settings (mnemocode,value) values ('PRTCSIZE','7')"));
-        aggiungiAggiornamentoDatabase(
-            QStringLiteral("insert into settings (mnemocode,value) values ('LOGSTATUS','OFF')"));
+        for (const auto &[key, value] : settingDefaults())
+            aggiungiAggiornamentoDatabase(QStringLiteral("insert into settings (mnemocode,value) values ('") + key
+                                          + QStringLiteral("','") + value + QStringLiteral("')"));
     });
 }
 
@@ -61,35 +59,34 @@ namespace {
 // Far more than any set of report definitions needs: the shipped file holds some ten kilobytes.
 constexpr qint64 kReportFileLimit = 1024 * 1024;
 
-// Why the database took no write, as far as the program can tell, with the database's own words.
-QString whyNotWritable(const PlatformError &e)
+// Why the database took no write, as far as the program can tell, in the user's words.
+QString blockText(SqliteDbComponent::WriteBlock block)
 {
-    QString why;
-    switch (gSqliteDb->whyRefused(e)) {
-    case SqliteDbComponent::WriteBlock::Locked:
-        why = QStringLiteral("il database è bloccato da un altro programma che lo sta modificando");
-        break;
-    case SqliteDbComponent::WriteBlock::ReadOnlyMedium:
-        why = QStringLiteral("il database si trova su un disco di sola lettura");
-        break;
-    case SqliteDbComponent::WriteBlock::ReadOnlyFile:
-        why = QStringLiteral("il file del database è di sola lettura");
-        break;
-    case SqliteDbComponent::WriteBlock::ReadOnlyFolder:
-        why = QStringLiteral("nella cartella del database non si possono creare file, e ogni modifica ne richiede "
-                             "uno di appoggio");
-        break;
-    case SqliteDbComponent::WriteBlock::OpenedReadOnly:
-        why = QStringLiteral("il database è stato aperto in sola lettura");
-        break;
-    case SqliteDbComponent::WriteBlock::DiskFull:
-        why = QStringLiteral("il disco è pieno");
-        break;
-    case SqliteDbComponent::WriteBlock::Other:
-        why = QStringLiteral("il database non accetta modifiche");
+    using Block = SqliteDbComponent::WriteBlock;
+    switch (block) {
+    case Block::Locked:
+        return QStringLiteral("il database è bloccato da un altro programma che lo sta modificando");
+    case Block::ReadOnlyMedium:
+        return QStringLiteral("il database si trova su un disco di sola lettura");
+    case Block::ReadOnlyFile:
+        return QStringLiteral("il file del database è di sola lettura");
+    case Block::ReadOnlyFolder:
+        return QStringLiteral(
+            "nella cartella del database non si possono creare file, e ogni modifica ne richiede uno di appoggio");
+    case Block::OpenedReadOnly:
+        return QStringLiteral("il database è stato aperto in sola lettura");
+    case Block::DiskFull:
+        return QStringLiteral("il disco è pieno");
+    case Block::Other:
         break;
     }
-    return why + QStringLiteral(" (") + e.description() + QLatin1Char(')');
+    return QStringLiteral("il database non accetta modifiche");
+}
+
+// The same with the database's own words.
+QString whyNotWritable(const PlatformError &e)
+{
+    return blockText(gSqliteDb->whyRefused(e)) + QStringLiteral(" (") + e.description() + QLatin1Char(')');
 }
 
 QString reportFileNotApplied(const QString &reason)

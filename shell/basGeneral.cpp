@@ -91,6 +91,14 @@ void resetDatabaseForTests()
     gSqliteDb.reset();
 }
 
+SqliteDbComponent &gDb()
+{
+    if (!gSqliteDb || !gSqliteDb->isOpen())
+        throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
+                                                 "either closed or invalid in this context."));
+    return *gSqliteDb;
+}
+
 void CloseDb()
 {
     traceProcedure(kModule, QStringLiteral("CloseDb"));
@@ -100,12 +108,7 @@ void CloseDb()
 void gRsOpen(const QString &sql)
 {
     Procedure p(kModule, QStringLiteral("gRsOpen"), OwnerKind::Modulo);
-    p.run([&] {
-        if (!gSqliteDb || !gSqliteDb->isOpen())
-            throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
-                                                     "either closed or invalid in this context."));
-        g_rs = gSqliteDb->query(sql);
-    });
+    p.run([&] { g_rs = gDb().query(sql); });
 }
 
 bool gDbExecute(const QString &sql) { return gDbExecute(sql, false); }
@@ -115,21 +118,11 @@ bool isAlreadyApplied(const QString &sql, const PlatformError &e)
     return gSqliteDb && gSqliteDb->isOpen() && gSqliteDb->alreadyApplied(sql, e);
 }
 
-namespace {
-void requireDatabase()
-{
-    if (!gSqliteDb || !gSqliteDb->isOpen())
-        throw PlatformError(3709, QStringLiteral("The connection cannot be used to perform this operation. It is "
-                                                 "either closed or invalid in this context."));
-}
-}
-
 bool gDbExecute(const QString &sql, bool passOverApplied)
 {
     Procedure p(kModule, QStringLiteral("gDbExecute"), OwnerKind::Modulo);
     try {
-        requireDatabase();
-        gSqliteDb->execute(sql);
+        gDb().execute(sql);
         return true;
     } catch (const PlatformError &e) {
         if (!(passOverApplied && isAlreadyApplied(sql, e)))
@@ -140,14 +133,27 @@ bool gDbExecute(const QString &sql, bool passOverApplied)
 
 bool gDbExecute(const QStringList &statements)
 {
-    Procedure p(kModule, QStringLiteral("gDbExecute"), OwnerKind::Modulo);
-    return p.run([&] {
-        requireDatabase();
-        Transaction write(*gSqliteDb);
+    return gDbWrite([&](SqliteDbComponent &db) {
         for (const QString &sql : statements)
-            gSqliteDb->execute(sql);
-        write.commit();
+            db.execute(sql);
+        return true;
     });
+}
+
+bool gDbWrite(const std::function<bool(SqliteDbComponent &db)> &write)
+{
+    Procedure p(kModule, QStringLiteral("gDbExecute"), OwnerKind::Modulo);
+    bool committed = false;
+    // The error exit speaks only after the transaction has been taken back.
+    p.run([&] {
+        SqliteDbComponent &db = gDb();
+        Transaction transaction(db);
+        if (!write(db))
+            return;
+        transaction.commit();
+        committed = true;
+    });
+    return committed;
 }
 
 // ---- SQL literal helpers ----

@@ -3,6 +3,7 @@
 #include "platform/SqliteDb.h"
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <memory>
 
 class Form;
@@ -34,6 +35,8 @@ void setStartWindow(Form *window);
 void OpenDb();
 void OpenSqlLiteDb();
 void CloseDb();
+// The open database; raises error 3709 when there is none.
+SqliteDbComponent &gDb();
 // Shows its own message on failure and leaves gRs as it was (closed after releaseRs), so the
 // caller's next read of gRs fails into the caller's own error exit.
 void gRsOpen(const QString &sql);
@@ -46,6 +49,11 @@ bool isAlreadyApplied(const QString &sql, const PlatformError &e);
 // Several statements as one write: all of them take effect or, after the first refused one
 // (its message shown), none.
 bool gDbExecute(const QStringList &statements);
+// One write that looks before it writes: `write` runs holding the write lock, and its work is
+// committed when it returns true, taken back when it returns false or raises. A raised error is
+// told as gDbExecute tells it, once the lock is given back, so that another program never
+// waits on the box. True when committed.
+bool gDbWrite(const std::function<bool(SqliteDbComponent &db)> &write);
 
 // ---- SQL literal helpers ----
 QString StringReplace(const QString &text, const QString &find, const QString &repl);

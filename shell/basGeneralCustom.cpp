@@ -14,18 +14,12 @@ namespace {
 const QString kModule = QStringLiteral("basGeneralCustom");
 }
 
-namespace {
-// The values the start-up statements write into a new settings table.
-QString settingDefault(const QString &key)
+const QList<QPair<QString, QString>> &settingDefaults()
 {
-    if (key == QLatin1String("INTESTAZ"))
-        return QStringLiteral("Negozio");
-    if (key == QLatin1String("PRTCSIZE"))
-        return QStringLiteral("7");
-    if (key == QLatin1String("LOGSTATUS"))
-        return QStringLiteral("OFF");
-    return QString();
-}
+    static const QList<QPair<QString, QString>> defaults{{QStringLiteral("INTESTAZ"), QStringLiteral("Negozio")},
+                                                         {QStringLiteral("PRTCSIZE"), QStringLiteral("7")},
+                                                         {QStringLiteral("LOGSTATUS"), QStringLiteral("OFF")}};
+    return defaults;
 }
 
 QString getSetting(const QString &key)
@@ -38,7 +32,9 @@ QString getSetting(const QString &key)
         // start would have written holds, without a message at every activation.
         if (gSqliteDb && gSqliteDb->isOpen()
             && !gSqliteDb->hasObject(QStringLiteral("table"), QStringLiteral("settings"))) {
-            result = settingDefault(key);
+            for (const auto &[name, value] : settingDefaults())
+                if (name == key)
+                    result = value;
             return;
         }
         releaseRs();

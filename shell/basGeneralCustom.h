@@ -1,5 +1,7 @@
 #pragma once
 // Trace, log, settings, existence tests and small checks.
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QVariant>
 
@@ -8,6 +10,9 @@ class MSFlexGrid;
 extern short gPrtCSize;
 extern short gFaseUpdate;
 
+// The settings a new database starts with, in the order the start-up statements insert them;
+// getSetting answers them while the database has no settings table.
+const QList<QPair<QString, QString>> &settingDefaults();
 QString getSetting(const QString &key);
 void aggiornaFaseUpdate(short n);
 bool fileExists(const QString &path);

@@ -80,9 +80,8 @@ private slots:
         // write the row twice.
         auto *dialog = new Form(QStringLiteral("frmProva"));
         dialog->Load();
-        QVERIFY_THROWS_EXCEPTION(PlatformError,
-                                 writeThenCallBack(dialog, "INSERT INTO TipologiaPersone (Tipologia) VALUES ('B')",
-                                                   [] { throw PlatformError(5, "lista"); }));
+        QVERIFY(gDbExecute("INSERT INTO TipologiaPersone (Tipologia) VALUES ('B')"));
+        QVERIFY_THROWS_EXCEPTION(PlatformError, callBackThenUnload(dialog, [] { throw PlatformError(5, "lista"); }));
         QVERIFY(!dialog->isLoaded());
         QCOMPARE(prog.scalar("select count(*) from TipologiaPersone"), QStringLiteral("5"));
 
