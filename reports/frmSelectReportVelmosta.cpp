@@ -82,10 +82,7 @@ void frmSelectReportVelmosta::Form_Load()
         DisattivaTabstop(this);
         fillCombo(cboDescrizione,
                   QStringLiteral("SELECT anagraficaid, cognome, nome  FROM anagrafica order by cognome, nome "),
-                  QStringLiteral("anagraficaid"), [](const Recordset &rs) {
-                      return vb::Str(rs.Fields()(QStringLiteral("cognome")).Value()) + QLatin1Char(' ')
-                             + vb::Str(rs.Fields()(QStringLiteral("nome")).Value());
-                  });
+                  QStringLiteral("anagraficaid"), QStringList{QStringLiteral("cognome"), QStringLiteral("nome")});
     });
     // A failed fill leaves nothing open behind it.
     ignoreErrors([] { gRs().Close(); });
