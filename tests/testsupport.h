@@ -81,6 +81,15 @@ Dialog *openEditDialog(double List::*listKey, bool isNew, double key)
     gIsNewRecord = isNew;
     return openForm<Dialog>();
 }
+// The window shown and active, so that keys and clicks reach it.
+template <class T>
+T *onScreen(T *w)
+{
+    w->show();
+    if (!QTest::qWaitForWindowActive(w))
+        qWarning("%s not active", T::staticMetaObject.className());
+    return w;
+}
 template <class T>
 bool isOpen()
 {

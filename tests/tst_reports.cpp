@@ -37,14 +37,7 @@ void addReport(const TestProgram &prog, int ordine, const QString &sql, const QS
 }
 
 // The chooser as the main window opens it, on screen so that its buttons take clicks.
-frmSplashReports *openChooser()
-{
-    frmSplashReports *w = openForm<frmSplashReports>();
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w))
-        qWarning("chooser not exposed");
-    return w;
-}
+frmSplashReports *openChooser() { return onScreen(openForm<frmSplashReports>()); }
 
 // What the report window showed before it was closed.
 struct ShownReport {
