@@ -152,5 +152,5 @@ bool writeFile(const QString &path, const QByteArray &bytes);
 // issued cheques, dated as the program stores dates.
 void seedShop(const TestProgram &prog);
 
-// Resets every shared value of the shell to its start-of-run state.
+// Resets every shared value of the shell, and the file copy's hooks, to its start-of-run state.
 void resetShellState();

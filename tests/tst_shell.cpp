@@ -623,9 +623,6 @@ private slots:
         const QString target = prog.folder() + "/copie";
         const QString copy = target + "/norvik.db3";
         QDir().mkpath(target);
-        struct Restore {
-            ~Restore() { resetFileCopyCalls(); }
-        } restore;
         int linkCalls = 0;
         auto refuse = [](int err) {
             return [err](const char *, const char *) {
@@ -747,9 +744,6 @@ private slots:
         frmMain *m = openForm<frmMain>();
         const QString target = prog.folder() + "/copie";
         QDir().mkpath(target);
-        struct Restore {
-            ~Restore() { resetFileCopyCalls(); }
-        } restore;
         {
             CopyFileSystem full(CopyFileSystem::Space);
             QCOMPARE(backupTo(m, target), failedFor("Il disco della cartella \"" + target + "\" è pieno."));
