@@ -29,6 +29,7 @@ struct Kind {
     std::function<Form *()> openList;
     std::function<EditDialog *(bool isNew)> openDialog; // to add a record, or to edit the list's
     std::function<void(EditDialog *)> fill;
+    int rows(const TestProgram &prog) const { return prog.scalar("select count(*) from " + table).toInt(); }
 };
 
 // The list opened on its first row, as a click and a double click leave it.
@@ -197,6 +198,15 @@ void entryRows(const Entry (&entries)[N])
         QTest::newRow(kinds().at(entries[i].kind).name) << int(i);
 }
 
+// OK clicked again writes without a word: the dialog closes, its table has one row more.
+void writtenOnNextOk(EditDialog *d, const TestProgram &prog, const Kind &k, int before)
+{
+    clickOk(d);
+    NO_BOXES();
+    QVERIFY(!d->isLoaded());
+    QCOMPARE(k.rows(prog), before + 1);
+}
+
 // Answers the next box after the other program, on its own connection, has tried to write
 // while the box is up; whether it could is kept in `wrote`.
 void answerAfterOtherWrite(const TestProgram &prog, const QString &sql, bool &wrote, int answer = MsgCode::AnsOk)
@@ -229,8 +239,7 @@ private slots:
                                  " end; create trigger noupdate before update on %1 begin select raise(abort, "
                                  "'disco pieno'); end")
                       .arg(k.table));
-        const QString count = "select count(*) from " + k.table;
-        const QString rows = prog.scalar(count);
+        const int rows = k.rows(prog);
         Form *w = k.openList();
         const QStringList listBefore = shown(w);
         for (const bool isNew : {false, true}) {
@@ -253,7 +262,7 @@ private slots:
             d->Form_Activate();
             QCOMPARE(shown(d), typed);
             QCOMPARE(shown(w), listBefore);
-            QCOMPARE(prog.scalar(count), rows);
+            QCOMPARE(k.rows(prog), rows);
             if (!isNew) {
                 d->cmdCancel_Click();
                 QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -261,10 +270,7 @@ private slots:
             }
             // Once the database takes it, the same OK writes what was kept.
             prog.exec("drop trigger noinsert");
-            clickOk(d);
-            NO_BOXES();
-            QVERIFY(!d->isLoaded());
-            QCOMPARE(prog.scalar(count).toInt(), rows.toInt() + 1);
+            writtenOnNextOk(d, prog, k, rows);
             QVERIFY(k.insertOnly || shown(w) != listBefore); // those two are told by the button that opens them
         }
     }
@@ -287,8 +293,7 @@ private slots:
         const Kind &k = kinds().at(kind);
         TestProgram prog;
         seedShop(prog);
-        const QString count = "select count(*) from " + k.table;
-        const QString rows = prog.scalar(count);
+        const int rows = k.rows(prog);
         k.openList();
         EditDialog *d = k.openDialog(true);
         k.fill(d);
@@ -310,10 +315,8 @@ private slots:
         QCOMPARE(prompts().size(), 1);
         QVERIFY2(prompts().first().contains("is prohibited) in procedure gRsOpen"), qPrintable(prompts().first()));
         QVERIFY(d->isLoaded());
-        QCOMPARE(prog.scalar(count), rows);
-        clickOk(d);
-        NO_BOXES();
-        QCOMPARE(prog.scalar(count).toInt(), rows.toInt() + 1);
+        QCOMPARE(k.rows(prog), rows);
+        writtenOnNextOk(d, prog, k, rows);
     }
 
     // The other program deleted the record: nothing of the OK is written (a payment's renewal
@@ -363,20 +366,17 @@ private slots:
         k.fill(d);
         auto *combo = dynamic_cast<XPComboBox *>(d->control(r.combo));
         const QString gone = combo ? QString::number(combo->ItemData(combo->ListIndex())) : listKey;
-        const QString rows = "select count(*) from " + k.table;
-        const QString before = prog.scalar(rows);
+        const int before = k.rows(prog);
         prog.exec(QStringLiteral("delete from %1 where rowid = %2").arg(r.table, gone));
         clickOk(d);
         QCOMPARE(prompts(), QStringList{r.message + QStringLiteral(" da un altro utente.")});
         QVERIFY(d->isLoaded());
-        QCOMPARE(prog.scalar(rows), before);
+        QCOMPARE(k.rows(prog), before);
         if (!combo)
             return;
         QCOMPARE(combo->ListIndex(), -1);
         QTest::keyClick(combo, Qt::Key_Home);
-        clickOk(d);
-        NO_BOXES();
-        QCOMPARE(prog.scalar(rows).toInt(), before.toInt() + 1);
+        writtenOnNextOk(d, prog, k, before);
     }
 
     // The other program changed the record in the same second as the write the dialog loaded:
