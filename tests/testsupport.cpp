@@ -1,6 +1,7 @@
 #include "testsupport.h"
 #include "app/Windows.h"
 #include "payments/frmPagamenti.h"
+#include "platform/FileCopy.h"
 #include "platform/SqliteDb.h"
 #include "shell/EditDialog.h"
 #include "shell/FilterDialog.h"
@@ -393,6 +394,7 @@ void resetShellState()
     gPagamentiClienteID = 0;
     resetFilterStatesForTests();
     resetLogForTests();
+    resetFileCopyCalls();
     DialogScript::enable();
     DialogScript::reset();
 }

@@ -81,6 +81,15 @@ Dialog *openEditDialog(double List::*listKey, bool isNew, double key)
     gIsNewRecord = isNew;
     return openForm<Dialog>();
 }
+// The window shown and active, so that keys and clicks reach it.
+template <class T>
+T *onScreen(T *w)
+{
+    w->show();
+    if (!QTest::qWaitForWindowActive(w))
+        qWarning("%s not active", T::staticMetaObject.className());
+    return w;
+}
 template <class T>
 bool isOpen()
 {
@@ -143,5 +152,5 @@ bool writeFile(const QString &path, const QByteArray &bytes);
 // issued cheques, dated as the program stores dates.
 void seedShop(const TestProgram &prog);
 
-// Resets every shared value of the shell to its start-of-run state.
+// Resets every shared value of the shell, and the file copy's hooks, to its start-of-run state.
 void resetShellState();

@@ -259,11 +259,8 @@ private slots:
         openForm<frmAssegniEmessi>();
         recordWrites();
         const auto open = [] {
-            frmEditAssegniEmessi *d = openEdit(true);
-            d->show();
-            if (!QTest::qWaitForWindowActive(d))
-                qWarning("dialog not active");
-            return qMakePair(static_cast<EditDialog *>(d), d->txtDataAssegno);
+            frmEditAssegniEmessi *d = onScreen(openEdit(true));
+            return QPair<EditDialog *, XPDTPicker *>(d, d->txtDataAssegno);
         };
         auto *d = static_cast<frmEditAssegniEmessi *>(open().first);
         dateToldOnLeavingOnly(d, d->txtDataAssegno, "Formato della data dell'assegno non valido");

@@ -213,11 +213,8 @@ private slots:
         seed(prog);
         openForm<frmPagamenti>();
         const auto open = [] {
-            frmEditPagamenti *d = openEditDialog<frmEditPagamenti>(&frmPagamenti::mPagamentiID, false, 1);
-            d->show();
-            if (!QTest::qWaitForWindowActive(d))
-                qWarning("dialog not active");
-            return qMakePair(static_cast<EditDialog *>(d), d->txtDataPagamento);
+            auto *d = onScreen(openEditDialog<frmEditPagamenti>(&frmPagamenti::mPagamentiID, false, 1));
+            return QPair<EditDialog *, XPDTPicker *>(d, d->txtDataPagamento);
         };
         auto *d = static_cast<frmEditPagamenti *>(open().first);
         eraseDay(d->txtDataPagamento);

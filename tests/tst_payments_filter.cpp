@@ -8,14 +8,7 @@ namespace {
 const QString kTotal = QStringLiteral("Importo complessivo dei pagamenti visualizzati: ");
 
 // The dialog shown, as the user sees it.
-frmSelectPagamenti *openDialog()
-{
-    frmSelectPagamenti *d = openForm<frmSelectPagamenti>();
-    d->show();
-    if (!QTest::qWaitForWindowExposed(d))
-        qWarning("dialog not exposed");
-    return d;
-}
+frmSelectPagamenti *openDialog() { return onScreen(openForm<frmSelectPagamenti>()); }
 
 // The payments the list's query selects now, by key.
 QString listed() { return column(FormInstance<frmPagamenti>::get()->MSFlexGrid1, 0).join(','); }

@@ -27,8 +27,9 @@ struct Kind {
     QString table;
     bool insertOnly;
     std::function<Form *()> openList;
-    std::function<EditDialog *()> openDialog;
+    std::function<EditDialog *(bool isNew)> openDialog; // to add a record, or to edit the list's
     std::function<void(EditDialog *)> fill;
+    int rows(const TestProgram &prog) const { return prog.scalar("select count(*) from " + table).toInt(); }
 };
 
 // The list opened on its first row, as a click and a double click leave it.
@@ -43,9 +44,12 @@ std::function<Form *()> list(double List::*key)
     };
 }
 template <class Dialog>
-std::function<EditDialog *()> dialog()
+std::function<EditDialog *(bool)> dialog()
 {
-    return [] { return static_cast<EditDialog *>(openForm<Dialog>()); };
+    return [](bool isNew) {
+        gIsNewRecord = isNew;
+        return static_cast<EditDialog *>(openForm<Dialog>());
+    };
 }
 template <class Dialog>
 std::function<void(EditDialog *)> filling(std::function<void(Dialog *)> f)
@@ -135,11 +139,13 @@ QStringList shown(const Form *f)
     return out;
 }
 
-void kindRows()
+// One row per kind, or per kind whose records are edited too.
+void kindRows(bool edited = false)
 {
     QTest::addColumn<int>("kind");
     for (int i = 0; i < kinds().size(); ++i)
-        QTest::newRow(kinds().at(i).name) << i;
+        if (!edited || !kinds().at(i).insertOnly)
+            QTest::newRow(kinds().at(i).name) << i;
 }
 
 // The table and column an authorizer keeps SQLite from reading.
@@ -183,6 +189,24 @@ const struct {
     {4, "txtIntestatari", "Intestatari", "txtBanca", "Banca", "Banca Due", "Banca Due"},
 };
 
+// One row per entry of a table below, named after its kind.
+template <class Entry, size_t N>
+void entryRows(const Entry (&entries)[N])
+{
+    QTest::addColumn<int>("entry");
+    for (size_t i = 0; i < N; ++i)
+        QTest::newRow(kinds().at(entries[i].kind).name) << int(i);
+}
+
+// OK clicked again writes without a word: the dialog closes, its table has one row more.
+void writtenOnNextOk(EditDialog *d, const TestProgram &prog, const Kind &k, int before)
+{
+    clickOk(d);
+    NO_BOXES();
+    QVERIFY(!d->isLoaded());
+    QCOMPARE(k.rows(prog), before + 1);
+}
+
 // Answers the next box after the other program, on its own connection, has tried to write
 // while the box is up; whether it could is kept in `wrote`.
 void answerAfterOtherWrite(const TestProgram &prog, const QString &sql, bool &wrote, int answer = MsgCode::AnsOk)
@@ -215,15 +239,13 @@ private slots:
                                  " end; create trigger noupdate before update on %1 begin select raise(abort, "
                                  "'disco pieno'); end")
                       .arg(k.table));
-        const QString count = "select count(*) from " + k.table;
-        const QString rows = prog.scalar(count);
+        const int rows = k.rows(prog);
         Form *w = k.openList();
         const QStringList listBefore = shown(w);
         for (const bool isNew : {false, true}) {
             if (!isNew && k.insertOnly)
                 continue;
-            gIsNewRecord = isNew;
-            EditDialog *d = k.openDialog();
+            EditDialog *d = k.openDialog(isNew);
             k.fill(d);
             const QStringList typed = shown(d);
             // Told once the write lock is given back: the other program writes meanwhile.
@@ -240,7 +262,7 @@ private slots:
             d->Form_Activate();
             QCOMPARE(shown(d), typed);
             QCOMPARE(shown(w), listBefore);
-            QCOMPARE(prog.scalar(count), rows);
+            QCOMPARE(k.rows(prog), rows);
             if (!isNew) {
                 d->cmdCancel_Click();
                 QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -248,10 +270,7 @@ private slots:
             }
             // Once the database takes it, the same OK writes what was kept.
             prog.exec("drop trigger noinsert");
-            clickOk(d);
-            NO_BOXES();
-            QVERIFY(!d->isLoaded());
-            QCOMPARE(prog.scalar(count).toInt(), rows.toInt() + 1);
+            writtenOnNextOk(d, prog, k, rows);
             QVERIFY(k.insertOnly || shown(w) != listBefore); // those two are told by the button that opens them
         }
     }
@@ -274,11 +293,9 @@ private slots:
         const Kind &k = kinds().at(kind);
         TestProgram prog;
         seedShop(prog);
-        const QString count = "select count(*) from " + k.table;
-        const QString rows = prog.scalar(count);
+        const int rows = k.rows(prog);
         k.openList();
-        gIsNewRecord = true;
-        EditDialog *d = k.openDialog();
+        EditDialog *d = k.openDialog(true);
         k.fill(d);
         if (kind == 0)
             typeInto(static_cast<frmEditAnagrafica *>(d)->txtNumeroTessera, "T1");
@@ -298,21 +315,13 @@ private slots:
         QCOMPARE(prompts().size(), 1);
         QVERIFY2(prompts().first().contains("is prohibited) in procedure gRsOpen"), qPrintable(prompts().first()));
         QVERIFY(d->isLoaded());
-        QCOMPARE(prog.scalar(count), rows);
-        clickOk(d);
-        NO_BOXES();
-        QCOMPARE(prog.scalar(count).toInt(), rows.toInt() + 1);
+        QCOMPARE(k.rows(prog), rows);
+        writtenOnNextOk(d, prog, k, rows);
     }
 
     // The other program deleted the record: nothing of the OK is written (a payment's renewal
     // neither), the list drops the row and the dialog closes.
-    void recordDeletedMeanwhile_data()
-    {
-        QTest::addColumn<int>("kind");
-        for (int i = 0; i < kinds().size(); ++i)
-            if (!kinds().at(i).insertOnly)
-                QTest::newRow(kinds().at(i).name) << i;
-    }
+    void recordDeletedMeanwhile_data() { kindRows(true); }
     void recordDeletedMeanwhile()
     {
         QFETCH(int, kind);
@@ -321,8 +330,7 @@ private slots:
         seedShop(prog);
         ListWindow *w = nullptr;
         const QString id = openOnFirstRow(k, &w);
-        gIsNewRecord = false;
-        EditDialog *d = k.openDialog();
+        EditDialog *d = k.openDialog(false);
         k.fill(d);
         if (auto *payment = qobject_cast<frmEditPagamenti *>(d)) {
             QTest::mouseClick(payment->chkModificaDataScadenzaIscrizione, Qt::LeftButton, {}, QPoint(6, 12));
@@ -343,64 +351,49 @@ private slots:
 
     // The other program deleted a row a new record refers to: refused with that row named,
     // nothing written, the dialog open without the row to choose; another choice is written.
-    void referenceDeletedMeanwhile_data()
-    {
-        QTest::addColumn<int>("reference");
-        for (int i = 0; i < int(std::size(kReferences)); ++i)
-            QTest::newRow(kinds().at(kReferences[i].kind).name) << i;
-    }
+    void referenceDeletedMeanwhile_data() { entryRows(kReferences); }
     void referenceDeletedMeanwhile()
     {
-        QFETCH(int, reference);
-        const auto &r = kReferences[reference];
+        QFETCH(int, entry);
+        const auto &r = kReferences[entry];
         const Kind &k = kinds().at(r.kind);
         TestProgram prog;
         seedShop(prog);
         // A second account: one is left to choose when the other is gone.
         prog.exec("insert into MieiContiCorrenti (CONTOCORRENTEID, Descrizione) values (2, 'Conto cassa')");
         const QString listKey = openOnFirstRow(k);
-        gIsNewRecord = true;
-        EditDialog *d = k.openDialog();
+        EditDialog *d = k.openDialog(true);
         k.fill(d);
         auto *combo = dynamic_cast<XPComboBox *>(d->control(r.combo));
         const QString gone = combo ? QString::number(combo->ItemData(combo->ListIndex())) : listKey;
-        const QString rows = "select count(*) from " + k.table;
-        const QString before = prog.scalar(rows);
+        const int before = k.rows(prog);
         prog.exec(QStringLiteral("delete from %1 where rowid = %2").arg(r.table, gone));
         clickOk(d);
         QCOMPARE(prompts(), QStringList{r.message + QStringLiteral(" da un altro utente.")});
         QVERIFY(d->isLoaded());
-        QCOMPARE(prog.scalar(rows), before);
+        QCOMPARE(k.rows(prog), before);
         if (!combo)
             return;
         QCOMPARE(combo->ListIndex(), -1);
         QTest::keyClick(combo, Qt::Key_Home);
-        clickOk(d);
-        NO_BOXES();
-        QCOMPARE(prog.scalar(rows).toInt(), before.toInt() + 1);
+        writtenOnNextOk(d, prog, k, before);
     }
 
     // The other program changed the record in the same second as the write the dialog loaded:
     // nothing is written over. The fields it changed show its values, the others what was typed,
     // and the next OK writes both.
-    void recordChangedMeanwhile_data()
-    {
-        QTest::addColumn<int>("change");
-        for (int i = 0; i < int(std::size(kChanges)); ++i)
-            QTest::newRow(kinds().at(kChanges[i].kind).name) << i;
-    }
+    void recordChangedMeanwhile_data() { entryRows(kChanges); }
     void recordChangedMeanwhile()
     {
-        QFETCH(int, change);
-        const auto &c = kChanges[change];
+        QFETCH(int, entry);
+        const auto &c = kChanges[entry];
         const Kind &k = kinds().at(c.kind);
         TestProgram prog;
         seedShop(prog);
         const QString id = openOnFirstRow(k);
         const QString stamp = "DateTimeLastUpdated = '2024-05-06 10:00:00'";
         prog.exec("update " + k.table + " set " + stamp + " where rowid = " + id);
-        gIsNewRecord = false;
-        EditDialog *d = k.openDialog();
+        EditDialog *d = k.openDialog(false);
         auto *typed = dynamic_cast<QLineEdit *>(d->control(c.typedBox));
         auto *theirs = dynamic_cast<QLineEdit *>(d->control(c.theirBox));
         typeInto(typed, "nuovo");

@@ -9,20 +9,13 @@
 #include "shell/frmMain.h"
 #include "testsupport.h"
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <sqlite3.h>
 
 namespace {
-// Nothing but input boxes since the last reset: no message, no error.
-bool onlyInputs()
-{
-    for (const auto &b : DialogScript::boxes())
-        if (b.kind != DialogScript::Box::Input)
-            return false;
-    return true;
-}
-#define NO_BOXES_BUT_INPUTS() QVERIFY2(onlyInputs(), qPrintable(boxLog().join('|')))
-
-QString sqlOrNull(const QString &s) { return s.isNull() ? QStringLiteral("NULL") : sqlText(s); }
+// The boxes shown since the last reset but the input boxes: messages and errors.
+QStringList notInputs() { return boxLog().filter(QRegularExpression(QStringLiteral("^(?!input:)"))); }
+#define NO_BOXES_BUT_INPUTS() QVERIFY2(notInputs().isEmpty(), qPrintable(boxLog().join('|')))
 
 // One definition row; a null text is written as NULL.
 void addReport(const TestProgram &prog, int ordine, const QString &sql, const QString &titolo,
@@ -32,25 +25,17 @@ void addReport(const TestProgram &prog, int ordine, const QString &sql, const QS
     prog.exec(QStringLiteral("INSERT INTO reportistica (ordine, sqlreport, titolo, numparametri, tipopar1, tipopar2, "
                              "promptpar1, promptpar2) VALUES (%1, %2, %3, %4, %5, %6, %7, %8)")
                   .arg(ordine)
-                  .arg(sqlOrNull(sql), sqlOrNull(titolo), numparametri, sqlOrNull(tipo1), sqlOrNull(tipo2),
-                       sqlOrNull(prompt1), sqlOrNull(prompt2)));
+                  .arg(sqlText(sql), sqlText(titolo), numparametri, sqlText(tipo1), sqlText(tipo2), sqlText(prompt1),
+                       sqlText(prompt2)));
 }
 
 // The chooser as the main window opens it, on screen so that its buttons take clicks.
-frmSplashReports *openChooser()
-{
-    frmSplashReports *w = openForm<frmSplashReports>();
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w))
-        qWarning("chooser not exposed");
-    return w;
-}
+frmSplashReports *openChooser() { return onScreen(openForm<frmSplashReports>()); }
 
 // What the report window showed before it was closed.
 struct ShownReport {
     bool opened = false;
     QString caption;
-    QString frameCaption;
     QString sql;             // the query text it ran, after "SELECT"
     QList<QStringList> rows; // row 0 the headers
     QList<double> widths;
@@ -58,10 +43,8 @@ struct ShownReport {
     bool totalVisible = false;
 };
 
-// Presses report button i with the answers queued for its input boxes; when the report window
-// opens, `also` runs on it before it is read and closed.
-ShownReport pressReport(frmSplashReports *w, int i, const QStringList &answers = {},
-                        const std::function<void(frmReportistica *)> &also = {})
+// Presses report button i with the answers queued for its input boxes.
+ShownReport pressReport(frmSplashReports *w, int i, const QStringList &answers = {})
 {
     for (const QString &a : answers)
         DialogScript::answerInput(a);
@@ -69,7 +52,6 @@ ShownReport pressReport(frmSplashReports *w, int i, const QStringList &answers =
     drive<frmReportistica>([&](frmReportistica *r) {
         shown.opened = true;
         shown.caption = r->Caption();
-        shown.frameCaption = r->OsenXPForm1->Caption();
         shown.sql = gArrReport.at(size_t(gReportIndex)).sqlreport;
         const MSFlexGrid *g = r->MSFlexGrid1;
         for (int row = 0; row < g->Rows(); ++row)
@@ -78,8 +60,6 @@ ShownReport pressReport(frmSplashReports *w, int i, const QStringList &answers =
             shown.widths << g->ColWidth(c);
         shown.total = r->lblTotaleImporti->Caption();
         shown.totalVisible = r->lblTotaleImporti->Visible();
-        if (also)
-            also(r);
     });
     QTest::mouseClick(w->cmdShowReport[size_t(i)], Qt::LeftButton);
     // A run that ended before the report window leaves its driver unused: dropped, the boxes
@@ -97,12 +77,14 @@ QString totalLine(const QString &amount)
     return QStringLiteral("Importo complessivo degli importi visualizzati: ") + amount;
 }
 
+const QString kShipped = QStringLiteral(NORVIK_SOURCE_DIR "/data/nuovireport.sql");
+QString reportFile(const TestProgram &prog) { return prog.folder() + QStringLiteral("/nuovireport.sql"); }
+
 // The shipped report file beside the program, run as a start runs it.
 void installShippedReports(const TestProgram &prog)
 {
-    const QString target = prog.folder() + QStringLiteral("/nuovireport.sql");
-    QFile::remove(target);
-    QVERIFY(QFile::copy(QStringLiteral(NORVIK_SOURCE_DIR "/data/nuovireport.sql"), target));
+    QFile::remove(reportFile(prog));
+    QVERIFY(QFile::copy(kShipped, reportFile(prog)));
     AggiornaReportistica();
 }
 
@@ -178,6 +160,18 @@ QString definitions(const TestProgram &prog)
 {
     return prog.scalar("SELECT group_concat(ordine || '|' || titolo || '|' || sqlreport, char(10)) FROM "
                        "(SELECT * FROM reportistica ORDER BY ordine)");
+}
+
+// A start on the report file holding `content` (none: /dev/zero in its place): one message, that
+// the file was not applied for `reason`, and the definitions left as `before`.
+void refusedWhole(const TestProgram &prog, const QByteArray &content, const QString &reason, const QString &before)
+{
+    QFile::remove(reportFile(prog));
+    QVERIFY(content.isEmpty() ? QFile::link("/dev/zero", reportFile(prog)) : writeFile(reportFile(prog), content));
+    AggiornaReportistica();
+    QCOMPARE(prompts(), QStringList{notApplied(reason)});
+    QCOMPARE(definitions(prog), before);
+    DialogScript::reset();
 }
 
 struct Expected {
@@ -452,14 +446,9 @@ private slots:
             DialogScript::reset();
             const ShownReport r = pressReport(w, c.button, c.answers);
             QVERIFY2(!r.opened, qPrintable(c.answers.join('|')));
-            QStringList messages;
-            int inputs = 0;
-            for (const auto &b : DialogScript::boxes())
-                b.kind == DialogScript::Box::Input ? void(++inputs)
-                                                   : void(messages << msg(b.prompt, b.buttons, b.title));
-            QCOMPARE(messages, c.boxes);
+            QCOMPARE(notInputs(), c.boxes);
             const bool wrongStart = c.answers.first() == "32/01/2011";
-            QCOMPARE(inputs, wrongStart ? 1 : int(c.answers.size()));
+            QCOMPARE(boxLog().size() - c.boxes.size(), wrongStart ? 1 : c.answers.size());
             // The stored text is back for the next run.
             QVERIFY(gArrReport[size_t(c.button)].sqlreport.contains("[P"));
         }
@@ -699,10 +688,9 @@ private slots:
         NO_BOXES();
         QCOMPARE(definitions(prog), first);
         // A definition changed in the file takes effect at the next start.
-        const QString file = prog.folder() + "/nuovireport.sql";
-        QByteArray text = readFile(file);
+        QByteArray text = readFile(reportFile(prog));
         text.replace("'Pagamenti del mese'", "'Pagamenti di un mese'");
-        QVERIFY(writeFile(file, text));
+        QVERIFY(writeFile(reportFile(prog), text));
         AggiornaReportistica();
         NO_BOXES();
         QCOMPARE(prog.scalar("SELECT titolo FROM reportistica WHERE ordine = 1"),
@@ -716,63 +704,51 @@ private slots:
         TestProgram prog;
         installShippedReports(prog);
         const QString shipped = definitions(prog);
-        const QString file = prog.folder() + "/nuovireport.sql";
 
         // Another program holds the database: one message, nothing changed.
-        {
-            sqlite3 *other = nullptr;
-            QCOMPARE(sqlite3_open(prog.dbPath().toUtf8().constData(), &other), SQLITE_OK);
-            QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
-            QVERIFY(writeFile(file, "DELETE FROM reportistica\nINSERT INTO reportistica (ordine, sqlreport, titolo) "
-                                    "VALUES (1, ' 1', 'Nuovo')\n"));
-            AggiornaReportistica();
-            QCOMPARE(prompts(), QStringList{notApplied("il database è bloccato da un altro programma che lo sta "
-                                                       "modificando (database is locked)")});
-            sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-            sqlite3_close(other);
-        }
-        QCOMPARE(definitions(prog), shipped);
-        DialogScript::reset();
+        sqlite3 *other = nullptr;
+        QCOMPARE(sqlite3_open(prog.dbPath().toUtf8().constData(), &other), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        refusedWhole(prog,
+                     "DELETE FROM reportistica\nINSERT INTO reportistica (ordine, sqlreport, titolo) VALUES (1, ' 1', "
+                     "'Nuovo')\n",
+                     "il database è bloccato da un altro programma che lo sta modificando (database is locked)",
+                     shipped);
+        sqlite3_close(other);
 
         // The disk fills half-way: the database takes the write back; the lines after it are
         // not run on their own.
         const QString pages = prog.scalar("PRAGMA page_count");
         gSqliteDb->execute(QStringLiteral("PRAGMA max_page_count = %1").arg(pages.toInt() + 1));
-        QVERIFY(writeFile(file, "DELETE FROM reportistica\n"
-                                "INSERT INTO reportistica (ordine, titolo) VALUES (1, 'Uno')\n"
-                                "INSERT INTO reportistica (ordine, titolo) VALUES (2, zeroblob(100000))\n"
-                                "INSERT INTO reportistica (ordine, titolo) VALUES (3, 'Tre')\n"));
-        AggiornaReportistica();
-        QCOMPARE(prompts(), QStringList{notApplied("il database ha rifiutato la riga 3 (database or disk is full)")});
-        QCOMPARE(definitions(prog), shipped);
+        refusedWhole(prog,
+                     "DELETE FROM reportistica\n"
+                     "INSERT INTO reportistica (ordine, titolo) VALUES (1, 'Uno')\n"
+                     "INSERT INTO reportistica (ordine, titolo) VALUES (2, zeroblob(100000))\n"
+                     "INSERT INTO reportistica (ordine, titolo) VALUES (3, 'Tre')\n",
+                     "il database ha rifiutato la riga 3 (database or disk is full)", shipped);
         gSqliteDb->execute(QStringLiteral("PRAGMA max_page_count = 1073741823"));
-        DialogScript::reset();
 
         // One line refused: nothing of the file is kept, not even the lines before it.
-        QVERIFY(writeFile(file, "DELETE FROM reportistica\r\n"
-                                "INSERT INTO reportistica (ordine, titolo) VALUES (1, 'Uno')\r\n"
-                                "\r\n"
-                                "INSERT INTO nessuna VALUES (1)\r\n"
-                                "INSERT INTO reportistica (ordine, titolo) VALUES (3, 'Tre')\r\n"));
-        AggiornaReportistica();
-        QCOMPARE(prompts(), QStringList{notApplied("il database ha rifiutato la riga 4 (no such table: nessuna)")});
-        QCOMPARE(definitions(prog), shipped);
+        refusedWhole(prog,
+                     "DELETE FROM reportistica\r\n"
+                     "INSERT INTO reportistica (ordine, titolo) VALUES (1, 'Uno')\r\n"
+                     "\r\n"
+                     "INSERT INTO nessuna VALUES (1)\r\n"
+                     "INSERT INTO reportistica (ordine, titolo) VALUES (3, 'Tre')\r\n",
+                     "il database ha rifiutato la riga 4 (no such table: nessuna)", shipped);
         QVERIFY(!gSqliteDb->inTransaction());
-        DialogScript::reset();
 
         // A line that makes the database take the whole write back ends the file there; a good
         // file reads what it likes, and a definition there from an earlier start is passed over.
-        QVERIFY(writeFile(file, "INSERT INTO reportistica (ordine, titolo) VALUES (60, 'Sessanta')\n"
-                                "INSERT OR ROLLBACK INTO reportistica (ordine, titolo) VALUES (1, 'Uno')\n"
-                                "INSERT INTO reportistica (ordine, titolo) VALUES (61, 'Sessantuno')\n"));
-        AggiornaReportistica();
-        QCOMPARE(prompts(), QStringList{notApplied("il database ha rifiutato la riga 2 (UNIQUE constraint failed: "
-                                                   "reportistica.ordine)")});
-        QCOMPARE(definitions(prog), shipped);
-        DialogScript::reset();
-        QVERIFY(writeFile(file, "INSERT INTO reportistica (ordine, titolo) VALUES (1, 'Uno')\n"
-                                "INSERT INTO reportistica (ordine, titolo) SELECT 50, max(Cognome) FROM Anagrafica\n"
-                                "DELETE FROM reportistica WHERE ordine BETWEEN 2 AND 49\n"));
+        refusedWhole(prog,
+                     "INSERT INTO reportistica (ordine, titolo) VALUES (60, 'Sessanta')\n"
+                     "INSERT OR ROLLBACK INTO reportistica (ordine, titolo) VALUES (1, 'Uno')\n"
+                     "INSERT INTO reportistica (ordine, titolo) VALUES (61, 'Sessantuno')\n",
+                     "il database ha rifiutato la riga 2 (UNIQUE constraint failed: reportistica.ordine)", shipped);
+        QVERIFY(writeFile(reportFile(prog),
+                          "INSERT INTO reportistica (ordine, titolo) VALUES (1, 'Uno')\n"
+                          "INSERT INTO reportistica (ordine, titolo) SELECT 50, max(Cognome) FROM Anagrafica\n"
+                          "DELETE FROM reportistica WHERE ordine BETWEEN 2 AND 49\n"));
         prog.addCustomer(1, "Zeta");
         AggiornaReportistica();
         NO_BOXES();
@@ -813,14 +789,13 @@ private slots:
                    + QString::number(QFileInfo::exists(prog.folder() + "/altro.db3"));
         };
         const QString before = state();
-        const QByteArray file = readFile(NORVIK_SOURCE_DIR "/data/nuovireport.sql") + line + "\n";
-        QVERIFY(writeFile(prog.folder() + "/nuovireport.sql", file));
-        AggiornaReportistica();
-        QCOMPARE(prompts(), QStringList{notApplied(QStringLiteral("il database ha rifiutato la riga %1 (not "
-                                                                  "authorized: %2, mentre il file dei report può "
-                                                                  "scrivere solo nella tabella reportistica)")
-                                                       .arg(line.isEmpty() ? 2 : int(file.count('\n')))
-                                                       .arg(reason))});
+        const QByteArray file = readFile(kShipped) + line + "\n";
+        refusedWhole(prog, file,
+                     QStringLiteral("il database ha rifiutato la riga %1 (not authorized: %2, mentre il file dei "
+                                    "report può scrivere solo nella tabella reportistica)")
+                         .arg(line.isEmpty() ? 2 : int(file.count('\n')))
+                         .arg(reason),
+                     definitions(prog));
         QCOMPARE(state(), before);
         // The confinement ends with the file.
         QVERIFY(!gSqliteDb->inTransaction());
@@ -834,8 +809,7 @@ private slots:
         TestProgram prog;
         addReport(prog, 99, " 1", "Vecchio report");
         const QString before = definitions(prog);
-        const QString path = prog.folder() + "/nuovireport.sql";
-        const QByteArray shipped = readFile(NORVIK_SOURCE_DIR "/data/nuovireport.sql");
+        const QByteArray shipped = readFile(kShipped);
         const QByteArray full = shipped + QByteArray(1024 * 1024 - shipped.size() - 1, '-') + "\n";
         QByteArray withNul = shipped, noise(64 * 1024, '\0');
         withNul[shipped.indexOf("VALUES (3,")] = '\0';
@@ -851,17 +825,10 @@ private slots:
             {noise, notText.arg(1)},
             {full + "\n", "è più grande di 1 MB, troppo per un file di definizioni dei report"},
             {QByteArray(), "non è un file di testo"}}; // /dev/zero in its place
-        for (const auto &[content, reason] : refused) {
-            QFile::remove(path);
-            QVERIFY(content.isEmpty() ? QFile::link("/dev/zero", path) : writeFile(path, content));
-            DialogScript::reset();
-            AggiornaReportistica();
-            QCOMPARE(prompts(), QStringList{notApplied(reason)});
-            QCOMPARE(definitions(prog), before);
-        }
-        QFile::remove(path);
-        QVERIFY(writeFile(path, full));
-        DialogScript::reset();
+        for (const auto &[content, reason] : refused)
+            refusedWhole(prog, content, reason, before);
+        QFile::remove(reportFile(prog));
+        QVERIFY(writeFile(reportFile(prog), full));
         AggiornaReportistica();
         NO_BOXES();
         QVERIFY(definitions(prog) != before);

@@ -103,6 +103,32 @@ int databasePageSize(const QByteArray &db)
     return size == 1 ? 65536 : size;
 }
 
+// Page `number` (from 1) of a database file garbled whole.
+void damagePage(const QString &path, int number)
+{
+    const int page = databasePageSize(readFile(path));
+    QVERIFY(number > 1 && QFileInfo(path).size() >= qint64(number) * page);
+    garble(path, qint64(number - 1) * page, page);
+}
+
+// Customers 'Cliente 1' to 'Cliente 3000' of one type: many pages of them.
+const QString kManyCustomers =
+    QStringLiteral("INSERT OR IGNORE INTO TipologiaPersone (TIPOLOGIAID, Tipologia) VALUES (1, 'Socio');"
+                   "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
+                   "INSERT INTO Anagrafica (TIPOLOGIAID, Cognome) SELECT 1, 'Cliente ' || i FROM n");
+
+// A start on the database file as it is now: ended with the one message, and the file left as
+// `left` ("<missing>" for none).
+void startEndsOn(const TestProgram &prog, const QByteArray &left, const char *what)
+{
+    resetShellState();
+    const bool started = openForm<frmMain>()->isLoaded();
+    closeAllForms();
+    QVERIFY2(!started, what);
+    QCOMPARE(boxLog(), QStringList{msg("Impossibile connettersi al database", 16)});
+    QCOMPARE(readFile(prog.dbPath()), left);
+}
+
 // A database file's integrity verdict and the first value of `sql`: "ok 42".
 QString copyContent(const QString &path, const QString &sql)
 {
@@ -145,13 +171,9 @@ private slots:
         // left as it was.
         for (const QByteArray &content :
              {QByteArray("<missing>"), QByteArray("not a database, just text").repeated(200), QByteArray()}) {
-            resetShellState();
             if (content != "<missing>")
                 QVERIFY(writeFile(prog.dbPath(), content));
-            QVERIFY(!openForm<frmMain>()->isLoaded());
-            QCOMPARE(boxLog(), QStringList{msg("Impossibile connettersi al database", 16)});
-            QCOMPARE(readFile(prog.dbPath()), content);
-            closeAllForms();
+            startEndsOn(prog, content, content.left(20).constData());
         }
         // Held whole by another program, so that not even reading is possible: the reason told.
         resetShellState();
@@ -280,9 +302,7 @@ private slots:
     void unrecognisedFileEndsTheStart()
     {
         TestProgram prog;
-        prog.exec("INSERT OR IGNORE INTO TipologiaPersone (TIPOLOGIAID, Tipologia) VALUES (1, 'Socio')");
-        prog.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
-                  "INSERT INTO Anagrafica (TIPOLOGIAID, Cognome) SELECT 1, 'Cliente ' || i FROM n");
+        prog.exec(kManyCustomers);
         resetDatabaseForTests();
         const QByteArray db = readFile(prog.dbPath());
         const int page = databasePageSize(db);
@@ -314,21 +334,13 @@ private slots:
             {"wrong payload fractions", with(21, QByteArray::fromHex("41"))},
             {"the schema overwritten", with(100, random(page - 100))},
         };
-        auto refused = [&](const char *what, const QByteArray &left) {
-            resetShellState();
-            const bool started = openForm<frmMain>()->isLoaded();
-            closeAllForms();
-            QVERIFY2(!started, what);
-            QCOMPARE(boxLog(), QStringList{msg("Impossibile connettersi al database", 16)});
-            QCOMPARE(readFile(prog.dbPath()), left);
-        };
         for (const auto &[what, content] : variants) {
             QVERIFY(writeFile(prog.dbPath(), content));
-            refused(what, content);
+            startEndsOn(prog, content, what);
         }
         // A folder where the file should be.
         QVERIFY(QFile::remove(prog.dbPath()) && QDir(prog.folder()).mkdir("norvik.db3"));
-        refused("a folder", "<missing>");
+        startEndsOn(prog, "<missing>", "a folder");
         QVERIFY(QFileInfo(prog.dbPath()).isDir());
     }
 
@@ -339,10 +351,7 @@ private slots:
         seedShop(prog);
         const int root = prog.scalar("select rootpage from sqlite_master where name = 'Anagrafica'").toInt();
         resetDatabaseForTests();
-        QByteArray db = readFile(prog.dbPath());
-        const int page = databasePageSize(db);
-        QVERIFY(root > 1 && db.size() >= root * page);
-        QVERIFY(writeFile(prog.dbPath(), db.replace((root - 1) * page, page, QByteArray(page, '\xFF'))));
+        damagePage(prog.dbPath(), root);
         QVERIFY(openForm<frmMain>()->isLoaded());
         NO_BOXES();
         QCOMPARE(getSetting("INTESTAZ"), QStringLiteral("Negozio"));
@@ -356,9 +365,7 @@ private slots:
     void listReadErrorsAreToldOnce()
     {
         TestProgram prog;
-        prog.exec("INSERT OR IGNORE INTO TipologiaPersone (TIPOLOGIAID, Tipologia) VALUES (1, 'Socio')");
-        prog.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 3000) "
-                  "INSERT INTO Anagrafica (TIPOLOGIAID, Cognome) SELECT 1, 'Cliente ' || i FROM n");
+        prog.exec(kManyCustomers);
         // The leaves of the customer table in the order a scan reads them; the middle one is damaged.
         const int leaves =
             prog.scalar("select count(*) from dbstat where name = 'Anagrafica' and pagetype = 'leaf'").toInt();
@@ -369,9 +376,7 @@ private slots:
                             .arg(leaves / 2))
                 .toInt();
         resetDatabaseForTests();
-        QByteArray db = readFile(prog.dbPath());
-        const int page = databasePageSize(db);
-        QVERIFY(writeFile(prog.dbPath(), db.replace((leaf - 1) * page, page, QByteArray(page, '\xFF'))));
+        damagePage(prog.dbPath(), leaf);
         QVERIFY(openForm<frmMain>()->isLoaded());
         NO_BOXES();
         const int shown = column(openForm<frmAnagrafica>()->MSFlexGrid1, 1).size();
@@ -618,9 +623,6 @@ private slots:
         const QString target = prog.folder() + "/copie";
         const QString copy = target + "/norvik.db3";
         QDir().mkpath(target);
-        struct Restore {
-            ~Restore() { resetFileCopyCalls(); }
-        } restore;
         int linkCalls = 0;
         auto refuse = [](int err) {
             return [err](const char *, const char *) {
@@ -742,9 +744,6 @@ private slots:
         frmMain *m = openForm<frmMain>();
         const QString target = prog.folder() + "/copie";
         QDir().mkpath(target);
-        struct Restore {
-            ~Restore() { resetFileCopyCalls(); }
-        } restore;
         {
             CopyFileSystem full(CopyFileSystem::Space);
             QCOMPARE(backupTo(m, target), failedFor("Il disco della cartella \"" + target + "\" è pieno."));
@@ -765,8 +764,7 @@ private slots:
         prog.exec(
             "create table molte (x); with recursive n(i) as (select 1 union all select i + 1 from n where i < 2000)"
             " insert into molte select printf('riga numero %d', i) from n;");
-        const qint64 root = prog.scalar("select rootpage from sqlite_master where name='molte'").toLongLong();
-        garble(prog.dbPath(), (root - 1) * page, page);
+        damagePage(prog.dbPath(), prog.scalar("select rootpage from sqlite_master where name='molte'").toInt());
         QCOMPARE(backupTo(m, target),
                  failedFor("Il database è danneggiato: la copia non è stata fatta. Conservare le copie precedenti."));
         QCOMPARE(filesIn(target), QStringList());
