@@ -431,13 +431,6 @@ void PackedRows::resize(int rows)
     compactIfWasteful();
 }
 
-void PackedRows::reorder(int first, const std::vector<int> &order)
-{
-    std::vector<Row> moved(order.size());
-    reorderThrough(first, uint32_t(order.size()), reinterpret_cast<unsigned char *>(moved.data()),
-                   [&order](uint32_t i) { return order[i]; });
-}
-
 // ---- appending rows ----
 
 void PackedRows::beginRow()

@@ -58,10 +58,8 @@ public:
         }
     }
     void setCell(int row, int col, std::string_view text);
-    // Rows first + i take the rows first + order[i] had.
-    void reorder(int first, const std::vector<int> &order);
-    // The same on the way through `room`, count * RowBytes bytes of the caller's: rows first + i
-    // take the rows first + sourceOf(i) had. The room's slots are written in order, slot i only
+    // Rows first + i take the rows first + sourceOf(i) had, on the way through `room`,
+    // count * RowBytes bytes of the caller's. The room's slots are written in order, slot i only
     // once sourceOf(i) has been asked, so the room may be what the order is read from.
     static constexpr size_t RowBytes = 16;
     template <class SourceOf>

@@ -51,17 +51,18 @@ public:
         int row;
         QRectF rect;
     };
+    struct Table;
+    // What tests reach besides the interface (at the end of this header).
+    struct TestSeam;
+
+private:
     QList<Placement> placements(int page) const;
-    int tableCount() const { return int(m_tables.size()); }
     int rowCount(int table) const;
     int headingRows(int table) const;
     // A cell's text as shown, and the lines it is wrapped into at the last layout.
     QString cellText(int table, int row, int column) const;
     QStringList cellLines(int table, int row, int column) const;
 
-    struct Table;
-
-private:
     struct Placed {
         int table; // -1: the other content, from..to of its document
         int row;
@@ -89,4 +90,21 @@ private:
     std::vector<qreal> m_ink;  // the foot of each line of it that shows something
     std::vector<std::vector<Placed>> m_pages;
     qreal m_scale = 1, m_width = 0, m_sheetHeight = 0, m_y = 0;
+};
+
+// ---- for tests only ----
+// The layout as placed, to check it without reading pixels.
+struct PrintLayout::TestSeam {
+    static QList<Placement> placements(const PrintLayout &l, int page) { return l.placements(page); }
+    static int tableCount(const PrintLayout &l) { return int(l.m_tables.size()); }
+    static int rowCount(const PrintLayout &l, int table) { return l.rowCount(table); }
+    static int headingRows(const PrintLayout &l, int table) { return l.headingRows(table); }
+    static QString cellText(const PrintLayout &l, int table, int row, int column)
+    {
+        return l.cellText(table, row, column);
+    }
+    static QStringList cellLines(const PrintLayout &l, int table, int row, int column)
+    {
+        return l.cellLines(table, row, column);
+    }
 };

@@ -44,12 +44,15 @@ public:
     bool documentOpen() const { return m_state == State::Open; }
     int previewCount() const { return m_previewCount; }
 
+    // What tests reach besides the interface (at the end of this header).
+    struct TestSeam;
+
+private:
     // On paper: landscape when a table of the page is wider than a portrait sheet (for a table of
     // labels and values, when its words do not fit side by side). Words are wrapped only between
     // them, never inside; a table still wider than the sheet is scaled down to the sheet's width.
     static QPageLayout::Orientation orientationFor(const QString &html);
 
-private:
     friend class HTMLDocument;
     enum class State { None, Open, Closed };
     void write(const QString &text);
@@ -60,4 +63,9 @@ private:
     QString m_html;
     State m_state = State::None;
     int m_previewCount = 0;
+};
+
+// ---- for tests only ----
+struct WebBrowser::TestSeam {
+    static QPageLayout::Orientation orientationFor(const QString &html) { return WebBrowser::orientationFor(html); }
 };

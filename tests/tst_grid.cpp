@@ -550,7 +550,9 @@ private slots:
                 std::vector<int> order(size_t(rows - first));
                 std::iota(order.begin(), order.end(), 0);
                 std::shuffle(order.begin(), order.end(), std::mt19937(rnd.generate()));
-                store.reorder(first, order);
+                std::vector<unsigned char> room(order.size() * PackedRows::RowBytes);
+                store.reorderThrough(first, uint32_t(order.size()), room.data(),
+                                     [&order](uint32_t i) { return order[i]; });
                 std::vector<std::vector<std::string>> moved;
                 for (int i : order)
                     moved.push_back(model[size_t(first + i)]);
