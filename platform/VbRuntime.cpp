@@ -252,14 +252,6 @@ QDateTime ParseDate(const QString &raw)
     return QDateTime(date, time, Qt::UTC);
 }
 
-bool IsDate(const QVariant &v)
-{
-    if (!v.isValid() || v.isNull())
-        return false;
-    if (v.typeId() == QMetaType::QDate || v.typeId() == QMetaType::QDateTime)
-        return true;
-    return ParseDate(v.toString()).isValid();
-}
 
 QDateTime CDate(const QVariant &v)
 {

@@ -32,7 +32,6 @@ bool ParseDateParts(std::string_view utf8, QDate &date, QTime &time);
 // The seconds from the day-count origin to the date and time of a text, as DateSerial and the
 // time of day of ParseDateParts give them; nothing when the text is no date.
 std::optional<qint64> DateSeconds(std::string_view utf8);
-bool IsDate(const QVariant &v);
 // CDate: raises 13 when the value is no date.
 QDateTime CDate(const QVariant &v);
 // Format(value, "#,##0.00"): 1234.5 gives 1.234,50.
