@@ -321,8 +321,14 @@ private slots:
         QCOMPARE(scadenza->cursorPosition(), 6);
         QTest::keyClicks(scadenza, "2031");
         QCOMPARE(scadenza->text(), QStringLiteral("01/03/2031"));
-        // Into empty pickers, a date the calendar does not have and one not finished: shown as
-        // typed, refused by the dialog's own checks, nothing written.
+        // An empty picker shows "0.00.00"; a date typed there without its slashes gets them when
+        // Tab leaves it.
+        QCOMPARE(d->txtDataNascita->text(), QString());
+        QCOMPARE(d->txtDataNascita->placeholderText(), QStringLiteral("0.00.00"));
+        typeInto(d->txtDataNascita, "05031999");
+        QCOMPARE(d->txtDataNascita->text(), QStringLiteral("05/03/1999"));
+        // A date the calendar does not have and one not finished: shown as typed, refused by the
+        // dialog's own checks, nothing written.
         typeInto(d->txtDataNascita, "31/02/2020");
         QCOMPARE(d->txtDataNascita->text(), QStringLiteral("31/02/2020"));
         typeInto(d->txtDataIscrizione, "10/01/2");

@@ -119,6 +119,9 @@ private slots:
         clickOk(d);
         NO_BOXES();
         QVERIFY(!d->isLoaded());
+        QCOMPARE(prog.scalar("select Descrizione || '|' || NumeroConto || '|' || Intestatari from MieiContiCorrenti "
+                             "where CONTOCORRENTEID = 5000000001"),
+                 QStringLiteral("Conto \"B\"; -- x|12/3'4|O'Neil; --"));
         const QString stamp = prog.scalar("select DateTimeCreated from MieiContiCorrenti where CONTOCORRENTEID = "
                                           "5000000001");
         QCOMPARE(writes(), QStringList{"INSERT INTO MieiContiCorrenti (Descrizione, Banca, ABI, CAB, NumeroConto, "
@@ -198,6 +201,8 @@ private slots:
                  QStringLiteral("a.Descrizione Like '%L''Aq%' OR a.Banca Like '%Roma%' OR a.ABI IN ('03002', "
                                 "'05387') OR a.CAB Like '%22300%' OR a.NumeroConto Like '%1000%' OR "
                                 "a.Intestatari Like '%Bianchi%'"));
+        QVERIFY(ListWindow::TestSeam::listQueryText(*w).endsWith("FROM MieiContiCorrenti a  WHERE "
+                                                                 + gWhereMieiContiCorrenti));
         QCOMPARE(g->Rows(), 4);
         // With AND the holders narrow to one account.
         filterWith([](frmSelectMieiContiCorrenti *d) {

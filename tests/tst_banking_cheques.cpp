@@ -238,6 +238,9 @@ private slots:
         clickOk(d);
         NO_BOXES();
         QVERIFY(!d->isLoaded());
+        QCOMPARE(prog.scalar("select Numero || '|' || LuogoEmissione || '|' || typeof(Importo) from AssegniEmessi "
+                             "where ASSEGNIEMESSIID = 6"),
+                 QStringLiteral("123|L'Aquila; -- \"centro\"|real"));
         const QString stamp = prog.scalar("select DateTimeCreated from AssegniEmessi where ASSEGNIEMESSIID = 6");
         QCOMPARE(writes(),
                  QStringList{"INSERT INTO AssegniEmessi (CONTOCORRENTEID, ANAGRAFICAID, Numero, DataAssegno, "

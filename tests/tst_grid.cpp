@@ -621,7 +621,7 @@ private slots:
     void mouseAndKeys()
     {
         // A header click makes the column current (Row 1, the whole column selected) before
-        // MouseDown.
+        // MouseDown; on a grid without data rows Row stays on the header.
         auto g = makeGrid(5, 4);
         QStringList order;
         connect(g.get(), &MSFlexGrid::MouseDown,
@@ -630,6 +630,9 @@ private slots:
         MSFlexGrid::TestSeam::mouseDown(*g, 0, 2);
         QCOMPARE(order, QStringList({"down 1,2", "sel"}));
         QCOMPARE(QList<int>({g->RowSel(), g->ColSel()}), QList<int>({4, 2}));
+        auto empty = makeGrid(1, 3);
+        MSFlexGrid::TestSeam::mouseDown(*empty, 0, 1);
+        QCOMPARE(empty->Row(), 0);
         // X and Y in twips from the grid's top-left corner, the header band included; real
         // clicks give what the simulated ones give, button and shift included.
         g = makeGrid(30, 3);
@@ -711,6 +714,8 @@ private slots:
         g->setTopRow(20);
         QCOMPARE(g->verticalScrollBar()->value(), 20);
         g->setColWidth(1, 20000);
+        QCoreApplication::processEvents();
+        QVERIFY(g->horizontalScrollBar()->isVisible());
         g->setLeftCol(5);
         QCOMPARE(g->LeftCol(), 1);
         g->setRows(3);
@@ -770,6 +775,10 @@ private slots:
         QCOMPARE(w.rotations.size(), 4);
         QCOMPARE(w.grid->TopRow(), 1 + page);
         QVERIFY(lower.rotations.isEmpty());
+        // IsOver includes the edges.
+        const QPoint o = w.button->mapToGlobal(QPoint(0, 0));
+        QVERIFY(IsOver(w.button, o.x(), o.y()) && IsOver(w.button, o.x() + 80, o.y() + 30));
+        QVERIFY(!IsOver(w.button, o.x() - 1, o.y()) && !IsOver(w.button, o.x(), o.y() + 31));
         // Unhooked, the grid alone does not scroll; a destroyed window leaves the hook.
         WheelUnhook(w.window.get());
         QVERIFY(!IsWheelHooked(w.window.get()) && IsWheelHooked(lower.window.get()));

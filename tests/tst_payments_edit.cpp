@@ -100,6 +100,12 @@ private slots:
 
         // Both rows with one time stamp; the amount as the number it reads as.
         const QString stamp = prog.scalar("select DateTimeCreated from Pagamenti where PagamentiID = 2");
+        QCOMPARE(prog.scalar("select Importo || '|' || Causale || '|' || NotePagamento from Pagamenti "
+                             "where PagamentiID = 2"),
+                 QStringLiteral("1250.5|Rinnovo l'anno|a;b -- \"c\""));
+        QCOMPARE(prog.scalar("select DataScadenzaIscrizione || '|' || DateTimeLastUpdated from Anagrafica "
+                             "where ANAGRAFICAID = 5000000000"),
+                 "2025-12-31 00:00:00|" + stamp);
         QCOMPARE(writes(),
                  QStringList({"INSERT INTO Pagamenti ( ANAGRAFICAID,  Datapagamento, Importo, Causale, "
                               "NotePagamento, DateTimeCreated) VALUES (5000000000,  '"

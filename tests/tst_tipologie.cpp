@@ -147,9 +147,15 @@ private slots:
         frmTipologiaPersone *w = openForm<frmTipologiaPersone>();
         MSFlexGrid *g = w->MSFlexGrid1;
         recordWrites();
-        // Another type's name is a duplicate.
+        // Opened on the row's type, the caret at the end of its name, nothing selected; another
+        // type's name is a duplicate.
         clickRow(g, 1);
         drive<frmEditTipologiaPersone>([&](frmEditTipologiaPersone *d) {
+            QCOMPARE(d->txtTipologia->Text(), QStringLiteral("Socio"));
+            d->Form_Activate();
+            QCOMPARE(d->focusWidget(), static_cast<QWidget *>(d->txtTipologia));
+            QCOMPARE(d->txtTipologia->cursorPosition(), 5);
+            QVERIFY(!d->txtTipologia->hasSelectedText());
             d->txtTipologia->setTextValue("Amico");
             d->cmdOK_Click();
             QCOMPARE(prompts(), QStringList{kDuplicate});
@@ -202,6 +208,13 @@ private slots:
 
         filterWith("Socio d'onore,Amico");
         QCOMPARE(column(g, 1), (QStringList{"Amico", "Socio d'onore"}));
+        // Reopened with the text kept, the caret after it.
+        auto *d = openForm<frmSelectTipologiaPersone>();
+        QCOMPARE(d->txtTipologia->Text(), QStringLiteral("Socio d'onore,Amico"));
+        d->Form_Activate();
+        QCOMPARE(d->focusWidget(), static_cast<QWidget *>(d->txtTipologia));
+        QCOMPARE(d->txtTipologia->cursorPosition(), 19);
+        d->cmdCancel_Click();
         // Empty: every type again.
         filterWith("  ");
         QCOMPARE(gWhereTipologiaPersone, QString());
